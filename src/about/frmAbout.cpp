@@ -1,0 +1,9 @@
+#include "about/frmAbout.h"
+
+frmAbout::frmAbout(QWidget *owner) : QDialog(owner) {}
+
+void frmAbout::showModal(QWidget *owner)
+{
+    frmAbout dlg(owner);
+    dlg.exec();
+}

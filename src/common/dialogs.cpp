@@ -1,0 +1,170 @@
+#include "common/dialogs.h"
+
+#include "common/apptitle.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace mirka {
+
+namespace {
+
+// "desc|pattern|desc|pattern" → Qt's "desc (pattern);;desc (pattern)".
+QString qtFilter(const QString &filter)
+{
+    const QStringList parts = filter.split(u'|');
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString desc = parts[i];
+        const QString pattern = QString(parts[i + 1]).replace(u';', u' ');
+        if (!desc.contains(u'(' + pattern + u')'))
+            desc += QStringLiteral(" (") + pattern + u')';
+        out << desc;
+    }
+    return out.join(QStringLiteral(";;"));
+}
+
+class QtDialogs : public DialogProvider {
+public:
+    MsgAnswer message(QWidget *parent, const QString &text, MsgButtons buttons,
+                      const QString &title) override
+    {
+        QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::NoButton, parent);
+        if (buttons == MsgButtons::YesNo) {
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            box.setDefaultButton(QMessageBox::Yes);
+        } else {
+            box.setStandardButtons(QMessageBox::Ok);
+        }
+        const int r = box.exec();
+        if (buttons == MsgButtons::OK)
+            return MsgAnswer::OK;
+        return r == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
+    }
+
+    QString input(QWidget *parent, const QString &prompt, const QString &title,
+                  const QString &defaultText) override
+    {
+        bool ok = false;
+        const QString s = QInputDialog::getText(parent, title, prompt, QLineEdit::Normal,
+                                                defaultText, &ok);
+        return ok ? s : QString();
+    }
+
+    QString fileName(QWidget *parent, const FileDialogRequest &r) override
+    {
+        QFileDialog::Options opts;
+        if (r.save && !r.confirmOverwrite)
+            opts |= QFileDialog::DontConfirmOverwrite;
+        if (r.save)
+            return QFileDialog::getSaveFileName(parent, r.title, r.initialFile, qtFilter(r.filter),
+                                                nullptr, opts);
+        return QFileDialog::getOpenFileName(parent, r.title, r.initialFile, qtFilter(r.filter),
+                                            nullptr, opts);
+    }
+
+    bool font(QWidget *parent, FontChoice *c, int) override
+    {
+        QFont initial(c->name);
+        if (c->size > 0)
+            initial.setPointSizeF(c->size);
+        initial.setBold(c->bold);
+        initial.setItalic(c->italic);
+        bool ok = false;
+        // Without the effects flag the dialog offers no underline, strike-out
+        // or colour choices.
+        const QFont f = QFontDialog::getFont(&ok, initial, parent, QString(),
+                                             QFontDialog::DontUseNativeDialog);
+        if (!ok)
+            return false;
+        c->name = f.family();
+        c->size = f.pointSizeF();
+        c->bold = f.bold();
+        c->italic = f.italic();
+        return true;
+    }
+
+    bool color(QWidget *parent, QColor *color, int) override
+    {
+        const QColor c = QColorDialog::getColor(*color, parent);
+        if (!c.isValid())
+            return false;
+        *color = c;
+        return true;
+    }
+};
+
+DialogProvider *g_provider = nullptr;
+
+} // namespace
+
+DialogProvider &dialogs()
+{
+    static QtDialogs real;
+    return g_provider ? *g_provider : real;
+}
+
+void setDialogProvider(DialogProvider *provider) { g_provider = provider; }
+
+MsgAnswer MsgBox(const QString &text, MsgButtons buttons, const QString &title, QWidget *parent)
+{
+    return dialogs().message(parent, text, buttons, title.isEmpty() ? appTitle() : title);
+}
+
+QString InputBox(const QString &prompt, const QString &title, const QString &defaultText,
+                 QWidget *parent)
+{
+    return dialogs().input(parent, prompt, title.isEmpty() ? appTitle() : title, defaultText);
+}
+
+bool CommonDialog::showFile(bool save)
+{
+    FileDialogRequest r;
+    r.save = save;
+    r.title = DialogTitle;
+    r.filter = Filter;
+    r.initialFile = FileName;
+    r.confirmOverwrite = (Flags & OverwritePrompt) != 0;
+    const QString chosen = dialogs().fileName(owner, r);
+    if (chosen.isEmpty()) {
+        if (CancelError)
+            return false;
+        FileName.clear();
+        FileTitle.clear();
+        return true;
+    }
+    FileName = chosen;
+    FileTitle = QFileInfo(chosen).fileName();
+    return true;
+}
+
+bool CommonDialog::ShowOpen() { return showFile(false); }
+bool CommonDialog::ShowSave() { return showFile(true); }
+
+bool CommonDialog::ShowFont()
+{
+    FontChoice c{FontName, FontSize, FontBold, FontItalic};
+    if (!dialogs().font(owner, &c, Flags))
+        return !CancelError;
+    FontName = c.name;
+    FontSize = c.size;
+    FontBold = c.bold;
+    FontItalic = c.italic;
+    return true;
+}
+
+bool CommonDialog::ShowColor()
+{
+    QColor c = Color;
+    if (!dialogs().color(owner, &c, Flags))
+        return !CancelError;
+    Color = c;
+    return true;
+}
+
+} // namespace mirka

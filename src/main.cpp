@@ -1,0 +1,11 @@
+#include "shell/frmMain.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    frmMain frame;
+    frame.show();
+    return app.exec();
+}

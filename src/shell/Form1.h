@@ -1,0 +1,35 @@
+#pragma once
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QCheckBox;
+class QPushButton;
+
+// The Options dialog: its three fields are the live option values, read by
+// the frame and the browser windows at the moment of use.
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    // The dialog, loaded hidden on first use (which runs LoadOptions).
+    static Form1 &get();
+    static bool isLoaded();
+    // Shows it, not modal, loading it first when needed.
+    static void showOptions();
+    // Removes it without saving (exit, and its own window control).
+    static void unload();
+
+    QLabel *Label1 = nullptr;
+    QLineEdit *Text1 = nullptr; // start page
+    QLabel *Label2 = nullptr;
+    QLineEdit *Text2 = nullptr; // search page
+    QCheckBox *Check1 = nullptr;
+    QPushButton *Command1 = nullptr;
+
+    // 0 unchecked, 1 checked, 2 grey.
+    int Check1Value() const;
+    void setCheck1Value(int value);
+
+private:
+    Form1();
+};

@@ -1,0 +1,125 @@
+#include "common/codepage.h"
+#include "common/fieldrecord.h"
+
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+
+using mirka::FieldRecordReader;
+using mirka::FieldRecordWriter;
+
+class TestFieldRecord : public QObject {
+    Q_OBJECT
+private slots:
+    void writesByteExact()
+    {
+        // Options: start page A, empty search page, checked box: 12 bytes.
+        FieldRecordWriter w;
+        w.text("A").endLine().text("").endLine().number(1).endLine();
+        QCOMPARE(w.data(), QByteArray("\"A\"\r\n\"\"\r\n1\r\n"));
+        QCOMPARE(w.data().size(), 12);
+
+        // Companion file for the theme 地域の歴史 without pages: 14 bytes.
+        FieldRecordWriter c;
+        c.text(QStringLiteral("地域の歴史")).endLine();
+        QCOMPARE(c.data(), QByteArray("\"\x92\x6e\x88\xe6\x82\xcc\x97\xf0\x8e\x6a\"\r\n"));
+
+        // A page line: quoted title with its comma, comma, quoted address.
+        FieldRecordWriter p;
+        p.text(QStringLiteral("年表, 1900-1950")).text("file:///C:/docs/a.html").endLine();
+        QVERIFY(p.data().startsWith('"'));
+        QVERIFY(p.data().endsWith("\",\"file:///C:/docs/a.html\"\r\n"));
+
+        // A favourite line: bare icon number first.
+        FieldRecordWriter f;
+        f.number(3).text("t").text("u").endLine();
+        QCOMPARE(f.data(), QByteArray("3,\"t\",\"u\"\r\n"));
+    }
+
+    void unencodableBecomesQuestionMark()
+    {
+        // Qt's encoder would write 0xFC 0xFC here, which reads back as another
+        // character.
+        QCOMPARE(mirka::cp932::encode(QStringLiteral("a😀b€")), QByteArray("a?b?"));
+        QCOMPARE(mirka::cp932::encode(QStringLiteral("①～")), QByteArray("\x87\x40\x81\x60"));
+        QCOMPARE(mirka::cp932::decode(mirka::cp932::encode(QStringLiteral("ﾊﾞｰｼﾞｮﾝ漢字表"))),
+                 QStringLiteral("ﾊﾞｰｼﾞｮﾝ漢字表"));
+    }
+
+    void quotesInsideValuesKeepLaterFields()
+    {
+        FieldRecordWriter w;
+        w.text(QStringLiteral("say \"hi\"")).endLine();
+        w.text("t1").text("a,1").endLine();
+        w.text("t2").text("a2").endLine();
+        FieldRecordReader r(w.data());
+        QString v;
+        QVERIFY(r.read(&v));
+        QCOMPARE(v, QStringLiteral("say ”hi”"));
+        const QStringList expected{"t1", "a,1", "t2", "a2"};
+        for (const QString &e : expected) {
+            QVERIFY(r.read(&v));
+            QCOMPARE(v, e);
+        }
+        QVERIFY(r.atEnd());
+        QVERIFY(!r.read(&v));
+    }
+
+    void readingRule()
+    {
+        FieldRecordReader r(QByteArray("\"a,b\"  ,  plain  ,\"\"\r\n 7 \r\n\"x\"junk,last\n\"open"));
+        QString v;
+        QVERIFY(r.read(&v)); QCOMPARE(v, QStringLiteral("a,b"));
+        QVERIFY(r.read(&v)); QCOMPARE(v, QStringLiteral("plain"));
+        QVERIFY(r.read(&v)); QCOMPARE(v, QString());
+        int n = 0;
+        QVERIFY(r.readInt(&n)); QCOMPARE(n, 7);
+        QVERIFY(r.read(&v)); QCOMPARE(v, QStringLiteral("x"));
+        QVERIFY(r.read(&v)); QCOMPARE(v, QStringLiteral("last"));
+        QVERIFY(!r.atEnd());
+        QVERIFY(r.read(&v)); QCOMPARE(v, QStringLiteral("open")); // missing quote: to line end
+        QVERIFY(r.atEnd());
+        QVERIFY(!r.read(&v));
+        QCOMPARE(v, QStringLiteral("open"));
+
+        // Only the first line: the second read fails.
+        FieldRecordReader one(QByteArray("\"A\"\r\n"));
+        QVERIFY(one.read(&v));
+        QVERIFY(one.atEnd());
+        QVERIFY(!one.read(&v));
+
+        FieldRecordReader notNumber(QByteArray("x\r\n"));
+        QVERIFY(!notNumber.readInt(&n));
+        QVERIFY(notNumber.atEnd());
+
+        QVERIFY(FieldRecordReader(QByteArray()).atEnd());
+        QVERIFY(FieldRecordReader(QByteArray("\r\n \r\n")).atEnd());
+    }
+
+    void linesAndSplitting()
+    {
+        QCOMPARE(FieldRecordReader::lines(QStringLiteral("a\r\nb\rc\nd")),
+                 (QStringList{"a", "b", "c", "d"}));
+        QCOMPARE(FieldRecordReader::lines(QStringLiteral("a\r\n")), QStringList{"a"});
+        QCOMPARE(FieldRecordReader::splitLine(QStringLiteral("3,\"t,1\",\"u\"")),
+                 (QStringList{"3", "t,1", "u"}));
+        QCOMPARE(FieldRecordReader::splitLine(QStringLiteral("x,")), (QStringList{"x", ""}));
+        QCOMPARE(FieldRecordReader::splitLine(QString()), QStringList());
+    }
+
+    void badBytesNeverBreakReading()
+    {
+        // Invalid CP932, NUL bytes, a lone lead byte at the end.
+        FieldRecordReader r(QByteArray("\"\xff\x00\x81\"\r\n\"ok\"\r\n\x82", 14));
+        QString v;
+        QVERIFY(r.read(&v));
+        QVERIFY(v.contains(QChar(0xFFFD)));
+        QVERIFY(r.read(&v));
+        QCOMPARE(v, QStringLiteral("ok"));
+        QVERIFY(r.read(&v));
+        QVERIFY(r.atEnd());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFieldRecord)
+#include "tst_fieldrecord.moc"
