@@ -7,3 +7,5 @@ void frmAbout::showModal(QWidget *owner)
     frmAbout dlg(owner);
     dlg.exec();
 }
+
+QIcon frmAbout::programIcon() { return QIcon(); }

@@ -1,5 +1,6 @@
 #pragma once
 #include <QDialog>
+#include <QIcon>
 
 // The About window: title, version and the system-information launcher.
 class frmAbout : public QDialog {
@@ -7,6 +8,8 @@ class frmAbout : public QDialog {
 public:
     // Shows the window modally, owned by owner; returns when it closes.
     static void showModal(QWidget *owner);
+    // The program's icon (window icons, the About window, the desktop entry).
+    static QIcon programIcon();
 
 private:
     explicit frmAbout(QWidget *owner);
