@@ -220,13 +220,6 @@ frmBrowser &frmBrowser::shared()
 
 frmBrowser *frmBrowser::sharedIfOpen() { return g_shared; }
 
-void frmBrowser::OpenInShared(const QString &address)
-{
-    frmBrowser &b = shared();
-    b.cboAddress->setEditText(address);
-    b.brwWebBrowser->Navigate(address);
-}
-
 void frmBrowser::closeEvent(QCloseEvent *event)
 {
     // The next use of the shared window makes a fresh one, even before this

@@ -28,10 +28,6 @@ public:
     // after the user closed it.
     static frmBrowser &shared();
     static frmBrowser *sharedIfOpen();
-    // Puts the address into the shared window's address box and navigates
-    // there (creating and loading the window first when needed); the busy
-    // indicator is not started. For the note window's recorded pages.
-    static void OpenInShared(const QString &address);
 
     QToolBar *tbToolBar = nullptr;
     QWidget *picAddress = nullptr;
