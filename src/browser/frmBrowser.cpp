@@ -115,6 +115,13 @@ frmBrowser::frmBrowser()
     tbToolBar->setObjectName(QStringLiteral("tbToolBar"));
     tbToolBar->setIconSize(QSize(24, 24));
     tbToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    // Picture and caption fit the bar's fixed height only without the
+    // style's padding.
+    tbToolBar->setStyleSheet(QStringLiteral(
+        "QToolBar { border: none; padding: 0px; spacing: 0px; }"
+        "QToolButton { border: 1px solid transparent; border-radius: 2px; padding: 0px 2px; }"
+        "QToolButton:hover { border-color: palette(mid); background: palette(light); }"
+        "QToolButton:pressed { background: palette(midlight); }"));
     for (const ToolbarButton &b : toolbarButtons) {
         const QString key = QString::fromLatin1(b.key);
         QAction *a = tbToolBar->addAction(mirka::browserpictures::toolbarPicture(key),
