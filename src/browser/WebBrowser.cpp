@@ -29,7 +29,7 @@ private:
 namespace {
 
 // A request that has not started loading after this long never will.
-constexpr int requestTimeoutMs = 3000;
+constexpr int requestTimeoutMs = 1500;
 
 // The engine gives a page without a title a shortened form of its address
 // as the title: the file name for a file, the address without "http://"

@@ -10,6 +10,7 @@
 
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 #include <memory>
@@ -113,6 +114,34 @@ private slots:
         QCOMPARE(r->cboAddress->currentText(), server.url("/dir/"));
     }
 
+    // The layout rule in twips, and a window too small for it.
+    void layoutInTwips()
+    {
+        using namespace mirka::twips;
+        frmBrowser *b = frmBrowser::createNew();
+        QWidget *sub = b->parentWidget();
+        sub->resize(900, 600);
+        QTRY_VERIFY(b->width() > 800);
+        const int w = fromPixelsX(b->width());
+        const int h = fromPixelsY(b->height());
+        QCOMPARE(b->tbToolBar->geometry(), QRect(0, 0, b->width(), toPixelsY(645)));
+        QCOMPARE(b->picAddress->geometry(), QRect(0, toPixelsY(645), b->width(), toPixelsY(435)));
+        QCOMPARE(b->Command2->geometry(), toPixels(120, 38, 255, 255));
+        QCOMPARE(b->ImageCombo1->geometry(), toPixels(360, 0, 2295, 315));
+        QCOMPARE(b->Command1->geometry(), toPixels(2640, 38, 495, 255));
+        QCOMPARE(b->cboAddress->geometry(), toPixels(3200, 0, w - 3200, 300));
+        QCOMPARE(b->brwWebBrowser->geometry(), toPixels(120, 1080, w - 100, h - 1180));
+
+        // Narrower than 3200 twips and lower than the strips: the address box
+        // and the page height keep their last extents, the page width follows.
+        const QSize border = sub->size() - b->size();
+        sub->resize(border + QSize(toPixelsX(3000), toPixelsY(1000)));
+        QTRY_COMPARE(b->width(), toPixelsX(3000));
+        QCOMPARE(b->cboAddress->width(), toPixelsX(w - 3200));
+        QCOMPARE(b->brwWebBrowser->width(), toPixelsX(fromPixelsX(b->width()) - 100));
+        QCOMPARE(b->brwWebBrowser->height(), toPixelsY(h - 1180));
+    }
+
     // Enter and a choice from the list navigate; the window's own selection
     // of the newest entry does not.
     void addressBoxNavigation()
@@ -167,6 +196,12 @@ private slots:
         QVERIFY(QTest::qWaitFor([b] { return !b->brwWebBrowser->Busy(); }, engineTimeout));
         server.releaseSlow();
         // The stopped load reached nothing: the history is as it was.
+        QCOMPARE(history(b), QStringList{pageA});
+
+        // An address that starts no load does not leave the indicator running.
+        typeAndEnter(b, QStringLiteral("javascript:void(0)"));
+        QVERIFY(b->brwWebBrowser->Busy());
+        QVERIFY(settles(b));
         QCOMPARE(history(b), QStringList{pageA});
     }
 
