@@ -56,43 +56,37 @@ public:
                 connect(s, &QTcpSocket::readyRead, this, [this, s] { serve(s); });
         });
     }
-
+    quint16 port() const { return m_server.serverPort(); }
     QString url(const QString &path) const
     {
-        return QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path);
+        return QStringLiteral("http://127.0.0.1:%1%2").arg(port()).arg(path);
     }
-    quint16 port() const { return m_server.serverPort(); }
-
     void releaseSlow()
     {
-        for (const QPointer<QTcpSocket> &s : std::as_const(m_held))
+        for (const QPointer<QTcpSocket> &s : std::exchange(m_held, {}))
             if (s)
-                answer(s, "200 OK", "<title>Slow</title>slow");
-        m_held.clear();
+                answer(s, "200 OK", "<title>Slow</title>");
     }
 
 private:
     void serve(QTcpSocket *s)
     {
-        s->setProperty("request", s->property("request").toByteArray() + s->readAll());
-        const QByteArray request = s->property("request").toByteArray();
+        const QByteArray request = s->property("r").toByteArray() + s->readAll();
+        s->setProperty("r", request);
         if (!request.contains("\r\n\r\n"))
             return;
         const QByteArray path = request.split(' ').value(1);
         if (path == "/dir")
-            answer(s, "301 Moved Permanently", {}, "Location: /dir/\r\n");
+            answer(s, "301 Moved Permanently\r\nLocation: /dir/", {});
         else if (path == "/slow")
             m_held << s;
         else
-            answer(s, "200 OK", "<title>" + path + "</title>" + path);
+            answer(s, "200 OK", "<title>" + path + "</title>");
     }
-
-    static void answer(QTcpSocket *s, const QByteArray &status, const QByteArray &body,
-                       const QByteArray &headers = {})
+    static void answer(QTcpSocket *s, const QByteArray &status, const QByteArray &body)
     {
         s->write("HTTP/1.1 " + status + "\r\nContent-Type: text/html\r\nContent-Length: "
-                 + QByteArray::number(body.size()) + "\r\nConnection: close\r\n" + headers
-                 + "\r\n" + body);
+                 + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
         s->disconnectFromHost();
     }
 
@@ -160,9 +154,7 @@ inline QList<frmBrowser *> browserWindows()
 
 inline void activate(frmBrowser *b)
 {
-    for (QMdiSubWindow *sub : frmMain::instance()->mdiArea()->subWindowList())
-        if (sub->widget() == b)
-            frmMain::instance()->mdiArea()->setActiveSubWindow(sub);
+    frmMain::instance()->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(b->parentWidget()));
 }
 
 // Closes every child window of the frame and waits until they are gone.
