@@ -218,17 +218,26 @@ private slots:
     void noteWindowMenusReplaceFrameMenus()
     {
         TestEnv env;
+        ScriptedDialogs dialogs;
         auto frame = start();
+        QVERIFY(QTest::qWaitForWindowActive(frame.get()));
         QMenuBar *bar = frame->menuBar();
         const QList<QAction *> frameBar = barActions(frame->frameMenus());
         QCOMPARE(bar->actions(), frameBar);
         QMdiSubWindow *plainSub = plainChild(*frame, "plain");
-        frmDocument &doc = frmDocument::get();
-        QMdiSubWindow *docSub = qobject_cast<QMdiSubWindow *>(doc.parentWidget());
-        QVERIFY(docSub);
 
-        frame->mdiArea()->setActiveSubWindow(docSub);
+        // The frame's Ctrl+N makes the note; then only the note's Ctrl+N
+        // answers (it refuses a second note), with no ambiguity between them.
+        QTest::keyClick(frame.get(), Qt::Key_N, Qt::ControlModifier);
+        QVERIFY(frmDocument::instance());
+        frmDocument &doc = *frmDocument::instance();
+        auto *docSub = qobject_cast<QMdiSubWindow *>(doc.parentWidget());
+        QCOMPARE(frame->mdiArea()->currentSubWindow(), docSub);
+        QVERIFY(!doc.menus().isEmpty());
         QCOMPARE(bar->actions(), barActions(doc.menus()));
+        QTest::keyClick(frame.get(), Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(dialogs.messages(), QStringList(QStringLiteral("一つしかファイルは開くことができません")));
+
         // Another top-level window taking the focus leaves the note's menus.
         Form1::showOptions();
         QTRY_VERIFY(QApplication::activeWindow() != frame.get());
@@ -250,6 +259,8 @@ private slots:
         auto frame = start();
         ExitLog log;
         frame->addChild(new WatchingChild(&log));
+        frame->mnuFileNew->trigger();
+        frmDocument::instance()->Modified = true;
         frame->mnuViewOptions->trigger();
         QVERIFY(Form1::get().isVisible());
         Form1::get().Text1->setText(QStringLiteral("edited"));
@@ -262,7 +273,9 @@ private slots:
         QVERIFY(!Form1::isLoaded());
         QCOMPARE(env.read(QStringLiteral("mirka.ini")), ini);
         QCOMPARE(Form1::get().Text1->text(), QStringLiteral("A"));
-        QVERIFY(dialogs.asked.isEmpty());
+        // The note window asked its question on the way (unscripted: No).
+        QCOMPARE(dialogs.messages(), QStringList(QStringLiteral("ファイルを保存しますか")));
+        QVERIFY(!frmDocument::instance());
     }
 
     void childrenCarryTheirFrames()
