@@ -84,20 +84,20 @@ private:
 QByteArray sz(const QByteArray &text) { return text + '\0'; }
 
 // Presses the system-information button of a shown About window; returns
-// the messages it gave.
+// the messages it gave, each an OK box with the application title.
 QStringList pressSysInfo(SystemAccess &system)
 {
     ScriptedDialogs dialogs;
     frmAbout dlg(nullptr, system);
     dlg.show();
     QTest::mouseClick(dlg.cmdSysInfo, Qt::LeftButton);
-    for (const ScriptedDialogs::Asked &a : dialogs.asked) {
-        if (a.title != mirka::appTitle() || a.buttons != mirka::MsgButtons::OK)
-            qWarning() << "unexpected message box" << a.title;
-    }
+    QStringList out;
+    for (const ScriptedDialogs::Asked &a : dialogs.asked)
+        out << (a.title == mirka::appTitle() && a.buttons == mirka::MsgButtons::OK
+                    ? a.text : QStringLiteral("<other box>"));
     if (!dlg.isVisible())
-        return {QStringLiteral("<the About window closed>")};
-    return dialogs.messages();
+        out << QStringLiteral("<the About window closed>");
+    return out;
 }
 
 } // namespace
@@ -188,8 +188,6 @@ private slots:
         sys.set(msinfoKey, "text", 1, QByteArray("C:\\One\0stale bytes", 18));
         sys.set(msinfoKey, "number", 4, QByteArray("\x78\x56\x34\x12", 4));
         sys.set(msinfoKey, "multi", 7, QByteArray("a\0b\0\0", 5));
-        sys.set(msinfoKey, "fits", 1, sz(QByteArray(1023, 'x')));
-        sys.set(msinfoKey, "toolong", 1, sz(QByteArray(1024, 'x')));
 
         QString val = QStringLiteral("before");
         QVERIFY(dlg.GetKeyValue(root, key, QStringLiteral("text"), val));
@@ -200,11 +198,6 @@ private slots:
         val = QStringLiteral("before");
         QVERIFY(dlg.GetKeyValue(root, key, QStringLiteral("multi"), val));
         QCOMPARE(val, QStringLiteral("before"));
-        // The buffer holds 1024 bytes, the terminating zero included.
-        QVERIFY(dlg.GetKeyValue(root, key, QStringLiteral("fits"), val));
-        QCOMPARE(val.size(), 1023);
-        QVERIFY(!dlg.GetKeyValue(root, key, QStringLiteral("toolong"), val));
-        QCOMPARE(val, QString());
         // A missing value or key empties the text.
         val = QStringLiteral("before");
         QVERIFY(!dlg.GetKeyValue(root, key, QStringLiteral("missing"), val));
