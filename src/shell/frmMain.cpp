@@ -81,6 +81,9 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
 
 frmMain::~frmMain()
 {
+    // Deleting the window deactivates its children on the way; the menu bar
+    // is no longer there to follow them.
+    disconnect(m_mdi, nullptr, this, nullptr);
     if (g_frame == this)
         g_frame = nullptr;
 }
