@@ -212,7 +212,7 @@ private slots:
         emit frame->mnuWindow->aboutToShow();
         QCOMPARE(frame->mnuWindow->actions().size(), 5);
         QCOMPARE(frame->mnuWindow->actions()[4]->text(), QStringLiteral("&2 D"));
-        exitProgram(frame);
+        frame.reset(); // deleted outright, with an active child
     }
 
     void noteWindowMenusReplaceFrameMenus()
