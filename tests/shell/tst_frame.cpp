@@ -177,22 +177,20 @@ private slots:
         QTRY_COMPARE(frame->mdiArea()->viewport()->size(), frame->mdiArea()->size());
         const QSize area = frame->mdiArea()->viewport()->size();
 
-        frame->mnuWindowTileHorizontal->trigger();
-        int y = 0;
-        for (QMdiSubWindow *s : subs) {
-            QCOMPARE(s->geometry(), QRect(0, y, area.width(), s->height()));
-            QVERIFY(qAbs(s->height() - area.height() / 3) <= 1);
-            y += s->height();
+        // Horizontal: full width, stacked; vertical: full height, side by side.
+        for (bool horizontal : {true, false}) {
+            (horizontal ? frame->mnuWindowTileHorizontal : frame->mnuWindowTileVertical)->trigger();
+            int pos = 0;
+            for (QMdiSubWindow *s : subs) {
+                const QRect g = s->geometry();
+                QCOMPARE(g, horizontal ? QRect(0, pos, area.width(), g.height())
+                                       : QRect(pos, 0, g.width(), area.height()));
+                const int extent = horizontal ? g.height() : g.width();
+                QVERIFY(qAbs(extent - (horizontal ? area.height() : area.width()) / 3) <= 1);
+                pos += extent;
+            }
+            QCOMPARE(pos, horizontal ? area.height() : area.width());
         }
-        QCOMPARE(y, area.height());
-        frame->mnuWindowTileVertical->trigger();
-        int x = 0;
-        for (QMdiSubWindow *s : subs) {
-            QCOMPARE(s->geometry(), QRect(x, 0, s->width(), area.height()));
-            QVERIFY(qAbs(s->width() - area.width() / 3) <= 1);
-            x += s->width();
-        }
-        QCOMPARE(x, area.width());
 
         // The list follows the tiling items, rebuilt (not appended) each time.
         frame->mdiArea()->setActiveSubWindow(subs[0]);
