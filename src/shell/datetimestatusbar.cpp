@@ -2,7 +2,6 @@
 
 #include <QDateTime>
 #include <QLabel>
-#include <QLocale>
 #include <QTimer>
 
 namespace {
@@ -14,8 +13,6 @@ QLabel *panel(const QString &text, QWidget *parent)
     l->setContentsMargins(4, 0, 4, 0);
     return l;
 }
-
-QString timeFormat() { return QLocale().timeFormat(QLocale::ShortFormat); }
 
 } // namespace
 
@@ -38,14 +35,15 @@ DateTimeStatusBar::DateTimeStatusBar(QWidget *parent) : QStatusBar(parent)
     refresh();
 }
 
+// The short forms of the Japanese systems the program is made for.
 QString DateTimeStatusBar::dateText(const QDateTime &when)
 {
-    return QLocale().toString(when.date(), QLocale::ShortFormat);
+    return when.toString(QStringLiteral("yyyy/MM/dd"));
 }
 
 QString DateTimeStatusBar::timeText(const QDateTime &when)
 {
-    return QLocale().toString(when.time(), timeFormat());
+    return when.toString(QStringLiteral("H:mm"));
 }
 
 void DateTimeStatusBar::refresh()
@@ -53,12 +51,7 @@ void DateTimeStatusBar::refresh()
     const QDateTime now = QDateTime::currentDateTime();
     m_date->setText(dateText(now));
     m_time->setText(timeText(now));
-    // Wake at the next boundary the panels can show: the next second when the
-    // time shows seconds, otherwise the next minute (which also turns the date).
+    // Wake just after the next minute begins (which also turns the date).
     const QTime t = now.time();
-    const bool seconds = timeFormat().contains(u's');
-    int wait = 1000 - t.msec();
-    if (!seconds)
-        wait += (59 - t.second()) * 1000;
-    m_tick->start(wait + 20);
+    m_tick->start(60000 - (t.second() * 1000 + t.msec()) + 20);
 }

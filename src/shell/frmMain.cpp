@@ -16,6 +16,7 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QSettings>
+#include <QTimer>
 
 static frmMain *g_frame = nullptr;
 
@@ -80,6 +81,9 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
 
 frmMain::~frmMain()
 {
+    // Deleting the window deactivates its children on the way; the menu bar
+    // is no longer there to follow them.
+    disconnect(m_mdi, nullptr, this, nullptr);
     if (g_frame == this)
         g_frame = nullptr;
 }
@@ -143,6 +147,63 @@ void frmMain::updateMenuBar()
     bar->addActions(wantedActions);
 }
 
+namespace {
+
+// Lets a child treat itself as the window: its sub-window frame follows when
+// the child hides, shows, closes or deletes itself.
+class ChildFollower : public QObject {
+public:
+    ChildFollower(QMdiSubWindow *sub, QWidget *child) : QObject(sub), m_sub(sub), m_child(child)
+    {
+        sub->installEventFilter(this);
+        child->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *obj, QEvent *e) override
+    {
+        if (obj == m_sub) {
+            if (e->type() == QEvent::ChildRemoved
+                && static_cast<QChildEvent *>(e)->child() == m_child) {
+                m_sub->hide();
+                m_sub->deleteLater();
+            }
+            return false;
+        }
+        switch (e->type()) {
+        case QEvent::HideToParent:
+            // The sub-window hides its child itself while minimized.
+            if (!m_sub->isMinimized())
+                m_sub->hide();
+            break;
+        case QEvent::ShowToParent:
+            if (m_sub->isHidden())
+                m_sub->show();
+            break;
+        case QEvent::Close: {
+            // Known only after the child handled it: a close it accepted
+            // leaves it hidden.
+            QPointer<QMdiSubWindow> sub(m_sub);
+            QPointer<QWidget> child(m_child);
+            QTimer::singleShot(0, m_sub, [sub, child] {
+                if (sub && child && child->isHidden() && sub->isHidden())
+                    sub->deleteLater();
+            });
+            break;
+        }
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    QMdiSubWindow *m_sub;
+    QWidget *m_child;
+};
+
+} // namespace
+
 QMdiSubWindow *frmMain::addChild(QWidget *child)
 {
     for (QMdiSubWindow *existing : m_mdi->subWindowList())
@@ -151,12 +212,7 @@ QMdiSubWindow *frmMain::addChild(QWidget *child)
             return existing;
         }
     QMdiSubWindow *sub = m_mdi->addSubWindow(child);
-    // A child that deletes itself takes its sub-window frame with it.
-    QPointer<QMdiSubWindow> guard(sub);
-    connect(child, &QObject::destroyed, sub, [guard] {
-        if (guard)
-            guard->close();
-    });
+    new ChildFollower(sub, child);
     sub->show();
     return sub;
 }

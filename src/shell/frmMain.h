@@ -25,7 +25,8 @@ public:
     void Form_Load();
 
     // Shows a child window inside the frame (note or browser window) and
-    // returns its sub-window. The widget's window title is the caption.
+    // returns its sub-window. The widget's window title is the caption. The
+    // child may hide, show, close or delete itself: its sub-window follows.
     QMdiSubWindow *addChild(QWidget *child);
     QMdiArea *mdiArea() const { return m_mdi; }
 
