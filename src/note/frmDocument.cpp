@@ -138,6 +138,10 @@ frmDocument::frmDocument() : dlgCommonDialog(this)
     List2->setGeometry(toPixels(240, 2040, 1455, 780));
     List2->hide();
 
+    // The design lets the list overlap the button's lower edge; keep the
+    // caption readable.
+    Command2->raise();
+
     buildToolbar();
     buildStatusBar();
     buildMenus();
