@@ -258,6 +258,8 @@ struct CodePageRegistry {
         auto it = pages.find(cp);
         if (it != pages.end())
             return it->second.get();
+        if (converterNames(cp).isEmpty())
+            return nullptr; // not kept: any number may come along
         std::unique_ptr<CodePage> page(new CodePage(cp));
         if (!page->build())
             page.reset();

@@ -213,6 +213,7 @@ private:
     const CodePage *m_cp = nullptr;
     bool m_cpDirty = true;
     int m_lead = -1;
+    bool m_leadRaw = false; // the lead byte came as a raw byte, not as \'hh
     const CodePage *m_leadCp = nullptr;
 
     // Tables.
@@ -349,6 +350,13 @@ void Reader::run()
             continue;
         }
         const char c = m_data[m_p];
+        if (m_lead >= 0 && m_leadRaw && CodePage::isTrailByte(uchar(c))) {
+            // Raw double-byte text: after a raw lead byte, even '\\', '{'
+            // and '}' are trail bytes.
+            feedByte(uchar(c));
+            ++m_p;
+            continue;
+        }
         switch (c) {
         case '{':
             ++m_p;
@@ -401,6 +409,7 @@ void Reader::run()
                 break;
             }
             feedByte(uchar(c));
+            m_leadRaw = m_lead >= 0;
             ++m_p;
             break;
         }
@@ -598,7 +607,7 @@ void Reader::word(std::string_view w, bool hasParam, int param)
     case Kw::Dbch: ch.charType = 2; break;
     case Kw::FontSize:
         if (hasParam && param > 0)
-            ch.size = qBound(100, param * 50, 163800);
+            ch.size = qBound(100, qMin(param, 3276) * 50, 163800);
         break;
     case Kw::MirkaFontSize:
         if (hasParam && param > 0)
@@ -782,6 +791,7 @@ void Reader::feedByte(unsigned char b)
     if (cp && cp->isLeadByte(b)) {
         m_lead = b;
         m_leadCp = cp;
+        m_leadRaw = false;
         return;
     }
     put(cp ? char32_t(cp->single(b)) : char32_t(b));

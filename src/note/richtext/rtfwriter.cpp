@@ -129,7 +129,7 @@ private:
     int colorIndex(const QColor &c);
     void header(Out &out) const;
     void fontName(Out &out, const Font &font) const;
-    void writeProps(Out &out, const Props &p, const Props *prev) const;
+    void writeProps(Out &out, const Props &p, const Props &prev) const;
     void writePara(Out &out, const ParaProps &p) const;
     void writeText(Out &out, QStringView text, const Props &p);
 
@@ -246,6 +246,7 @@ void Writer::fontName(Out &out, const Font &font) const
 {
     const CodePage *cp = font.japanese ? m_cp932 : m_cp1252;
     const QString &name = font.name;
+    out.raw(" ");
     for (qsizetype i = 0; i < name.size(); ++i) {
         const char16_t c = name.at(i).unicode();
         if (c >= 0x20 && c < 0x80 && c != '\\' && c != '{' && c != '}' && c != ';') {
@@ -314,30 +315,30 @@ void Writer::writePara(Out &out, const ParaProps &p) const
     }
 }
 
-void Writer::writeProps(Out &out, const Props &p, const Props *prev) const
+void Writer::writeProps(Out &out, const Props &p, const Props &prev) const
 {
-    if (!prev || p.font != prev->font)
+    if (p.font != prev.font)
         out.word("\\f", p.font);
-    if (!prev || p.size != prev->size) {
+    if (p.size != prev.size) {
         // Half points for everyone; the exact size for ourselves when it
         // is finer than that (the default 11.25 pt is).
         out.word("\\fs", (p.size + 25) / 50);
         if (p.size % 50)
             out.word("\\mirkafs", p.size);
     }
-    if (!prev || p.bold != prev->bold)
+    if (p.bold != prev.bold)
         out.word(p.bold ? "\\b" : "\\b0");
-    if (!prev || p.italic != prev->italic)
+    if (p.italic != prev.italic)
         out.word(p.italic ? "\\i" : "\\i0");
-    if (!prev || p.underline != prev->underline)
+    if (p.underline != prev.underline)
         out.word(p.underline ? "\\ul" : "\\ulnone");
-    if (!prev || p.strike != prev->strike)
+    if (p.strike != prev.strike)
         out.word(p.strike ? "\\strike" : "\\strike0");
-    if (!prev || p.vpos != prev->vpos)
+    if (p.vpos != prev.vpos)
         out.word(p.vpos == 1 ? "\\super" : p.vpos == 2 ? "\\sub" : "\\nosupersub");
-    if (!prev || p.fg != prev->fg)
+    if (p.fg != prev.fg)
         out.word("\\cf", p.fg);
-    if (!prev || p.bg != prev->bg)
+    if (p.bg != prev.bg)
         out.word("\\highlight", p.bg);
 }
 
@@ -418,7 +419,8 @@ QByteArray Writer::run()
 
     Out body;
     body.bytes.reserve(qMax(1024, (m_end - m_start) * 3));
-    const Props *prev = nullptr;
+    // What a reader holds after \pard\plain; font and size are always
+    // written first.
     Props last;
     const ParaProps *prevPara = nullptr;
     ParaProps lastPara;
@@ -439,9 +441,8 @@ QByteArray Writer::run()
             return;
         }
         const Props &p = m_runProps[size_t(propsOf(formatIndex))];
-        writeProps(body, p, prev);
+        writeProps(body, p, last);
         last = p;
-        prev = &last;
         writeText(body, text, p);
     });
 
