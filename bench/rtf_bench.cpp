@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QRandomGenerator>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -19,16 +21,63 @@
 
 namespace {
 
-long peakRssKb()
+long statusKb(const char *key)
 {
     QFile f(QStringLiteral("/proc/self/status"));
     if (!f.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray &line : f.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
+        if (line.startsWith(key))
+            return line.mid(qsizetype(qstrlen(key))).trimmed().split(' ').value(0).toLong();
     }
     return -1;
+}
+
+// The peak memory of one load, measured in a process of its own (freed
+// memory of earlier steps would hide it here): this program again, with
+// --peak MODE FILE, printing its peak resident size in kB.
+int peakChild(const QString &mode, const QString &path)
+{
+    QByteArray bytes;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return 1;
+    bytes = f.readAll();
+    const QString html = mode.endsWith(QLatin1String("html")) ? QString::fromUtf8(bytes) : QString();
+    if (mode == QLatin1String("rtf")) {
+        QTextDocument doc;
+        doc.setDefaultFont(RichTextBox::defaultBodyFont());
+        mirka::rtf::read(bytes, &doc);
+        std::printf("%ld\n", statusKb("VmHWM:"));
+    } else if (mode == QLatin1String("html")) {
+        QTextDocument doc;
+        doc.setDefaultFont(RichTextBox::defaultBodyFont());
+        doc.setUndoRedoEnabled(false);
+        doc.setHtml(html);
+        std::printf("%ld\n", statusKb("VmHWM:"));
+    } else {
+        QTextDocument doc; // the same start, without the load
+        doc.setDefaultFont(RichTextBox::defaultBodyFont());
+        std::printf("%ld\n", statusKb("VmHWM:"));
+    }
+    return 0;
+}
+
+double peakExtraMb(const QString &mode, const QByteArray &data)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("input"));
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size())
+        return -1;
+    f.close();
+    const auto run = [&](const QString &m) {
+        QProcess p;
+        p.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--peak"), m, path});
+        p.waitForFinished(-1);
+        return p.readAllStandardOutput().trimmed().toLong();
+    };
+    return (run(mode) - run(mode + QStringLiteral("-none"))) / 1024.0;
 }
 
 // Fills doc with Japanese paragraphs of varied formatting until its RTF is
@@ -71,7 +120,7 @@ void generate(QTextDocument *doc, qsizetype targetBytes, bool varied)
             }
             f.setForeground(colors[rng.bounded(4)]);
             QString text;
-            const int n = 2 + rng.bounded(10);
+            const int n = 1 + rng.bounded(3);
             for (int w = 0; w < n; ++w)
                 text += QString::fromUtf16(words[rng.bounded(int(std::size(words)))]);
             c.insertText(text, f);
@@ -97,7 +146,8 @@ double bestOf(int runs, const std::function<void()> &f)
 struct Figures {
     qsizetype rtfBytes = 0;
     qsizetype htmlBytes = 0;
-    double load = 0, setHtml = 0, save = 0, toHtml = 0;
+    double load = 0, setHtml = 0, save = 0, toHtml = 0, handOver = 0;
+    double loadMb = 0, setHtmlMb = 0;
 };
 
 Figures measure(qsizetype target, int runs)
@@ -105,11 +155,14 @@ Figures measure(qsizetype target, int runs)
     Figures fig;
     QByteArray rtf;
     QString html;
-    {
+    for (qsizetype goal = target;;) {
         QTextDocument source;
         source.setDefaultFont(RichTextBox::defaultBodyFont());
-        generate(&source, target, true);
+        generate(&source, goal, true);
         rtf = mirka::rtf::write(&source);
+        if (rtf.size() < target * 21 / 20)
+            break;
+        goal = qsizetype(double(goal) * target / double(rtf.size()));
     }
     fig.rtfBytes = rtf.size();
     // Both sides start from the same document: the one our reader builds.
@@ -130,6 +183,12 @@ Figures measure(qsizetype target, int runs)
         doc.setUndoRedoEnabled(false);
         doc.setHtml(html);
     });
+    fig.handOver = bestOf(runs, [&] {
+        RichTextBox box;
+        box.LoadRtf(rtf);
+    });
+    fig.loadMb = peakExtraMb(QStringLiteral("rtf"), rtf);
+    fig.setHtmlMb = peakExtraMb(QStringLiteral("html"), html.toUtf8());
     QByteArray out;
     fig.save = bestOf(runs, [&] { out = mirka::rtf::write(&loaded); });
     QString outHtml;
@@ -180,6 +239,8 @@ int main(int argc, char *argv[])
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    if (app.arguments().size() == 4 && app.arguments().at(1) == QLatin1String("--peak"))
+        return peakChild(app.arguments().at(2), app.arguments().at(3));
     const bool quick = app.arguments().contains(QStringLiteral("--quick"));
     const int runs = quick ? 1 : 3;
 
@@ -192,11 +253,16 @@ int main(int argc, char *argv[])
                     f->rtfBytes / 1048576.0, f->htmlBytes / 1048576.0, f->load, f->setHtml,
                     f->load / f->setHtml, f->save, f->toHtml, f->save / f->toHtml);
     }
+    std::printf("  into the editor (read detached, then handed over): 1 MB %.1f  8 MB %.1f\n", small.handOver,
+                big.handOver);
     const double sizeRatio = double(big.rtfBytes) / double(small.rtfBytes);
     std::printf("  growth 8 MB / 1 MB (size ratio %.2f): load %.2f  setHtml %.2f  save %.2f  toHtml %.2f\n",
                 sizeRatio, big.load / small.load, big.setHtml / small.setHtml, big.save / small.save,
                 big.toHtml / small.toHtml);
-    std::printf("  peak memory (VmHWM) after the loads and saves: %.1f MB\n", peakRssKb() / 1024.0);
+    std::printf("  peak memory of one load (own process, beyond the input held in memory): 1 MB ours %.1f MB, setHtml %.1f MB; "
+                "8 MB ours %.1f MB, setHtml %.1f MB\n",
+                small.loadMb, small.setHtmlMb, big.loadMb, big.setHtmlMb);
+    std::printf("  peak memory of the whole run so far (VmHWM): %.1f MB\n", statusKb("VmHWM:") / 1024.0);
 
     int runsVaried = 0, runsUniform = 0;
     const double varied = selChangeMs(true, &runsVaried);
@@ -205,6 +271,5 @@ int main(int argc, char *argv[])
     std::printf("  varied formatting (%d runs): %.3f\n", runsVaried, varied);
     std::printf("  worst case, only the colour varies, every run walked (%d runs): %.3f\n", runsUniform,
                 uniform);
-    std::printf("  peak memory (VmHWM) at the end: %.1f MB\n", peakRssKb() / 1024.0);
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "note/richtext/richtextbox.h"
 #include "../../support/testenv.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTextBlock>
@@ -83,6 +84,7 @@ private slots:
         box.resize(300, 200);
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
+        select(box, 0, 0);
         QSignalSpy spy(&box, &RichTextBox::SelChange);
         QTest::keyClicks(&box, "ab");
         QCOMPARE(spy.count(), 2);
@@ -96,11 +98,14 @@ private slots:
         // A click into the text counts even where the caret already is.
         QTest::mouseClick(box.viewport(), Qt::LeftButton, {}, QPoint(5, 5));
         QVERIFY(spy.count() >= 7);
+        // Changes made by the program count once, and only real changes.
+        box.setText("xyz");
         const int before = spy.count();
-        select(box, 0, 0);
-        QCOMPARE(spy.count(), before);
+        select(box, 1, 1);
+        select(box, 1, 1);
+        QCOMPARE(spy.count(), before + 1);
         box.selectAll();
-        QCOMPARE(spy.count(), before); // one character only: caret already there? no: anchor moves
+        QCOMPARE(spy.count(), before + 2);
     }
 
     void geometryInTwips()
@@ -120,7 +125,53 @@ private slots:
         QCOMPARE(box.lineWrapColumnOrWidth(), 307);
         QVERIFY(!box.setRightMargin(-10));
         QCOMPARE(box.RightMargin(), 4600);
+        // The wrap width holds for a loaded document too.
+        box.setText("x");
+        QVERIFY(box.LoadRtf("{\\rtf1 a long line of text}"));
+        QCOMPARE(box.document()->textWidth(), 307.0);
+        QVERIFY(box.setRightMargin(0));
+        QCOMPARE(box.lineWrapMode(), QTextEdit::WidgetWidth);
         mirka::twips::setDpiForTesting(0);
+    }
+
+    void selRtfCopyAndPaste()
+    {
+        RichTextBox box;
+        box.setText(QStringLiteral("前 太字 後"));
+        select(box, 2, 4);
+        box.setSelBold(true);
+        box.setSelColor(QColor(0, 0, 200));
+        box.setSelFontName("Arial");
+        box.setSelFontSize(15.5);
+        const QString copied = box.SelRTF();
+        QVERIFY(copied.startsWith("{\\rtf1"));
+        // Paste at the end: text and formatting come back.
+        select(box, 6, 6);
+        box.setSelRTF(copied);
+        QCOMPARE(box.Text(), QStringLiteral("前 太字 後太字"));
+        select(box, 6, 8);
+        QCOMPARE(*box.SelBold(), true);
+        QCOMPARE(box.SelColor()->rgb(), QColor(0, 0, 200).rgb());
+        QCOMPARE(*box.SelFontName(), QString("Arial"));
+        QCOMPARE(*box.SelFontSize(), 15.5);
+        // The caret stands after the pasted text.
+        QCOMPARE(box.textCursor().position(), 8);
+        // Plain text from other programs goes in as it is, with the caret's
+        // format; the empty text deletes the selection.
+        select(box, 0, 1);
+        box.setSelRTF(QStringLiteral("plain {text}\n行"));
+        QCOMPARE(box.Text(), QStringLiteral("plain {text}\n行 太字 後太字"));
+        select(box, 0, 6);
+        box.setSelRTF(QString());
+        QCOMPARE(box.Text(), QStringLiteral("{text}\n行 太字 後太字"));
+        select(box, 0, 7);
+        box.setSelText(QString());
+        QCOMPARE(box.Text(), QStringLiteral("行 太字 後太字"));
+        // Copy with nothing selected gives an empty document; pasting it
+        // changes nothing.
+        select(box, 1, 1);
+        box.setSelRTF(box.SelRTF());
+        QCOMPARE(box.Text(), QStringLiteral("行 太字 後太字"));
     }
 
     void saveAndLoadRoundTrip()
@@ -153,6 +204,24 @@ private slots:
             QCOMPARE(other.SelColor()->rgb(), box.SelColor()->rgb());
             QCOMPARE(other.SelAlignment(), box.SelAlignment());
         }
+    }
+
+    void saveFailureIsReported()
+    {
+        TestEnv env;
+        RichTextBox box;
+        box.setText("first");
+        const QString path = env.path("note.rtf");
+        QVERIFY(box.SaveFile(path));
+        const QByteArray saved = env.read("note.rtf");
+        QCOMPARE(saved, box.RtfBytes());
+        box.setText("second");
+        QString error;
+        QVERIFY(!box.SaveFile(env.path("no/such/folder/note.rtf"), &error));
+        QVERIFY(!error.isEmpty());
+        QDir(env.folder()).mkdir("taken.rtf"); // a folder where the file should go
+        QVERIFY(!box.SaveFile(env.path("taken.rtf"), &error));
+        QCOMPARE(env.read("note.rtf"), saved);
     }
 
     void loadFailsOnNonRtf()
