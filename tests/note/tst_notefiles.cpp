@@ -325,6 +325,14 @@ private slots:
         QTRY_VERIFY(noteWindowGone());
         QCOMPARE(script->asked.size(), n);
         QCOMPARE(script->unscripted, 0);
+
+        // The frame's exit closes the note first, through the same question.
+        Module1::NewNote();
+        doc().Text1->setText(QStringLiteral("at exit"));
+        script->messageAnswers << MsgAnswer::No;
+        frame->close();
+        QCOMPARE(script->messages().last(), QStringLiteral("ファイルを保存しますか"));
+        QTRY_VERIFY(noteWindowGone());
     }
 
     void saveFailures()

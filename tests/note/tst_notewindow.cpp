@@ -228,9 +228,24 @@ private slots:
         QTest::keyClick(d.Text1, Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(script->asked.size(), 2);
 
+        // The Window menu lists the three children; tiling goes through the frame.
+        frmBrowser::createNew();
+        frmBrowser::createNew();
+        emit d.mnuWindow->aboutToShow();
+        QStringList windows;
+        for (QAction *a : d.mnuWindow->actions())
+            windows << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        QCOMPARE(windows.size(), 6);
+        QCOMPARE(windows.mid(0, 3), (QStringList{"上下に並べて表示", "左右に並べて表示", "-"}));
+        d.mnuWindowTileVertical->trigger();
+        const QList<QMdiSubWindow *> subs = frame->mdiArea()->subWindowList();
+        for (QMdiSubWindow *sub : subs)
+            QCOMPARE(sub->height(), frame->mdiArea()->viewport()->height());
+
         // Exit closes only the note window.
         d.mnuFileExit->trigger();
-        QTRY_VERIFY(frame->mdiArea()->subWindowList().isEmpty());
+        QTRY_COMPARE(frame->mdiArea()->subWindowList().size(), 2);
+        QVERIFY(!frmDocument::instance());
         QVERIFY(frame->isVisible());
     }
 
