@@ -152,40 +152,36 @@ bool CodePage::build()
         return true;
 
     m_pairs.assign(65536, char16_t(0xFFFD));
+    const auto forEachPair = [this](auto &&f) {
+        for (int lead = 0x80; lead < 256; ++lead) {
+            for (int t = 0x40; m_lead[lead] && t < 256; ++t) {
+                if (isTrailByte(uchar(t)))
+                    f(lead, t);
+            }
+        }
+    };
     QByteArray pairs;
     pairs.reserve(128 * 192 * 3);
-    for (int lead = 0x80; lead < 256; ++lead) {
-        if (!m_lead[lead])
-            continue;
-        for (int t = 0x40; t < 256; ++t) {
-            if (!isTrailByte(uchar(t)))
-                continue;
-            pairs.append(char(lead));
-            pairs.append(char(t));
-            pairs.append('\n');
-        }
-    }
+    forEachPair([&](int lead, int t) {
+        pairs.append(char(lead));
+        pairs.append(char(t));
+        pairs.append('\n');
+    });
     QStringDecoder dec(name.constData());
     const QString all = dec.decode(pairs);
     qsizetype at = 0;
-    for (int lead = 0x80; lead < 256; ++lead) {
-        if (!m_lead[lead])
-            continue;
-        for (int t = 0x40; t < 256; ++t) {
-            if (!isTrailByte(uchar(t)))
-                continue;
-            qsizetype nl = all.indexOf(QLatin1Char('\n'), at);
-            if (nl < 0)
-                nl = all.size();
-            const QStringView s = QStringView(all).mid(at, nl - at);
-            at = nl + 1;
-            const quint16 key = quint16(lead << 8 | t);
-            if (s.size() == 1 && usable(s.at(0).unicode()))
-                m_pairs[key] = s.at(0).unicode();
-            else if (s.size() == 2 && s.at(0).isHighSurrogate() && s.at(1).isLowSurrogate())
-                m_astral.insert(key, QChar::surrogateToUcs4(s.at(0), s.at(1)));
-        }
-    }
+    forEachPair([&](int lead, int t) {
+        qsizetype nl = all.indexOf(QLatin1Char('\n'), at);
+        if (nl < 0)
+            nl = all.size();
+        const QStringView s = QStringView(all).mid(at, nl - at);
+        at = nl + 1;
+        const quint16 key = quint16(lead << 8 | t);
+        if (s.size() == 1 && usable(s.at(0).unicode()))
+            m_pairs[key] = s.at(0).unicode();
+        else if (s.size() == 2 && s.at(0).isHighSurrogate() && s.at(1).isLowSurrogate())
+            m_astral.insert(key, QChar::surrogateToUcs4(s.at(0), s.at(1)));
+    });
     return true;
 }
 
@@ -216,7 +212,7 @@ void CodePage::buildEncoder() const
                 if (necSelected(key) != (pass == 1))
                     continue;
                 const char16_t c = m_pairs[key];
-                if (c == 0xFFFD || c < 0x80 || (c >= 0xE000 && c <= 0xF8FF))
+                if (c == 0xFFFD || c < 0x80)
                     continue;
                 if (pass == 0 || !m_encode[c])
                     m_encode[c] = quint16(key);

@@ -232,6 +232,7 @@ private:
     bool m_propsDirty = true;
     RunKey m_stateKey;
     bool m_pendingPar = false;
+    ParaProps m_parProps; // of the pending \par
     bool m_blockHasContent = false;
     bool m_lastWasCell = false;
     ParaProps m_lastPara;
@@ -921,11 +922,14 @@ void Reader::flushRun()
     m_run.clear();
 }
 
+// A \par takes effect when something follows it: only then does it end a
+// paragraph with its properties and start the next.
 void Reader::ensureBlock()
 {
     if (!m_pendingPar)
         return;
     m_pendingPar = false;
+    m_cursor.setBlockFormat(blockFormat(m_parProps));
     const State &s = st();
     m_cursor.insertBlock(blockFormat(s.para), charFormat(keyFor(s.ch, 'a')));
     m_blockHasContent = false;
@@ -940,7 +944,7 @@ void Reader::paragraphEnd()
     }
     ensureBlock();
     flushRun();
-    m_cursor.setBlockFormat(blockFormat(st().para));
+    m_parProps = st().para;
     m_pendingPar = true;
     m_lastWasCell = false;
 }
@@ -958,8 +962,13 @@ void Reader::finish()
     }
     flushRun();
     // A last \par stands for the document's final paragraph mark: it makes
-    // no empty paragraph of its own.
-    if (!m_pendingPar && !m_insert && m_blockHasContent)
+    // no empty paragraph of its own. Inserted text has no final mark: the
+    // paragraph it ends in keeps its properties.
+    if (m_insert)
+        return;
+    if (m_pendingPar)
+        m_cursor.setBlockFormat(blockFormat(m_parProps));
+    else if (m_blockHasContent)
         m_cursor.setBlockFormat(blockFormat(m_lastPara));
 }
 

@@ -223,6 +223,18 @@ private slots:
         // One undo step takes the whole insertion back.
         doc.undo();
         QCOMPARE(doc.toPlainText(), QStringLiteral("abcd"));
+        // A part of a paragraph brings no paragraph properties along; a
+        // whole paragraph does.
+        QTextDocument left;
+        left.setPlainText("abcd");
+        QTextCursor at(&left);
+        at.setPosition(2);
+        QVERIFY(mirka::rtf::insert("{\\rtf1\\qc centred\\par}", at));
+        QCOMPARE(mirka::rtf::alignmentOf(left.begin().blockFormat()), 0);
+        QVERIFY(mirka::rtf::insert("{\\rtf1\\qc line\\par\\pard next\\par}", at));
+        QCOMPARE(left.toPlainText(), QStringLiteral("abcentredline\nnextcd"));
+        QCOMPARE(mirka::rtf::alignmentOf(left.begin().blockFormat()), 2);
+        QCOMPARE(mirka::rtf::alignmentOf(left.lastBlock().blockFormat()), 0);
         // RTF in a string: characters above ASCII stand for themselves.
         QCOMPARE(mirka::rtf::fromString(QStringLiteral("{\\rtf1 あ}")), QByteArray("{\\rtf1 {\\uc0\\u12354}}"));
     }
