@@ -8,6 +8,7 @@
 #include "note/richtext/richtextbox.h"
 #include "note/toolbarimages.h"
 #include "shell/Form1.h"
+#include "shell/datetimestatusbar.h"
 #include "shell/frmMain.h"
 
 #include <QAction>
@@ -15,7 +16,6 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDateTime>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -26,7 +26,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QTimer>
 #include <QToolBar>
 
 using mirka::twips::fromPixelsX;
@@ -137,6 +136,10 @@ frmDocument::frmDocument() : dlgCommonDialog(this)
     List2->setObjectName(QStringLiteral("List2"));
     List2->setGeometry(toPixels(240, 2040, 1455, 780));
     List2->hide();
+
+    // The design lets the list overlap the button's lower edge; keep the
+    // caption readable.
+    Command2->raise();
 
     buildToolbar();
     buildStatusBar();
@@ -288,28 +291,9 @@ void frmDocument::buildToolbar()
 
 void frmDocument::buildStatusBar()
 {
-    sbStatusBar = new QStatusBar(this);
+    sbStatusBar = new DateTimeStatusBar(this);
     sbStatusBar->setObjectName(QStringLiteral("sbStatusBar"));
     sbStatusBar->setSizeGripEnabled(false);
-    sbStatusBar->addWidget(new QLabel(QStringLiteral("ｽﾃｰﾀｽ"), sbStatusBar), 1);
-    m_dateLabel = new QLabel(sbStatusBar);
-    m_timeLabel = new QLabel(sbStatusBar);
-    sbStatusBar->addPermanentWidget(m_dateLabel);
-    sbStatusBar->addPermanentWidget(m_timeLabel);
-    m_clock = new QTimer(this);
-    m_clock->setSingleShot(true);
-    connect(m_clock, &QTimer::timeout, this, &frmDocument::updateClock);
-    updateClock();
-}
-
-void frmDocument::updateClock()
-{
-    const QDateTime now = QDateTime::currentDateTime();
-    m_dateLabel->setText(now.toString(QStringLiteral("yyyy/MM/dd")));
-    m_timeLabel->setText(now.toString(QStringLiteral("H:mm")));
-    // Wake just after the next minute begins.
-    const QTime t = now.time();
-    m_clock->start(60000 - (t.second() * 1000 + t.msec()) + 20);
 }
 
 QAction *frmDocument::button(const QString &key) const

@@ -14,7 +14,6 @@ class QListWidget;
 class QMenu;
 class QPushButton;
 class QStatusBar;
-class QTimer;
 class QToolBar;
 class RichTextBox;
 
@@ -113,11 +112,7 @@ private:
     void rtfText_SelChange();
     void Command2_Click();
     void List1_DblClick();
-    void updateClock();
 
     QList<QMenu *> m_menus;
     QActionGroup *m_alignGroup = nullptr;
-    QLabel *m_dateLabel = nullptr;
-    QLabel *m_timeLabel = nullptr;
-    QTimer *m_clock = nullptr;
 };

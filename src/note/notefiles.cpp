@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSaveFile>
-#include <QTemporaryDir>
 
 namespace Module1 {
 
@@ -71,15 +70,6 @@ QByteArray companionBytes(const frmDocument &d)
     return w.data();
 }
 
-// The body as RTF, written by the editor into a scratch file.
-bool rtfBytes(frmDocument &d, QByteArray *out, QString *error)
-{
-    QTemporaryDir scratch;
-    const QString path = scratch.filePath(QStringLiteral("body.rtf"));
-    return scratch.isValid() && d.rtfText->SaveFile(path, error)
-           && mirka::readWholeFile(path, out, error);
-}
-
 // Writes the body and the companion file. Both are prepared in full before
 // either replaces its old file, so a failure leaves the previous pair
 // intact; the failure is reported with the file and the reason.
@@ -92,12 +82,7 @@ bool writeNotePair(frmDocument &d, const QString &notePath, const QString &compa
     }
     QSaveFile note(notePath);
     QSaveFile companion(companionPath);
-    QByteArray body;
-    QString error;
-    if (!rtfBytes(d, &body, &error)) {
-        reportSaveFailure(d, notePath, error);
-        return false;
-    }
+    const QByteArray body = d.rtfText->RtfBytes();
     const QByteArray pages = companionBytes(d);
     struct Step {
         QSaveFile *file;

@@ -1,34 +1,450 @@
 #include "note/richtext/richtextbox.h"
 
-RichTextBox::RichTextBox(QWidget *parent) : QTextEdit(parent)
+#include "common/savefile.h"
+#include "common/twips.h"
+#include "note/richtext/rtf.h"
+#include "note/richtext/rtfformat.h"
+
+#include <QFontDatabase>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <cmath>
+#include <vector>
+
+// Changes made while an input event is handled are reported once, when the
+// event is done; a click always counts as one, even where the caret stays.
+class RichTextBox::InputScope {
+public:
+    InputScope(RichTextBox *box, bool click) : m_box(box), m_click(click) { ++box->m_inputDepth; }
+    ~InputScope()
+    {
+        if (--m_box->m_inputDepth > 0)
+            return;
+        const bool report = m_click || m_box->m_inputMoved || m_box->m_inputEdited;
+        m_box->m_inputMoved = m_box->m_inputEdited = false;
+        if (report)
+            emit m_box->SelChange();
+    }
+
+private:
+    RichTextBox *m_box;
+    bool m_click;
+};
+
+QFont RichTextBox::defaultBodyFont()
 {
-    connect(this, &QTextEdit::cursorPositionChanged, this, &RichTextBox::SelChange);
-    connect(this, &QTextEdit::selectionChanged, this, &RichTextBox::SelChange);
+    static const QString family = [] {
+        const QString preferred = QStringLiteral("ＭＳ Ｐゴシック");
+        const QStringList families = QFontDatabase::families();
+        if (families.contains(preferred))
+            return preferred;
+        for (const char *fallback : {"Noto Sans CJK JP", "IPAPGothic", "VL PGothic", "TakaoPGothic"}) {
+            if (families.contains(QLatin1String(fallback)))
+                return QString::fromLatin1(fallback);
+        }
+        return preferred;
+    }();
+    QFont f(family);
+    f.setPointSizeF(11.25);
+    return f;
 }
 
-bool RichTextBox::LoadFile(const QString &) { return false; }
-bool RichTextBox::SaveFile(const QString &, QString *) { return false; }
+RichTextBox::RichTextBox(QWidget *parent) : QTextEdit(parent)
+{
+    const QFont body = defaultBodyFont();
+    setFont(body);
+    document()->setDefaultFont(body);
+    connect(this, &QTextEdit::cursorPositionChanged, this, &RichTextBox::caretMoved);
+    connect(this, &QTextEdit::selectionChanged, this, &RichTextBox::caretMoved);
+    connect(this, &QTextEdit::currentCharFormatChanged, this, [this] { invalidateSelState(); });
+    connect(this, &QTextEdit::textChanged, this, [this] {
+        invalidateSelState();
+        if (m_inputDepth > 0)
+            m_inputEdited = true;
+    });
+}
+
+void RichTextBox::caretMoved()
+{
+    invalidateSelState();
+    const QTextCursor c = textCursor();
+    if (c.position() == m_lastPosition && c.anchor() == m_lastAnchor)
+        return;
+    m_lastPosition = c.position();
+    m_lastAnchor = c.anchor();
+    if (m_inputDepth > 0)
+        m_inputMoved = true;
+    else
+        emit SelChange();
+}
+
+void RichTextBox::keyPressEvent(QKeyEvent *e)
+{
+    InputScope scope(this, false);
+    QTextEdit::keyPressEvent(e);
+}
+
+void RichTextBox::inputMethodEvent(QInputMethodEvent *e)
+{
+    InputScope scope(this, false);
+    QTextEdit::inputMethodEvent(e);
+}
+
+void RichTextBox::mousePressEvent(QMouseEvent *e)
+{
+    InputScope scope(this, true);
+    QTextEdit::mousePressEvent(e);
+}
+
+void RichTextBox::mouseMoveEvent(QMouseEvent *e)
+{
+    InputScope scope(this, false);
+    QTextEdit::mouseMoveEvent(e);
+}
+
+void RichTextBox::mouseReleaseEvent(QMouseEvent *e)
+{
+    InputScope scope(this, false);
+    QTextEdit::mouseReleaseEvent(e);
+}
+
+void RichTextBox::mouseDoubleClickEvent(QMouseEvent *e)
+{
+    InputScope scope(this, true);
+    QTextEdit::mouseDoubleClickEvent(e);
+}
+
+void RichTextBox::dropEvent(QDropEvent *e)
+{
+    InputScope scope(this, false);
+    QTextEdit::dropEvent(e);
+}
+
+// ---- files
+
+bool RichTextBox::LooksLikeRtf(const QByteArray &bytes) { return mirka::rtf::looksLikeRtf(bytes); }
+
+bool RichTextBox::LoadFile(const QString &path)
+{
+    QByteArray bytes;
+    if (!mirka::readWholeFile(path, &bytes))
+        return false;
+    return LoadRtf(bytes);
+}
+
+bool RichTextBox::LoadRtf(const QByteArray &rtf)
+{
+    if (!mirka::rtf::looksLikeRtf(rtf))
+        return false;
+    auto *doc = new QTextDocument(this);
+    doc->setDefaultFont(defaultBodyFont());
+    mirka::rtf::read(rtf, doc);
+    doc->setModified(false);
+    replaceDocument(doc);
+    return true;
+}
+
+void RichTextBox::replaceDocument(QTextDocument *doc)
+{
+    // The editor's first document belongs to it and goes with setDocument;
+    // the ones made here are ours to delete.
+    QTextDocument *old = document();
+    const bool ours = old && old->parent() == this;
+    setDocument(doc);
+    if (ours)
+        delete old;
+    setCurrentCharFormat(QTextCursor(doc).charFormat());
+    invalidateSelState();
+}
+
+QByteArray RichTextBox::RtfBytes() const { return mirka::rtf::write(document()); }
+
+bool RichTextBox::SaveFile(const QString &path, QString *error)
+{
+    return mirka::writeFileAtomically(path, RtfBytes(), error);
+}
+
 QString RichTextBox::Text() const { return toPlainText(); }
-void RichTextBox::setText(const QString &text) { setPlainText(text); }
-std::optional<bool> RichTextBox::SelBold() const { return std::nullopt; }
-void RichTextBox::setSelBold(bool) {}
-std::optional<bool> RichTextBox::SelItalic() const { return std::nullopt; }
-void RichTextBox::setSelItalic(bool) {}
-std::optional<bool> RichTextBox::SelUnderline() const { return std::nullopt; }
-void RichTextBox::setSelUnderline(bool) {}
-std::optional<int> RichTextBox::SelAlignment() const { return std::nullopt; }
-void RichTextBox::setSelAlignment(int) {}
-std::optional<QString> RichTextBox::SelFontName() const { return std::nullopt; }
-void RichTextBox::setSelFontName(const QString &) {}
-std::optional<double> RichTextBox::SelFontSize() const { return std::nullopt; }
-void RichTextBox::setSelFontSize(double) {}
-std::optional<QColor> RichTextBox::SelColor() const { return std::nullopt; }
-void RichTextBox::setSelColor(const QColor &) {}
-QString RichTextBox::SelRTF() const { return QString(); }
-void RichTextBox::setSelRTF(const QString &) {}
-QString RichTextBox::SelText() const { return textCursor().selectedText(); }
-void RichTextBox::setSelText(const QString &text) { textCursor().insertText(text); }
-bool RichTextBox::Move(int, int, int, int) { return false; }
-int RichTextBox::Width() const { return 0; }
-int RichTextBox::Height() const { return 0; }
-bool RichTextBox::setRightMargin(int twips) { m_rightMargin = twips; return true; }
+
+void RichTextBox::setText(const QString &text)
+{
+    setPlainText(text);
+    setCurrentCharFormat(QTextCharFormat());
+    invalidateSelState();
+}
+
+// ---- selection state
+
+const RichTextBox::SelState &RichTextBox::selState() const
+{
+    if (!m_selState)
+        m_selState = computeSelState();
+    return *m_selState;
+}
+
+namespace {
+
+// Folds one value into a tri-state: the first sets it, a different one
+// makes it mixed for good.
+template<typename T> struct Fold {
+    std::optional<T> value;
+    bool mixed = false;
+    bool any = false;
+    void add(const T &v)
+    {
+        if (mixed)
+            return;
+        if (!any) {
+            value = v;
+            any = true;
+        } else if (!(*value == v)) {
+            value.reset();
+            mixed = true;
+        }
+    }
+};
+
+} // namespace
+
+RichTextBox::SelState RichTextBox::computeSelState() const
+{
+    const QTextDocument *doc = document();
+    const QFont docFont = doc->defaultFont();
+    const QColor text = palette().color(QPalette::Text);
+    const QTextCursor cursor = textCursor();
+    const int start = cursor.selectionStart();
+    const int end = cursor.selectionEnd();
+
+    Fold<bool> bold, italic, underline;
+    Fold<QString> family;
+    Fold<int> size;
+    Fold<QRgb> color;
+    Fold<int> align;
+    const auto addChar = [&](const QTextCharFormat &f) {
+        const mirka::rtf::Shown s = mirka::rtf::shownFormat(f, docFont);
+        bold.add(s.bold);
+        italic.add(s.italic);
+        underline.add(s.underline);
+        family.add(s.family);
+        size.add(s.size);
+        color.add((s.fg.isValid() ? s.fg : text).rgb());
+    };
+    const auto addBlock = [&](const QTextBlockFormat &f) {
+        const int a = mirka::rtf::alignmentOf(f);
+        align.add(a == 3 ? 0 : a);
+    };
+    const auto allMixed = [&] {
+        return bold.mixed && italic.mixed && underline.mixed && family.mixed && size.mixed && color.mixed
+            && align.mixed;
+    };
+
+    if (start == end) {
+        addChar(cursor.charFormat());
+        addBlock(cursor.blockFormat());
+    } else {
+        // Walk the formatting runs, each distinct format once: the cost is
+        // the number of runs, not of characters.
+        const QList<QTextFormat> formats = doc->allFormats();
+        std::vector<char> seen(size_t(formats.size()), 0);
+        const auto isNew = [&](int index) {
+            if (index < 0 || index >= int(seen.size()) || seen[size_t(index)])
+                return false;
+            seen[size_t(index)] = 1;
+            return true;
+        };
+        for (QTextBlock block = doc->findBlock(start); block.isValid() && block.position() < end;
+             block = block.next()) {
+            const int blockIndex = block.blockFormatIndex();
+            if (isNew(blockIndex))
+                addBlock(formats.at(blockIndex).toBlockFormat());
+            const int bpos = block.position();
+            const bool whole = bpos >= start && bpos + block.length() - 1 <= end;
+            for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+                const QTextFragment frag = it.fragment();
+                const int index = frag.charFormatIndex();
+                if (index < 0 || index >= int(seen.size()) || seen[size_t(index)])
+                    continue;
+                if (!whole) {
+                    const int fpos = frag.position();
+                    if (fpos + frag.length() <= start || fpos >= end)
+                        continue;
+                }
+                seen[size_t(index)] = 1;
+                addChar(formats.at(index).toCharFormat());
+            }
+            if (allMixed())
+                break;
+        }
+        if (!bold.any)
+            addChar(cursor.charFormat()); // only paragraph marks selected
+    }
+
+    SelState s;
+    s.bold = bold.value;
+    s.italic = italic.value;
+    s.underline = underline.value;
+    s.family = family.value;
+    if (size.value)
+        s.size = *size.value / 100.0;
+    if (color.value)
+        s.color = QColor::fromRgb(*color.value);
+    s.alignment = align.value;
+    return s;
+}
+
+std::optional<bool> RichTextBox::SelBold() const { return selState().bold; }
+std::optional<bool> RichTextBox::SelItalic() const { return selState().italic; }
+std::optional<bool> RichTextBox::SelUnderline() const { return selState().underline; }
+std::optional<int> RichTextBox::SelAlignment() const { return selState().alignment; }
+std::optional<QString> RichTextBox::SelFontName() const { return selState().family; }
+std::optional<double> RichTextBox::SelFontSize() const { return selState().size; }
+std::optional<QColor> RichTextBox::SelColor() const { return selState().color; }
+
+void RichTextBox::mergeFormat(const QTextCharFormat &f)
+{
+    mergeCurrentCharFormat(f);
+    invalidateSelState();
+}
+
+void RichTextBox::setSelBold(bool on)
+{
+    QTextCharFormat f;
+    f.setFontWeight(on ? QFont::Bold : QFont::Normal);
+    mergeFormat(f);
+}
+
+void RichTextBox::setSelItalic(bool on)
+{
+    QTextCharFormat f;
+    f.setFontItalic(on);
+    mergeFormat(f);
+}
+
+void RichTextBox::setSelUnderline(bool on)
+{
+    QTextCharFormat f;
+    f.setFontUnderline(on);
+    mergeFormat(f);
+}
+
+void RichTextBox::setSelAlignment(int alignment)
+{
+    Qt::Alignment a;
+    switch (alignment) {
+    case 0: a = Qt::AlignLeft; break;
+    case 1: a = Qt::AlignRight; break;
+    case 2: a = Qt::AlignHCenter; break;
+    default: return;
+    }
+    QTextBlockFormat f;
+    f.setAlignment(a);
+    QTextCursor c = textCursor();
+    c.mergeBlockFormat(f);
+    invalidateSelState();
+}
+
+void RichTextBox::setSelFontName(const QString &name)
+{
+    if (name.trimmed().isEmpty())
+        return;
+    QTextCharFormat f;
+    f.setFontFamilies(QStringList(name));
+    mergeFormat(f);
+}
+
+void RichTextBox::setSelFontSize(double points)
+{
+    if (!std::isfinite(points) || points <= 0)
+        return;
+    QTextCharFormat f;
+    f.setFontPointSize(qBound(1.0, std::round(points * 100) / 100, 1638.0));
+    mergeFormat(f);
+}
+
+void RichTextBox::setSelColor(const QColor &color)
+{
+    if (!color.isValid())
+        return;
+    QTextCharFormat f;
+    f.setForeground(QColor::fromRgb(color.rgb()));
+    mergeFormat(f);
+}
+
+// ---- selection text
+
+QString RichTextBox::SelRTF() const
+{
+    const QTextCursor c = textCursor();
+    return QString::fromLatin1(mirka::rtf::write(document(), c.selectionStart(), c.selectionEnd()));
+}
+
+void RichTextBox::setSelRTF(const QString &rtf)
+{
+    QTextCursor c = textCursor();
+    if (rtf.isEmpty()) {
+        c.removeSelectedText();
+    } else {
+        const QByteArray bytes = mirka::rtf::fromString(rtf);
+        if (!mirka::rtf::insert(bytes, c))
+            c.insertText(rtf);
+    }
+    setTextCursor(c);
+    invalidateSelState();
+}
+
+QString RichTextBox::SelText() const
+{
+    QString s = textCursor().selectedText();
+    s.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    s.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    return s;
+}
+
+void RichTextBox::setSelText(const QString &text)
+{
+    QTextCursor c = textCursor();
+    c.insertText(text);
+    setTextCursor(c);
+    invalidateSelState();
+}
+
+// ---- geometry
+
+bool RichTextBox::Move(int left, int top, int width, int height)
+{
+    if (width < 0 || height < 0)
+        return false;
+    setGeometry(mirka::twips::toPixels(left, top, width, height));
+    m_twipsWidth = width;
+    m_twipsHeight = height;
+    m_movedSize = size();
+    return true;
+}
+
+int RichTextBox::Width() const
+{
+    if (m_twipsWidth >= 0 && size() == m_movedSize)
+        return m_twipsWidth;
+    return mirka::twips::fromPixelsX(width());
+}
+
+int RichTextBox::Height() const
+{
+    if (m_twipsHeight >= 0 && size() == m_movedSize)
+        return m_twipsHeight;
+    return mirka::twips::fromPixelsY(height());
+}
+
+bool RichTextBox::setRightMargin(int twips)
+{
+    if (twips < 0)
+        return false;
+    m_rightMargin = twips;
+    if (twips == 0) {
+        setLineWrapMode(QTextEdit::WidgetWidth);
+    } else {
+        setLineWrapMode(QTextEdit::FixedPixelWidth);
+        setLineWrapColumnOrWidth(qMax(1, mirka::twips::toPixelsX(twips)));
+    }
+    return true;
+}

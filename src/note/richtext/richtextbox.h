@@ -8,6 +8,9 @@
 // Formatting members read std::nullopt for a mixed selection (a value equal
 // to no single state); with nothing selected they read the format at the
 // caret, and writing applies to the text typed next.
+//
+// LoadFile replaces the QTextDocument object (the new one is built away
+// from the view, which is far faster): do not keep document() across it.
 class RichTextBox : public QTextEdit {
     Q_OBJECT
 public:
@@ -20,6 +23,18 @@ public:
     // Writes the whole content to path as RTF, atomically. false (with a
     // reason) when the file cannot be written; the old file is then intact.
     bool SaveFile(const QString &path, QString *error = nullptr);
+
+    // The whole document as RTF: exactly the bytes SaveFile writes.
+    QByteArray RtfBytes() const;
+    // Replaces the whole content with an RTF document held in memory; false,
+    // leaving the content as it was, when the bytes are not RTF.
+    bool LoadRtf(const QByteArray &rtf);
+    // True when the bytes start like an RTF document ("{\rtf", after an
+    // optional byte order mark and white space).
+    static bool LooksLikeRtf(const QByteArray &bytes);
+    // The body font of a new note: "ＭＳ Ｐゴシック" 11.25 pt where that face
+    // exists, else a Japanese Gothic fallback at the same size.
+    static QFont defaultBodyFont();
 
     QString Text() const;
     void setText(const QString &text);
@@ -53,15 +68,52 @@ public:
     bool Move(int left, int top, int width, int height);
     int Width() const;  // twips
     int Height() const; // twips
-    // The width in twips at which lines wrap.
+    // The width in twips at which lines wrap (0: at the editor's width).
     int RightMargin() const { return m_rightMargin; }
     bool setRightMargin(int twips);
 
 signals:
     // After every change of the selection or the caret, typing and clicks
-    // included.
+    // included: once per change (one keystroke or click gives one).
     void SelChange();
 
+protected:
+    void keyPressEvent(QKeyEvent *e) override;
+    void inputMethodEvent(QInputMethodEvent *e) override;
+    void mousePressEvent(QMouseEvent *e) override;
+    void mouseMoveEvent(QMouseEvent *e) override;
+    void mouseReleaseEvent(QMouseEvent *e) override;
+    void mouseDoubleClickEvent(QMouseEvent *e) override;
+    void dropEvent(QDropEvent *e) override;
+
 private:
+    struct SelState {
+        std::optional<bool> bold, italic, underline;
+        std::optional<QString> family;
+        std::optional<double> size;
+        std::optional<QColor> color;
+        std::optional<int> alignment;
+    };
+    class InputScope;
+    friend class InputScope;
+
+    const SelState &selState() const;
+    SelState computeSelState() const;
+    void invalidateSelState() { m_selState.reset(); }
+    void mergeFormat(const QTextCharFormat &f);
+    void replaceDocument(QTextDocument *doc);
+    void caretMoved();
+
     int m_rightMargin = 0;
+    mutable std::optional<SelState> m_selState;
+    // SelChange bookkeeping: the caret and anchor last reported, and input
+    // events in progress (their changes are reported once, at their end).
+    int m_lastPosition = -1;
+    int m_lastAnchor = -1;
+    int m_inputDepth = 0;
+    bool m_inputMoved = false;
+    bool m_inputEdited = false;
+    // The twips last given to Move, valid while the pixel size is unchanged.
+    int m_twipsWidth = -1, m_twipsHeight = -1;
+    QSize m_movedSize;
 };

@@ -1,0 +1,275 @@
+// RTF reader and writer against Qt's own HTML import and export, on
+// generated Japanese notes of about 1 MB and 8 MB of RTF with varied
+// formatting; and the cost of one SelChange with a whole 1 MB note selected.
+// Prints its figures; run by hand: bench/rtf_bench [--quick]
+#include "note/richtext/richtextbox.h"
+#include "note/richtext/rtf.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QRandomGenerator>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+long statusKb(const char *key)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : f.readAll().split('\n')) {
+        if (line.startsWith(key))
+            return line.mid(qsizetype(qstrlen(key))).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
+// The peak memory of one load, measured in a process of its own (freed
+// memory of earlier steps would hide it here): this program again, with
+// --peak MODE FILE, printing its peak resident size in kB.
+int peakChild(const QString &mode, const QString &path)
+{
+    QByteArray bytes;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return 1;
+    bytes = f.readAll();
+    const QString html = mode.endsWith(QLatin1String("html")) ? QString::fromUtf8(bytes) : QString();
+    if (mode == QLatin1String("rtf")) {
+        QTextDocument doc;
+        doc.setDefaultFont(RichTextBox::defaultBodyFont());
+        mirka::rtf::read(bytes, &doc);
+        std::printf("%ld\n", statusKb("VmHWM:"));
+    } else if (mode == QLatin1String("html")) {
+        QTextDocument doc;
+        doc.setDefaultFont(RichTextBox::defaultBodyFont());
+        doc.setUndoRedoEnabled(false);
+        doc.setHtml(html);
+        std::printf("%ld\n", statusKb("VmHWM:"));
+    } else {
+        QTextDocument doc; // the same start, without the load
+        doc.setDefaultFont(RichTextBox::defaultBodyFont());
+        std::printf("%ld\n", statusKb("VmHWM:"));
+    }
+    return 0;
+}
+
+double peakExtraMb(const QString &mode, const QByteArray &data)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("input"));
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size())
+        return -1;
+    f.close();
+    const auto run = [&](const QString &m) {
+        QProcess p;
+        p.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--peak"), m, path});
+        p.waitForFinished(-1);
+        return p.readAllStandardOutput().trimmed().toLong();
+    };
+    return (run(mode) - run(mode + QStringLiteral("-none"))) / 1024.0;
+}
+
+// Fills doc with Japanese paragraphs of varied formatting until its RTF is
+// at least targetBytes long.
+void generate(QTextDocument *doc, qsizetype targetBytes, bool varied)
+{
+    static const char16_t *const words[] = {
+        u"調査", u"地域の歴史", u"図書館", u"年表", u"資料", u"記録", u"ページ", u"東京", u"大阪",
+        u"明治時代", u"の", u"は", u"を", u"に", u"と", u"、", u"。", u"について", u"メモ", u"ＡＢＣ",
+        u"abc", u"1900-1950", u"web", u"検索", u"結果", u"①", u"ｶﾀｶﾅ", u"引用",
+    };
+    const QStringList families = {RichTextBox::defaultBodyFont().family(), QStringLiteral("Noto Serif CJK JP"),
+                                  QStringLiteral("Arial")};
+    const QColor colors[] = {QColor(Qt::black), QColor(200, 0, 0), QColor(0, 100, 200), QColor(0, 128, 0)};
+    QRandomGenerator rng(42);
+    doc->setUndoRedoEnabled(false);
+    QTextCursor c(doc);
+    c.beginEditBlock();
+    qsizetype estimate = 0;
+    const qsizetype perChar = 11; // \uN\'hh\'hh of a Japanese character, roughly
+    bool first = true;
+    while (estimate * perChar < targetBytes) {
+        QTextBlockFormat bf;
+        bf.setAlignment(varied ? (rng.bounded(5) == 0 ? Qt::AlignHCenter : rng.bounded(6) == 0 ? Qt::AlignRight : Qt::AlignLeft)
+                               : Qt::AlignLeft);
+        if (first)
+            c.setBlockFormat(bf);
+        else
+            c.insertBlock(bf);
+        first = false;
+        const int runs = 3 + rng.bounded(8);
+        for (int r = 0; r < runs; ++r) {
+            QTextCharFormat f;
+            if (varied) {
+                f.setFontWeight(rng.bounded(4) == 0 ? QFont::Bold : QFont::Normal);
+                f.setFontItalic(rng.bounded(6) == 0);
+                f.setFontUnderline(rng.bounded(8) == 0);
+                f.setFontFamilies({families[rng.bounded(int(families.size()))]});
+                f.setFontPointSize(rng.bounded(5) == 0 ? 14 : 11.25);
+            }
+            f.setForeground(colors[rng.bounded(4)]);
+            QString text;
+            const int n = 1 + rng.bounded(3);
+            for (int w = 0; w < n; ++w)
+                text += QString::fromUtf16(words[rng.bounded(int(std::size(words)))]);
+            c.insertText(text, f);
+            estimate += text.size();
+        }
+    }
+    c.endEditBlock();
+    doc->setUndoRedoEnabled(true);
+}
+
+double bestOf(int runs, const std::function<void()> &f)
+{
+    double best = 1e300;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        f();
+        best = std::min(best, t.nsecsElapsed() / 1e6);
+    }
+    return best;
+}
+
+struct Figures {
+    qsizetype rtfBytes = 0;
+    qsizetype htmlBytes = 0;
+    double load = 0, setHtml = 0, save = 0, toHtml = 0, handOver = 0;
+    double loadMb = 0, setHtmlMb = 0;
+};
+
+Figures measure(qsizetype target, int runs)
+{
+    Figures fig;
+    QByteArray rtf;
+    QString html;
+    for (qsizetype goal = target;;) {
+        QTextDocument source;
+        source.setDefaultFont(RichTextBox::defaultBodyFont());
+        generate(&source, goal, true);
+        rtf = mirka::rtf::write(&source);
+        if (rtf.size() < target * 21 / 20)
+            break;
+        goal = qsizetype(double(goal) * target / double(rtf.size()));
+    }
+    fig.rtfBytes = rtf.size();
+    // Both sides start from the same document: the one our reader builds.
+    QTextDocument loaded;
+    loaded.setDefaultFont(RichTextBox::defaultBodyFont());
+    mirka::rtf::read(rtf, &loaded);
+    html = loaded.toHtml();
+    fig.htmlBytes = html.toUtf8().size();
+
+    fig.load = bestOf(runs, [&] {
+        QTextDocument doc;
+        doc.setDefaultFont(RichTextBox::defaultBodyFont());
+        mirka::rtf::read(rtf, &doc);
+    });
+    fig.setHtml = bestOf(runs, [&] {
+        QTextDocument doc;
+        doc.setDefaultFont(RichTextBox::defaultBodyFont());
+        doc.setUndoRedoEnabled(false);
+        doc.setHtml(html);
+    });
+    fig.handOver = bestOf(runs, [&] {
+        RichTextBox box;
+        box.LoadRtf(rtf);
+    });
+    fig.loadMb = peakExtraMb(QStringLiteral("rtf"), rtf);
+    fig.setHtmlMb = peakExtraMb(QStringLiteral("html"), html.toUtf8());
+    QByteArray out;
+    fig.save = bestOf(runs, [&] { out = mirka::rtf::write(&loaded); });
+    QString outHtml;
+    fig.toHtml = bestOf(runs, [&] { outHtml = loaded.toHtml(); });
+    if (out != rtf)
+        std::printf("  note: a second save differs from the first (%lld vs %lld bytes)\n",
+                    qlonglong(out.size()), qlonglong(rtf.size()));
+    return fig;
+}
+
+// One SelChange as the note window sees it: select all, then read the
+// states it shows on its toolbar.
+double selChangeMs(bool varied, int *runsOut)
+{
+    QTextDocument source;
+    source.setDefaultFont(RichTextBox::defaultBodyFont());
+    generate(&source, 1 << 20, varied);
+    const QByteArray rtf = mirka::rtf::write(&source);
+    RichTextBox box;
+    box.resize(800, 600);
+    box.LoadRtf(rtf);
+    int runs = 0;
+    for (QTextBlock b = box.document()->begin(); b.isValid(); b = b.next())
+        for (auto it = b.begin(); !it.atEnd(); ++it)
+            ++runs;
+    *runsOut = runs;
+    int sink = 0;
+    QObject::connect(&box, &RichTextBox::SelChange, &box, [&] {
+        sink += box.SelBold().value_or(false) + box.SelItalic().value_or(false)
+            + box.SelUnderline().value_or(false) + box.SelAlignment().value_or(-1);
+    });
+    std::vector<double> times;
+    for (int i = 0; i < 15; ++i) {
+        box.moveCursor(QTextCursor::Start);
+        QElapsedTimer t;
+        t.start();
+        box.selectAll();
+        times.push_back(t.nsecsElapsed() / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (app.arguments().size() == 4 && app.arguments().at(1) == QLatin1String("--peak"))
+        return peakChild(app.arguments().at(2), app.arguments().at(3));
+    const bool quick = app.arguments().contains(QStringLiteral("--quick"));
+    const int runs = quick ? 1 : 3;
+
+    std::printf("RTF reader/writer against QTextDocument HTML (best of %d, ms)\n", runs);
+    const Figures small = measure(1 << 20, runs);
+    const Figures big = measure(8 << 20, runs);
+    for (const Figures *f : {&small, &big}) {
+        std::printf("  %5.2f MB RTF (%5.2f MB HTML): load %8.1f  setHtml %8.1f  ratio %.2f | "
+                    "save %7.1f  toHtml %7.1f  ratio %.2f\n",
+                    f->rtfBytes / 1048576.0, f->htmlBytes / 1048576.0, f->load, f->setHtml,
+                    f->load / f->setHtml, f->save, f->toHtml, f->save / f->toHtml);
+    }
+    std::printf("  into the editor (read detached, then handed over): 1 MB %.1f  8 MB %.1f\n", small.handOver,
+                big.handOver);
+    const double sizeRatio = double(big.rtfBytes) / double(small.rtfBytes);
+    std::printf("  growth 8 MB / 1 MB (size ratio %.2f): load %.2f  setHtml %.2f  save %.2f  toHtml %.2f\n",
+                sizeRatio, big.load / small.load, big.setHtml / small.setHtml, big.save / small.save,
+                big.toHtml / small.toHtml);
+    std::printf("  peak memory of one load (own process, beyond the input held in memory): 1 MB ours %.1f MB, setHtml %.1f MB; "
+                "8 MB ours %.1f MB, setHtml %.1f MB\n",
+                small.loadMb, small.setHtmlMb, big.loadMb, big.setHtmlMb);
+    std::printf("  peak memory of the whole run so far (VmHWM): %.1f MB\n", statusKb("VmHWM:") / 1024.0);
+
+    int runsVaried = 0, runsUniform = 0;
+    const double varied = selChangeMs(true, &runsVaried);
+    const double uniform = selChangeMs(false, &runsUniform);
+    std::printf("SelChange with the whole 1 MB note selected (median of 15, ms)\n");
+    std::printf("  varied formatting (%d runs): %.3f\n", runsVaried, varied);
+    std::printf("  worst case, only the colour varies, every run walked (%d runs): %.3f\n", runsUniform,
+                uniform);
+    return 0;
+}

@@ -1,0 +1,103 @@
+#pragma once
+// What the reader and the writer keep of RTF formatting, and how it maps to
+// Qt's text formats. Lengths are in twips in RTF and in pixels at 96 dpi in
+// the document (15 twips a pixel), so values survive a round trip exactly.
+#include <QColor>
+#include <QHashFunctions>
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+
+namespace mirka::rtf {
+
+constexpr double kTwipsPerPixel = 15.0;
+
+inline int clampTwips(int v) { return qBound(-31680, v, 31680); }
+
+// Character properties of a group.
+struct CharProps {
+    int font = -1;    // \f of the single-byte text; -1: \deff
+    int fontEA = -1;  // \f after \dbch: double-byte text; -1: the same
+    int encFont = -1; // the font whose charset decodes \'hh bytes
+    int size = 1200;  // hundredths of a point (\plain: 12 pt)
+    int fg = 0;       // colour table index, 0 = automatic
+    int bg = 0;
+    bool bold = false, italic = false, underline = false, strike = false, hidden = false;
+    quint8 vpos = 0;     // 1 superscript, 2 subscript
+    quint8 charType = 0; // 0 \loch, 1 \hich, 2 \dbch
+};
+
+// What a run of text looks like, with the tables resolved to indexes.
+struct RunKey {
+    int font = -2;
+    int size = 0;
+    int fg = 0;
+    int bg = 0;
+    quint8 flags = 0; // 1 bold, 2 italic, 4 underline, 8 strike, vpos << 4
+    bool operator==(const RunKey &o) const
+    {
+        return font == o.font && size == o.size && fg == o.fg && bg == o.bg && flags == o.flags;
+    }
+    bool operator!=(const RunKey &o) const { return !(*this == o); }
+};
+inline size_t qHash(const RunKey &k, size_t seed = 0)
+{
+    return qHashMulti(seed, k.font, k.size, k.fg, k.bg, k.flags);
+}
+
+// Paragraph properties (reset by \pard).
+struct ParaProps {
+    quint8 align = 0; // 0 left, 1 right, 2 centre, 3 justified
+    int li = 0, ri = 0, fi = 0, sb = 0, sa = 0, sl = 0;
+    bool slMult = false;
+    bool operator==(const ParaProps &o) const
+    {
+        return align == o.align && li == o.li && ri == o.ri && fi == o.fi && sb == o.sb && sa == o.sa
+            && sl == o.sl && slMult == o.slMult;
+    }
+    bool operator!=(const ParaProps &o) const { return !(*this == o); }
+};
+inline size_t qHash(const ParaProps &p, size_t seed = 0)
+{
+    return qHashMulti(seed, p.align, p.li, p.ri, p.fi, p.sb, p.sa, p.sl, p.slMult);
+}
+
+// Applies the non-font parts of a run to a char format.
+inline void applyCharProps(QTextCharFormat &f, const RunKey &k, const QColor &fg, const QColor &bg)
+{
+    f.setFontPointSize(k.size / 100.0);
+    if (k.flags & 1)
+        f.setFontWeight(QFont::Bold);
+    if (k.flags & 2)
+        f.setFontItalic(true);
+    if (k.flags & 4)
+        f.setFontUnderline(true);
+    if (k.flags & 8)
+        f.setFontStrikeOut(true);
+    if ((k.flags >> 4) == 1)
+        f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+    else if ((k.flags >> 4) == 2)
+        f.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+    if (fg.isValid())
+        f.setForeground(fg);
+    if (bg.isValid())
+        f.setBackground(bg);
+}
+
+// A character format as shown, with the document's default font filling in
+// what the format leaves unset.
+struct Shown {
+    QString family;
+    int size = 0; // hundredths of a point
+    bool bold = false, italic = false, underline = false, strike = false;
+    quint8 vpos = 0;
+    QColor fg, bg; // invalid: automatic / none
+};
+Shown shownFormat(const QTextCharFormat &f, const QFont &documentFont);
+
+QTextBlockFormat toBlockFormat(const ParaProps &p);
+ParaProps fromBlockFormat(const QTextBlockFormat &f);
+
+// 0 left, 1 right, 2 centre, 3 justified, as RTF and the editor number them.
+int alignmentOf(const QTextBlockFormat &f);
+
+} // namespace mirka::rtf

@@ -1,0 +1,475 @@
+// The RTF writer: what the Windows rich-text control, Word and LibreOffice
+// read back with the same text and formatting. Two passes over the
+// formatting runs: the first gathers the font and colour tables, the second
+// writes the body with only the control words that change.
+#include "note/richtext/rtf.h"
+#include "note/richtext/rtfcodepage.h"
+#include "note/richtext/rtfformat.h"
+
+#include <QHash>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <vector>
+
+namespace mirka::rtf {
+
+namespace {
+
+struct Props {
+    int font = -1;
+    int size = 0;
+    int fg = 0;
+    int bg = 0;
+    bool bold = false, italic = false, underline = false, strike = false;
+    quint8 vpos = 0;
+};
+
+struct Font {
+    QString name;
+    bool japanese = false;
+};
+
+class Out {
+public:
+    QByteArray bytes;
+
+    void word(const char *w)
+    {
+        bytes.append(w);
+        m_delimit = true;
+    }
+    void word(const char *w, int n)
+    {
+        bytes.append(w);
+        number(n);
+        m_delimit = true;
+    }
+    void raw(const char *s)
+    {
+        bytes.append(s);
+        m_delimit = false;
+    }
+    void text(char c)
+    {
+        if (m_delimit) {
+            bytes.append(' ');
+            m_delimit = false;
+        }
+        bytes.append(c);
+    }
+    void hex(unsigned char b)
+    {
+        static const char digits[] = "0123456789abcdef";
+        const char s[4] = {'\\', '\'', digits[b >> 4], digits[b & 15]};
+        bytes.append(s, 4);
+        m_delimit = false;
+    }
+    void fallbackChar() // '?' after \uN needs no delimiter
+    {
+        bytes.append('?');
+        m_delimit = false;
+    }
+    void newline()
+    {
+        bytes.append("\r\n");
+        m_delimit = false;
+    }
+
+private:
+    void number(int n)
+    {
+        char buf[12];
+        int i = 12;
+        const bool neg = n < 0;
+        unsigned v = neg ? 0u - unsigned(n) : unsigned(n);
+        do {
+            buf[--i] = char('0' + v % 10);
+            v /= 10;
+        } while (v);
+        if (neg)
+            buf[--i] = '-';
+        bytes.append(buf + i, 12 - i);
+    }
+    bool m_delimit = false;
+};
+
+bool nameLooksJapanese(const QString &name)
+{
+    for (QChar c : name) {
+        if (c.unicode() >= 0x80)
+            return true;
+    }
+    static const char *const hints[] = {"Gothic", "Mincho", "Meiryo", "CJK JP", "IPA", "Yu ",
+                                        "Hiragino", "Osaka", "Takao", "MS UI", "MS P"};
+    for (const char *h : hints) {
+        if (name.contains(QLatin1String(h), Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+class Writer {
+public:
+    Writer(const QTextDocument *doc, int start, int end)
+        : m_doc(doc), m_start(start), m_end(end), m_formats(doc->allFormats()),
+          m_cp932(CodePage::get(932)), m_cp1252(CodePage::get(1252))
+    {
+        m_props.assign(size_t(m_formats.size()), -1);
+        m_paras.assign(size_t(m_formats.size()), -1);
+        fontIndex(doc->defaultFont().family());
+    }
+
+    QByteArray run();
+
+private:
+    template<typename F> void forEachRun(F &&f) const;
+    int propsOf(int formatIndex);
+    int paraOf(int formatIndex);
+    int fontIndex(const QString &family);
+    int colorIndex(const QColor &c);
+    void header(Out &out) const;
+    void fontName(Out &out, const Font &font) const;
+    void writeProps(Out &out, const Props &p, const Props &prev) const;
+    void writePara(Out &out, const ParaProps &p) const;
+    void writeText(Out &out, QStringView text, const Props &p);
+
+    const QTextDocument *m_doc;
+    int m_start, m_end;
+    QList<QTextFormat> m_formats;
+    const CodePage *m_cp932;
+    const CodePage *m_cp1252;
+    std::vector<int> m_props; // format index -> index into m_runProps
+    std::vector<int> m_paras;
+    std::vector<Props> m_runProps;
+    std::vector<ParaProps> m_paraProps;
+    std::vector<Font> m_fonts;
+    QHash<QString, int> m_fontIndex;
+    std::vector<QColor> m_colors;
+    QHash<QRgb, int> m_colorIndex;
+    int m_uc = 1;
+};
+
+// Calls f(block, text, formatIndex) for every run of the range, and
+// f(block, {}, -1) at the end of every block.
+template<typename F> void Writer::forEachRun(F &&f) const
+{
+    for (QTextBlock block = m_doc->findBlock(m_start); block.isValid() && block.position() <= m_end;
+         block = block.next()) {
+        const int bpos = block.position();
+        const bool whole = bpos >= m_start && bpos + block.length() - 1 <= m_end;
+        for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment frag = it.fragment();
+            if (!frag.isValid())
+                continue;
+            if (whole) {
+                f(block, frag.text(), frag.charFormatIndex());
+                continue;
+            }
+            const int fpos = frag.position();
+            const int from = qMax(fpos, m_start);
+            const int to = qMin(fpos + frag.length(), m_end);
+            if (from >= to)
+                continue;
+            const QString t = frag.text();
+            f(block, QStringView(t).mid(from - fpos, to - from).toString(), frag.charFormatIndex());
+        }
+        f(block, QString(), -1);
+    }
+}
+
+int Writer::fontIndex(const QString &family)
+{
+    const auto it = m_fontIndex.constFind(family);
+    if (it != m_fontIndex.constEnd())
+        return *it;
+    const int i = int(m_fonts.size());
+    m_fonts.push_back(Font{family, nameLooksJapanese(family)});
+    m_fontIndex.insert(family, i);
+    return i;
+}
+
+int Writer::colorIndex(const QColor &c)
+{
+    if (!c.isValid())
+        return 0;
+    const QRgb rgb = c.rgb();
+    const auto it = m_colorIndex.constFind(rgb);
+    if (it != m_colorIndex.constEnd())
+        return *it;
+    m_colors.push_back(QColor(rgb));
+    const int i = int(m_colors.size()); // index 0 is "automatic"
+    m_colorIndex.insert(rgb, i);
+    return i;
+}
+
+int Writer::propsOf(int formatIndex)
+{
+    if (formatIndex < 0 || formatIndex >= int(m_props.size()))
+        formatIndex = -1;
+    if (formatIndex >= 0 && m_props[size_t(formatIndex)] >= 0)
+        return m_props[size_t(formatIndex)];
+    const QTextCharFormat cf =
+        formatIndex >= 0 ? m_formats.at(formatIndex).toCharFormat() : QTextCharFormat();
+    const Shown s = shownFormat(cf, m_doc->defaultFont());
+    Props p;
+    p.font = fontIndex(s.family);
+    p.size = s.size;
+    p.bold = s.bold;
+    p.italic = s.italic;
+    p.underline = s.underline;
+    p.strike = s.strike;
+    p.vpos = s.vpos;
+    p.fg = colorIndex(s.fg);
+    p.bg = colorIndex(s.bg);
+    const int i = int(m_runProps.size());
+    m_runProps.push_back(p);
+    if (formatIndex >= 0)
+        m_props[size_t(formatIndex)] = i;
+    return i;
+}
+
+int Writer::paraOf(int formatIndex)
+{
+    if (formatIndex >= 0 && formatIndex < int(m_paras.size()) && m_paras[size_t(formatIndex)] >= 0)
+        return m_paras[size_t(formatIndex)];
+    const QTextBlockFormat bf = formatIndex >= 0 && formatIndex < m_formats.size()
+        ? m_formats.at(formatIndex).toBlockFormat()
+        : QTextBlockFormat();
+    const int i = int(m_paraProps.size());
+    m_paraProps.push_back(fromBlockFormat(bf));
+    if (formatIndex >= 0 && formatIndex < int(m_paras.size()))
+        m_paras[size_t(formatIndex)] = i;
+    return i;
+}
+
+void Writer::fontName(Out &out, const Font &font) const
+{
+    const CodePage *cp = font.japanese ? m_cp932 : m_cp1252;
+    const QString &name = font.name;
+    out.raw(" ");
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t c = name.at(i).unicode();
+        if (c >= 0x20 && c < 0x80 && c != '\\' && c != '{' && c != '}' && c != ';') {
+            out.text(char(c));
+            continue;
+        }
+        unsigned char b[2];
+        const int n = cp ? cp->encode(c, b) : 0;
+        if (n > 0) {
+            for (int k = 0; k < n; ++k)
+                out.hex(b[k]);
+        } else if (c >= 0x20) {
+            out.word("\\u", c > 0x7FFF ? int(c) - 0x10000 : int(c));
+            out.fallbackChar();
+        }
+    }
+}
+
+void Writer::header(Out &out) const
+{
+    out.raw("{\\rtf1\\ansi\\ansicpg932\\deff0\\deflang1033\\deflangfe1041");
+    out.raw("{\\fonttbl");
+    for (size_t i = 0; i < m_fonts.size(); ++i) {
+        out.word("{\\f", int(i));
+        out.word("\\fnil");
+        out.word("\\fcharset", m_fonts[i].japanese ? 128 : 0);
+        fontName(out, m_fonts[i]);
+        out.raw(";}");
+    }
+    out.raw("}");
+    out.newline();
+    out.raw("{\\colortbl ;");
+    for (const QColor &c : m_colors) {
+        out.word("\\red", c.red());
+        out.word("\\green", c.green());
+        out.word("\\blue", c.blue());
+        out.raw(";");
+    }
+    out.raw("}");
+    out.newline();
+    out.word("\\viewkind4\\uc1");
+}
+
+void Writer::writePara(Out &out, const ParaProps &p) const
+{
+    out.word("\\pard");
+    switch (p.align) {
+    case 1: out.word("\\qr"); break;
+    case 2: out.word("\\qc"); break;
+    case 3: out.word("\\qj"); break;
+    default: break;
+    }
+    if (p.li)
+        out.word("\\li", p.li);
+    if (p.ri)
+        out.word("\\ri", p.ri);
+    if (p.fi)
+        out.word("\\fi", p.fi);
+    if (p.sb)
+        out.word("\\sb", p.sb);
+    if (p.sa)
+        out.word("\\sa", p.sa);
+    if (p.sl) {
+        out.word("\\sl", p.sl);
+        out.word("\\slmult", p.slMult ? 1 : 0);
+    }
+}
+
+void Writer::writeProps(Out &out, const Props &p, const Props &prev) const
+{
+    if (p.font != prev.font)
+        out.word("\\f", p.font);
+    if (p.size != prev.size) {
+        // Half points for everyone; the exact size for ourselves when it
+        // is finer than that (the default 11.25 pt is).
+        out.word("\\fs", (p.size + 25) / 50);
+        if (p.size % 50)
+            out.word("\\mirkafs", p.size);
+    }
+    if (p.bold != prev.bold)
+        out.word(p.bold ? "\\b" : "\\b0");
+    if (p.italic != prev.italic)
+        out.word(p.italic ? "\\i" : "\\i0");
+    if (p.underline != prev.underline)
+        out.word(p.underline ? "\\ul" : "\\ulnone");
+    if (p.strike != prev.strike)
+        out.word(p.strike ? "\\strike" : "\\strike0");
+    if (p.vpos != prev.vpos)
+        out.word(p.vpos == 1 ? "\\super" : p.vpos == 2 ? "\\sub" : "\\nosupersub");
+    if (p.fg != prev.fg)
+        out.word("\\cf", p.fg);
+    if (p.bg != prev.bg)
+        out.word("\\highlight", p.bg);
+}
+
+void Writer::writeText(Out &out, QStringView text, const Props &p)
+{
+    const CodePage *cp = m_fonts[size_t(p.font)].japanese ? m_cp932 : m_cp1252;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c >= 0x20 && c < 0x80) {
+            if (c == '\\' || c == '{' || c == '}') {
+                const char s[2] = {'\\', char(c)};
+                out.raw(QByteArray(s, 2).constData());
+                continue;
+            }
+            out.text(char(c));
+            continue;
+        }
+        switch (c) {
+        case '\t': out.word("\\tab"); continue;
+        case 0x2028: out.word("\\line"); continue;
+        case 0x00A0: out.raw("\\~"); continue;
+        case 0x00AD: out.raw("\\-"); continue;
+        case 0x2011: out.raw("\\_"); continue;
+        case 0x2029: out.word("\\line"); continue;
+        case 0xFFFC:
+        case 0xFDD0:
+        case 0xFDD1: continue;
+        default: break;
+        }
+        if (c < 0x20)
+            continue;
+        unsigned char b[2];
+        int n = 0;
+        if (!QChar::isSurrogate(c) && cp)
+            n = cp->encode(c, b);
+        else if (QChar::isHighSurrogate(c) && !(i + 1 < text.size() && text.at(i + 1).isLowSurrogate()))
+            continue; // a lone half of a pair is no character
+        else if (QChar::isLowSurrogate(c) && !(i > 0 && text.at(i - 1).isHighSurrogate()))
+            continue;
+        const int uc = n > 0 ? n : 1;
+        if (uc != m_uc) {
+            out.word("\\uc", uc);
+            m_uc = uc;
+        }
+        out.word("\\u", c > 0x7FFF ? int(c) - 0x10000 : int(c));
+        if (n > 0) {
+            for (int k = 0; k < n; ++k)
+                out.hex(b[k]);
+        } else {
+            out.fallbackChar();
+        }
+    }
+}
+
+QByteArray Writer::run()
+{
+    // Pass 1: the tables, and which fonts hold Japanese text.
+    forEachRun([this](const QTextBlock &block, const QString &text, int formatIndex) {
+        if (formatIndex < 0) {
+            paraOf(block.blockFormatIndex());
+            return;
+        }
+        const Props &p = m_runProps[size_t(propsOf(formatIndex))];
+        Font &font = m_fonts[size_t(p.font)];
+        if (font.japanese)
+            return;
+        for (QChar ch : text) {
+            const char16_t c = ch.unicode();
+            if (c < 0x80)
+                continue;
+            unsigned char b[2];
+            if ((c >= 0xFF61 && c <= 0xFF9F) || (m_cp932 && m_cp932->encode(c, b) == 2)) {
+                font.japanese = true;
+                break;
+            }
+        }
+    });
+
+    Out body;
+    body.bytes.reserve(qMax(1024, (m_end - m_start) * 3));
+    // What a reader holds after \pard\plain; font and size are always
+    // written first.
+    Props last;
+    const ParaProps *prevPara = nullptr;
+    ParaProps lastPara;
+    QTextBlock current;
+    forEachRun([&](const QTextBlock &block, const QString &text, int formatIndex) {
+        if (!current.isValid() || block != current) {
+            current = block;
+            const ParaProps &pp = m_paraProps[size_t(paraOf(block.blockFormatIndex()))];
+            if (!prevPara || pp != *prevPara) {
+                writePara(body, pp);
+                lastPara = pp;
+                prevPara = &lastPara;
+            }
+        }
+        if (formatIndex < 0) {
+            body.word("\\par");
+            body.newline();
+            return;
+        }
+        const Props &p = m_runProps[size_t(propsOf(formatIndex))];
+        writeProps(body, p, last);
+        last = p;
+        writeText(body, text, p);
+    });
+
+    Out out;
+    out.bytes.reserve(body.bytes.size() + 1024);
+    header(out);
+    out.bytes.append(' ');
+    out.bytes.append(body.bytes);
+    out.raw("}");
+    out.newline();
+    return out.bytes;
+}
+
+} // namespace
+
+QByteArray write(const QTextDocument *doc)
+{
+    return write(doc, 0, doc->characterCount() - 1);
+}
+
+QByteArray write(const QTextDocument *doc, int start, int end)
+{
+    const int last = qMax(0, doc->characterCount() - 1);
+    start = qBound(0, start, last);
+    end = qBound(start, end, last);
+    Writer w(doc, start, end);
+    return w.run();
+}
+
+} // namespace mirka::rtf

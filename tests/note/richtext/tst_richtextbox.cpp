@@ -1,0 +1,244 @@
+// The editor component: selection state, SelChange, geometry, files.
+#include "common/twips.h"
+#include "note/richtext/richtextbox.h"
+#include "../../support/testenv.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTextBlock>
+#include <QtTest>
+
+class TestRichTextBox : public QObject {
+    Q_OBJECT
+
+    static void select(RichTextBox &box, int from, int to)
+    {
+        QTextCursor c = box.textCursor();
+        c.setPosition(from);
+        c.setPosition(to, QTextCursor::KeepAnchor);
+        box.setTextCursor(c);
+    }
+
+private slots:
+    void defaultBodyFont()
+    {
+        RichTextBox box;
+        const QFont f = RichTextBox::defaultBodyFont();
+        QCOMPARE(f.pointSizeF(), 11.25);
+        QVERIFY(f.family() == QStringLiteral("ＭＳ Ｐゴシック") || f.family() == "Noto Sans CJK JP");
+        QCOMPARE(*box.SelFontName(), f.family());
+        QCOMPARE(*box.SelFontSize(), 11.25);
+        QCOMPARE(*box.SelBold(), false);
+        QCOMPARE(*box.SelAlignment(), 0);
+        QCOMPARE(box.SelColor()->rgb(), QColor(Qt::black).rgb());
+    }
+
+    void triStateOverSelection()
+    {
+        RichTextBox box;
+        box.setText("plain bold\nsecond");
+        select(box, 6, 10);
+        box.setSelBold(true);
+        box.setSelColor(QColor(255, 0, 0));
+        box.setSelFontSize(20);
+        QCOMPARE(*box.SelBold(), true);
+        QCOMPARE(box.SelColor()->rgb(), QColor(255, 0, 0).rgb());
+        QCOMPARE(*box.SelFontSize(), 20.0);
+
+        select(box, 0, 10); // plain and bold: mixed
+        QVERIFY(!box.SelBold().has_value());
+        QVERIFY(!box.SelColor().has_value());
+        QVERIFY(!box.SelFontSize().has_value());
+        QCOMPARE(*box.SelItalic(), false);
+        QCOMPARE(*box.SelAlignment(), 0);
+
+        // Caret in bold text reads bold; in plain text plain.
+        select(box, 8, 8);
+        QCOMPARE(*box.SelBold(), true);
+        select(box, 2, 2);
+        QCOMPARE(*box.SelBold(), false);
+
+        // Alignment over two paragraphs.
+        select(box, 12, 12);
+        box.setSelAlignment(2);
+        QCOMPARE(*box.SelAlignment(), 2);
+        select(box, 3, 13);
+        QVERIFY(!box.SelAlignment().has_value());
+        box.setSelAlignment(1);
+        QCOMPARE(*box.SelAlignment(), 1);
+
+        // With nothing selected, a write applies to the text typed next.
+        select(box, 2, 2);
+        box.setSelItalic(true);
+        QCOMPARE(*box.SelItalic(), true);
+        box.insertPlainText("X");
+        select(box, 2, 3);
+        QCOMPARE(*box.SelItalic(), true);
+        QCOMPARE(box.SelText(), QString("X"));
+    }
+
+    void selChangeOncePerChange()
+    {
+        RichTextBox box;
+        box.resize(300, 200);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        select(box, 0, 0);
+        QSignalSpy spy(&box, &RichTextBox::SelChange);
+        QTest::keyClicks(&box, "ab");
+        QCOMPARE(spy.count(), 2);
+        QTest::keyClick(&box, Qt::Key_Left, Qt::ShiftModifier); // caret and selection: one
+        QCOMPARE(spy.count(), 3);
+        QTest::keyClick(&box, Qt::Key_Delete); // deletes the selection
+        QCOMPARE(spy.count(), 4);
+        QTest::keyClick(&box, Qt::Key_Home);
+        QTest::keyClick(&box, Qt::Key_Delete); // text changes, caret stays
+        QCOMPARE(spy.count(), 6);
+        // A click into the text counts even where the caret already is.
+        QTest::mouseClick(box.viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+        QVERIFY(spy.count() >= 7);
+        // Changes made by the program count once, and only real changes.
+        box.setText("xyz");
+        const int before = spy.count();
+        select(box, 1, 1);
+        select(box, 1, 1);
+        QCOMPARE(spy.count(), before + 1);
+        box.selectAll();
+        QCOMPARE(spy.count(), before + 2);
+    }
+
+    void geometryInTwips()
+    {
+        mirka::twips::setDpiForTesting(96);
+        QWidget parent;
+        RichTextBox box(&parent);
+        QVERIFY(box.Move(2100, 1000, 5000, 3000));
+        QCOMPARE(box.geometry(), QRect(140, 67, 333, 200));
+        QCOMPARE(box.Width(), 5000);
+        QCOMPARE(box.Height(), 3000);
+        QVERIFY(!box.Move(0, 0, -1, 100));
+        QCOMPARE(box.Width(), 5000);
+        QVERIFY(box.setRightMargin(4600));
+        QCOMPARE(box.RightMargin(), 4600);
+        QCOMPARE(box.lineWrapMode(), QTextEdit::FixedPixelWidth);
+        QCOMPARE(box.lineWrapColumnOrWidth(), 307);
+        QVERIFY(!box.setRightMargin(-10));
+        QCOMPARE(box.RightMargin(), 4600);
+        // The wrap width holds for a loaded document too.
+        box.setText("x");
+        QVERIFY(box.LoadRtf("{\\rtf1 a long line of text}"));
+        QCOMPARE(box.document()->textWidth(), 307.0);
+        QVERIFY(box.setRightMargin(0));
+        QCOMPARE(box.lineWrapMode(), QTextEdit::WidgetWidth);
+        mirka::twips::setDpiForTesting(0);
+    }
+
+    void selRtfCopyAndPaste()
+    {
+        RichTextBox box;
+        box.setText(QStringLiteral("前 太字 後"));
+        select(box, 2, 4);
+        box.setSelBold(true);
+        box.setSelColor(QColor(0, 0, 200));
+        box.setSelFontName("Arial");
+        box.setSelFontSize(15.5);
+        const QString copied = box.SelRTF();
+        QVERIFY(copied.startsWith("{\\rtf1"));
+        // Paste at the end: text and formatting come back.
+        select(box, 6, 6);
+        box.setSelRTF(copied);
+        QCOMPARE(box.Text(), QStringLiteral("前 太字 後太字"));
+        select(box, 6, 8);
+        QCOMPARE(*box.SelBold(), true);
+        QCOMPARE(box.SelColor()->rgb(), QColor(0, 0, 200).rgb());
+        QCOMPARE(*box.SelFontName(), QString("Arial"));
+        QCOMPARE(*box.SelFontSize(), 15.5);
+        // The caret stands after the pasted text.
+        QCOMPARE(box.textCursor().position(), 8);
+        // Plain text from other programs goes in as it is, with the caret's
+        // format; the empty text deletes the selection.
+        select(box, 0, 1);
+        box.setSelRTF(QStringLiteral("plain {text}\n行"));
+        QCOMPARE(box.Text(), QStringLiteral("plain {text}\n行 太字 後太字"));
+        select(box, 0, 6);
+        box.setSelRTF(QString());
+        QCOMPARE(box.Text(), QStringLiteral("{text}\n行 太字 後太字"));
+        select(box, 0, 7);
+        box.setSelText(QString());
+        QCOMPARE(box.Text(), QStringLiteral("行 太字 後太字"));
+        // Copy with nothing selected gives an empty document; pasting it
+        // changes nothing.
+        select(box, 1, 1);
+        box.setSelRTF(box.SelRTF());
+        QCOMPARE(box.Text(), QStringLiteral("行 太字 後太字"));
+    }
+
+    void saveAndLoadRoundTrip()
+    {
+        TestEnv env;
+        RichTextBox box;
+        box.setText(QStringLiteral("日本語のメモ abc\n二行目"));
+        select(box, 0, 3);
+        box.setSelBold(true);
+        box.setSelUnderline(true);
+        select(box, 4, 7);
+        box.setSelFontName("Arial");
+        box.setSelColor(QColor(0, 128, 255));
+        select(box, 10, 12);
+        box.setSelAlignment(2);
+        const QString path = env.path("memo.rtf");
+        QVERIFY(box.SaveFile(path));
+
+        RichTextBox other;
+        QVERIFY(other.LoadFile(path));
+        QCOMPARE(other.Text(), box.Text());
+        for (int i = 0; i < box.Text().size(); ++i) {
+            select(box, i, i + 1);
+            select(other, i, i + 1);
+            QCOMPARE(other.SelBold(), box.SelBold());
+            QCOMPARE(other.SelItalic(), box.SelItalic());
+            QCOMPARE(other.SelUnderline(), box.SelUnderline());
+            QCOMPARE(other.SelFontName(), box.SelFontName());
+            QCOMPARE(other.SelFontSize(), box.SelFontSize());
+            QCOMPARE(other.SelColor()->rgb(), box.SelColor()->rgb());
+            QCOMPARE(other.SelAlignment(), box.SelAlignment());
+        }
+    }
+
+    void saveFailureIsReported()
+    {
+        TestEnv env;
+        RichTextBox box;
+        box.setText("first");
+        const QString path = env.path("note.rtf");
+        QVERIFY(box.SaveFile(path));
+        const QByteArray saved = env.read("note.rtf");
+        QCOMPARE(saved, box.RtfBytes());
+        box.setText("second");
+        QString error;
+        QVERIFY(!box.SaveFile(env.path("no/such/folder/note.rtf"), &error));
+        QVERIFY(!error.isEmpty());
+        QDir(env.folder()).mkdir("taken.rtf"); // a folder where the file should go
+        QVERIFY(!box.SaveFile(env.path("taken.rtf"), &error));
+        QCOMPARE(env.read("note.rtf"), saved);
+    }
+
+    void loadFailsOnNonRtf()
+    {
+        TestEnv env;
+        RichTextBox box;
+        box.setText("keep me");
+        env.write("plain.rtf", "just text");
+        QVERIFY(!box.LoadFile(env.path("plain.rtf")));
+        QVERIFY(!box.LoadFile(env.path("missing.rtf")));
+        QCOMPARE(box.Text(), QString("keep me"));
+        // A byte order mark and the trailing NUL of the Windows control are harmless.
+        env.write("bom.rtf", QByteArray("\xEF\xBB\xBF{\\rtf1 hello\\par}\r\n") + '\0');
+        QVERIFY(box.LoadFile(env.path("bom.rtf")));
+        QCOMPARE(box.Text(), QString("hello"));
+    }
+};
+
+QTEST_MAIN(TestRichTextBox)
+#include "tst_richtextbox.moc"
