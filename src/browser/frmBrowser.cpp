@@ -68,7 +68,7 @@ const ToolbarButton toolbarButtons[] = {
     {u"お気に入り", "fav", u"このページをお気に入りに追加"},
 };
 
-QString favouritesFile() { return mirka::fileBesideExecutable(QStringLiteral("tobla.ini")); }
+QString favouritesFile() { return mirka::settingsFile(QStringLiteral("tobla.ini")); }
 
 Favourite entryAt(const QComboBox *box, int index)
 {

@@ -11,7 +11,7 @@
 
 namespace Module1 {
 
-static QString optionsFile() { return mirka::fileBesideExecutable(QStringLiteral("mirka.ini")); }
+static QString optionsFile() { return mirka::settingsFile(QStringLiteral("mirka.ini")); }
 
 void LoadOptions()
 {
