@@ -1,16 +1,20 @@
 #include "../support/scripteddialogs.h"
 #include "../support/testenv.h"
 #include "browser/frmBrowser.h"
+#include "common/paths.h"
 #include "common/twips.h"
 #include "note/frmDocument.h"
 #include "shell/Form1.h"
 #include "shell/frmMain.h"
+#include "shell/options.h"
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QSettings>
 #include <QTest>
@@ -18,22 +22,18 @@
 
 namespace {
 
-const char *const kKeys[] = {"MainLeft", "MainTop", "MainWidth", "MainHeight"};
-
-QStringList storedPlacement()
+// The stored placement, after storing the given values if there are any.
+QStringList storedPlacement(const QStringList &values = {})
 {
     QSettings s(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("webMirkabrowser"));
+    s.beginGroup(QStringLiteral("Settings"));
     QStringList out;
-    for (const char *key : kKeys)
-        out << s.value(QStringLiteral("Settings/") + QLatin1String(key)).toString();
+    for (const char *key : {"MainLeft", "MainTop", "MainWidth", "MainHeight"}) {
+        if (!values.isEmpty())
+            s.setValue(key, values[out.size()]);
+        out << s.value(key).toString();
+    }
     return out;
-}
-
-void storePlacement(const QStringList &values)
-{
-    QSettings s(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("webMirkabrowser"));
-    for (int i = 0; i < 4; ++i)
-        s.setValue(QStringLiteral("Settings/") + QLatin1String(kKeys[i]), values[i]);
 }
 
 QStringList asTwips(const QRect &r)
@@ -76,38 +76,31 @@ QList<QAction *> barActions(const QList<QMenu *> &menus)
     return out;
 }
 
-// Records, while a child closes, how far the exit has got.
-struct ExitLog {
-    int closes = 0;
-    bool optionsLoaded = false;
-    bool placementStored = false;
-};
-
-class WatchingChild : public QWidget {
-public:
-    explicit WatchingChild(ExitLog *log) : m_log(log) {}
-
-protected:
-    void closeEvent(QCloseEvent *e) override
+// Notes, when the note window asks its question at exit, how far the exit
+// has got.
+struct ExitWatch : ScriptedDialogs {
+    bool optionsLoaded = false, placementStored = false;
+    mirka::MsgAnswer message(QWidget *w, const QString &text, mirka::MsgButtons buttons,
+                             const QString &title) override
     {
-        ++m_log->closes;
-        m_log->optionsLoaded = Form1::isLoaded();
-        m_log->placementStored = !storedPlacement().first().isEmpty();
-        QWidget::closeEvent(e);
+        optionsLoaded = Form1::isLoaded();
+        placementStored = !storedPlacement().first().isEmpty();
+        return ScriptedDialogs::message(w, text, buttons, title);
     }
-
-private:
-    ExitLog *m_log;
 };
 
 } // namespace
 
-class TestFrame : public QObject {
+// The frame, its start-up and exit, and the Options dialog with its file.
+class TestShell : public QObject {
     Q_OBJECT
 private slots:
     void cleanup() { Form1::unload(); }
 
-    void placementRoundTrip()
+    // The outer rectangle is stored in twips and comes back, a maximized one
+    // as a normal window at that rectangle; each stored value that does not
+    // read as a number gets its default; a minimized exit stores nothing.
+    void placement()
     {
         TestEnv env;
         auto frame = start();
@@ -115,40 +108,28 @@ private slots:
         frame->move(40, 30);
         frame->resize(520, 410);
         QTRY_COMPARE(frame->frameGeometry().topLeft(), QPoint(40, 30));
-        const QRect outer = frame->frameGeometry(); // border and title included
-        exitProgram(frame);
-        QCOMPARE(storedPlacement(), asTwips(outer));
-        frame = start();
-        QCOMPARE(frame->frameGeometry(), outer);
+        for (bool maximized : {false, true}) {
+            if (maximized) {
+                frame->showMaximized();
+                QTRY_COMPARE(frame->frameGeometry(), frame->screen()->availableGeometry());
+            }
+            const QRect outer = frame->frameGeometry(); // border and title included
+            exitProgram(frame);
+            QCOMPARE(storedPlacement(), asTwips(outer));
+            frame = start();
+            QVERIFY(!frame->isMaximized());
+            QCOMPARE(frame->frameGeometry(), outer);
+        }
         exitProgram(frame);
 
-        // Each value on its own: one that does not read as a number gets its default.
-        storePlacement({"1500", "abc", "", "4500"});
+        const QStringList odd = {"1500", "abc", "", "4500"};
+        storedPlacement(odd);
         frame = start();
         QCOMPARE(frame->frameGeometry(), mirka::twips::toPixels(1500, 1000, 6500, 4500));
-        exitProgram(frame);
-    }
-
-    void placementMaximizedAndMinimized()
-    {
-        TestEnv env;
-        auto frame = start();
-        frame->showMaximized();
-        QTRY_COMPARE(frame->frameGeometry(), frame->screen()->availableGeometry());
-        const QRect maximized = frame->frameGeometry();
-        exitProgram(frame);
-        QCOMPARE(storedPlacement(), asTwips(maximized));
-        frame = start();
-        QVERIFY(!frame->isMaximized()); // opens normal, at the maximized rectangle
-        QCOMPARE(frame->frameGeometry(), maximized);
-        exitProgram(frame);
-
-        storePlacement({"1020", "150", "7005", "5010"});
-        frame = start();
         frame->showMinimized();
         QTRY_VERIFY(frame->isMinimized());
         exitProgram(frame);
-        QCOMPARE(storedPlacement(), QStringList({"1020", "150", "7005", "5010"}));
+        QCOMPARE(storedPlacement(), odd);
     }
 
     void startupOpensBrowserOnlyForOne()
@@ -192,24 +173,24 @@ private slots:
             QCOMPARE(pos, horizontal ? area.height() : area.width());
         }
 
-        // The list follows the tiling items, rebuilt (not appended) each time.
+        // The list follows the two tiling items and a separator, rebuilt (not
+        // appended) each time the menu opens.
+        const auto listed = [&frame] {
+            emit frame->mnuWindow->aboutToShow();
+            QStringList out;
+            for (QAction *a : frame->mnuWindow->actions().mid(3))
+                out << a->text();
+            return out;
+        };
         frame->mdiArea()->setActiveSubWindow(subs[0]);
-        emit frame->mnuWindow->aboutToShow();
-        emit frame->mnuWindow->aboutToShow();
+        listed();
+        QCOMPARE(listed(), (QStringList{"&1 A", "&2 B && C", "&3 D"}));
         QList<QAction *> items = frame->mnuWindow->actions();
-        QCOMPARE(items.size(), 6);
-        QCOMPARE(items[1], frame->mnuWindowTileVertical);
-        QVERIFY(items[2]->isSeparator());
-        QCOMPARE(items[3]->text(), QStringLiteral("&1 A"));
-        QCOMPARE(items[4]->text(), QStringLiteral("&2 B && C"));
-        QCOMPARE(items[5]->text(), QStringLiteral("&3 D"));
-        QVERIFY(items[3]->isChecked() && !items[4]->isChecked());
+        QVERIFY(items[2]->isSeparator() && items[3]->isChecked() && !items[4]->isChecked());
         items[4]->trigger();
         QCOMPARE(frame->mdiArea()->activeSubWindow(), subs[1]);
         subs[1]->close();
-        emit frame->mnuWindow->aboutToShow();
-        QCOMPARE(frame->mnuWindow->actions().size(), 5);
-        QCOMPARE(frame->mnuWindow->actions()[4]->text(), QStringLiteral("&2 D"));
+        QCOMPARE(listed(), (QStringList{"&1 A", "&2 D"}));
         frame.reset(); // deleted outright, with an active child
     }
 
@@ -230,7 +211,6 @@ private slots:
         QVERIFY(frmDocument::instance());
         frmDocument &doc = *frmDocument::instance();
         auto *docSub = qobject_cast<QMdiSubWindow *>(doc.parentWidget());
-        QCOMPARE(frame->mdiArea()->currentSubWindow(), docSub);
         QVERIFY(!doc.menus().isEmpty());
         QCOMPARE(bar->actions(), barActions(doc.menus()));
         QTest::keyClick(frame.get(), Qt::Key_N, Qt::ControlModifier);
@@ -251,58 +231,140 @@ private slots:
     void exitOrderLosesOptionEdits()
     {
         TestEnv env;
-        ScriptedDialogs dialogs;
+        ExitWatch dialogs;
         const QByteArray ini("\"A\"\r\n\"B\"\r\n0\r\n");
         env.write(QStringLiteral("mirka.ini"), ini);
         auto frame = start();
-        ExitLog log;
-        frame->addChild(new WatchingChild(&log));
         frame->mnuFileNew->trigger();
         frmDocument::instance()->Modified = true;
         frame->mnuViewOptions->trigger();
         QVERIFY(Form1::get().isVisible());
         Form1::get().Text1->setText(QStringLiteral("edited"));
 
-        // Children first, then the placement, then the dialog goes unsaved.
+        // Children first (the note asks, unscripted: No), then the placement,
+        // then the dialog goes unsaved.
         frame->close();
-        QCOMPARE(log.closes, 1);
-        QVERIFY(log.optionsLoaded && !log.placementStored);
-        QVERIFY(!storedPlacement().first().isEmpty());
-        QVERIFY(!Form1::isLoaded());
-        QCOMPARE(env.read(QStringLiteral("mirka.ini")), ini);
-        QCOMPARE(Form1::get().Text1->text(), QStringLiteral("A"));
-        // The note window asked its question on the way (unscripted: No).
         QCOMPARE(dialogs.messages(), QStringList(QStringLiteral("ファイルを保存しますか")));
-        QVERIFY(!frmDocument::instance());
+        QVERIFY(dialogs.optionsLoaded && !dialogs.placementStored);
+        QVERIFY(!frmDocument::instance() && !Form1::isLoaded());
+        QVERIFY(!storedPlacement().first().isEmpty());
+        QCOMPARE(env.read(QStringLiteral("mirka.ini")), ini);
     }
 
+    // A child that hides, shows, minimizes, closes or deletes itself takes
+    // its sub-window frame along.
     void childrenCarryTheirFrames()
     {
         TestEnv env;
         auto frame = start();
-        ExitLog log;
-        auto *closing = new WatchingChild(&log);
-        QPointer<QMdiSubWindow> closingSub = frame->addChild(closing);
+        QPointer<QMdiSubWindow> closingSub = plainChild(*frame, "c");
         QMdiSubWindow *hidingSub = plainChild(*frame, "h");
         QPointer<QMdiSubWindow> deletedSub = plainChild(*frame, "d");
 
         hidingSub->widget()->hide();
         QVERIFY(hidingSub->isHidden());
         hidingSub->widget()->show();
-        QVERIFY(!hidingSub->isHidden());
         hidingSub->showMinimized(); // hides the widget, not the frame
         QVERIFY(!hidingSub->isHidden());
 
         delete deletedSub->widget();
         QVERIFY(deletedSub->isHidden());
-        closing->close();
-        QCOMPARE(log.closes, 1);
+        closingSub->widget()->close();
         QVERIFY(closingSub->isHidden());
         QTRY_VERIFY(!closingSub && !deletedSub);
         QCOMPARE(frame->mdiArea()->subWindowList(), QList<QMdiSubWindow *>({hidingSub}));
         exitProgram(frame);
     }
+
+    // OK saves three lines and hides the dialog; a comma, Japanese text and
+    // the grey state come back whole; the window's close control unloads it
+    // without saving.
+    void saveAndClose()
+    {
+        TestEnv env;
+        ScriptedDialogs dialogs;
+        Form1::showOptions();
+        Form1 &f = Form1::get();
+        f.Text1->setText(QStringLiteral("A"));
+        f.setCheck1Value(1);
+        QTest::mouseClick(f.Command1, Qt::LeftButton);
+        QVERIFY(!f.isVisible() && Form1::isLoaded());
+        QCOMPARE(env.read(QStringLiteral("mirka.ini")), QByteArray("\"A\"\r\n\"\"\r\n1\r\n"));
+
+        const QString comma = QStringLiteral("http://example.com/?a=1,b=2");
+        const QString japanese = QStringLiteral("http://検索.example/");
+        f.Text1->setText(comma);
+        f.Text2->setText(japanese);
+        f.setCheck1Value(2);
+        QTest::mouseClick(f.Command1, Qt::LeftButton);
+        const QByteArray saved = env.read(QStringLiteral("mirka.ini"));
+        Form1::showOptions();
+        f.Text1->setText(QStringLiteral("edited"));
+        QPointer<Form1> old(&f);
+        QVERIFY(old->close());
+        QVERIFY(!Form1::isLoaded());
+        QTRY_VERIFY(!old);
+        QCOMPARE(env.read(QStringLiteral("mirka.ini")), saved);
+        Form1 &g = Form1::get();
+        QCOMPARE(g.Text1->text(), comma);
+        QCOMPARE(g.Text2->text(), japanese);
+        QCOMPARE(g.Check1Value(), 2);
+        QVERIFY(!g.isVisible());
+        QVERIFY(dialogs.asked.isEmpty());
+
+        // Clicks check and uncheck; only the program sets grey.
+        for (int expected : {1, 0, 1}) {
+            QTest::mouseClick(g.Check1, Qt::LeftButton, {}, QPoint(6, g.Check1->height() / 2));
+            QCOMPARE(g.Check1Value(), expected);
+        }
+    }
+
+    void loadFollowsTheFailureRules()
+    {
+        TestEnv env;
+        struct Case {
+            QByteArray file;
+            int preset, check;
+            const char *text1, *text2;
+        };
+        const Case cases[] = {
+            {QByteArray(), 1, 0, "", ""},         // no file
+            {"\"A\"\r\n", 1, 0, "A", ""},         // only the first line
+            {"\"A\"\r\n\"B\"\r\n7\r\n", 1, 1, "A", "B"}, // not 0, 1 or 2: unchanged
+            {"\"A\"\r\n\"B\"\r\nyes\r\n", 2, 2, "A", "B"},
+            {"\"C\"\r\n\"D\"\r\n 2 \r\n\"E\"\r\n1\r\n", 0, 2, "C", "D"}, // rest ignored
+            {"\"\x81\"\r\n\"abc\r\n1\r\n", 0, 1, "\xef\xbf\xbd", "abc"}, // broken bytes
+        };
+        for (const Case &c : cases) {
+            QFile::remove(env.path(QStringLiteral("mirka.ini")));
+            if (!c.file.isNull())
+                env.write(QStringLiteral("mirka.ini"), c.file);
+            Form1::get().setCheck1Value(c.preset);
+            Module1::LoadOptions();
+            QCOMPARE(Form1::get().Text1->text(), QString::fromUtf8(c.text1));
+            QCOMPARE(Form1::get().Text2->text(), QString::fromUtf8(c.text2));
+            QCOMPARE(Form1::get().Check1Value(), c.check);
+        }
+    }
+
+    void unwritableFileIsReported()
+    {
+        TestEnv env;
+        ScriptedDialogs dialogs;
+        Form1::showOptions();
+        Form1 &f = Form1::get();
+        f.Text1->setText(QStringLiteral("new"));
+        mirka::setExecutableFolder(env.path(QStringLiteral("gone")));
+        QTest::mouseClick(f.Command1, Qt::LeftButton);
+        QCOMPARE(dialogs.messages().size(), 1);
+        const QStringList lines = dialogs.messages().first().split(u'\n');
+        QCOMPARE(lines.value(1), mirka::fileBesideExecutable(QStringLiteral("mirka.ini")));
+        QVERIFY(!lines.value(2).isEmpty()); // the reason
+        // The values stay in force for the running program.
+        QVERIFY(!f.isVisible());
+        QCOMPARE(Form1::get().Text1->text(), QStringLiteral("new"));
+    }
 };
 
-QTEST_MAIN(TestFrame)
-#include "tst_frame.moc"
+QTEST_MAIN(TestShell)
+#include "tst_shell.moc"
