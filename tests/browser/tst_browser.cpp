@@ -1,19 +1,176 @@
-// Browser windows on the real engine: local pages and a loopback server.
-#include "browsertestkit.h"
-
+// Browser windows on the real engine: local pages, a loopback server, and
+// the favourites file all windows share.
 #include "../support/scripteddialogs.h"
 #include "../support/testenv.h"
+#include "browser/WebBrowser.h"
+#include "browser/favourites.h"
+#include "browser/frmBrowser.h"
+#include "common/codepage.h"
+#include "common/paths.h"
 #include "common/twips.h"
 #include "note/frmDocument.h"
 #include "note/notefiles.h"
 #include "shell/Form1.h"
+#include "shell/frmMain.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QToolBar>
 #include <QWebEnginePage>
 #include <QWebEngineView>
+#include <QtTest>
 #include <memory>
 
-using namespace kit;
+namespace {
+
+constexpr int engineTimeout = 20000;
+
+// Writes an HTML page into the folder and returns its address as the
+// engine reports it. An empty title writes a page without a title element.
+QString writePage(const QTemporaryDir &dir, const QString &name, const QString &title,
+                  const QString &body = QString())
+{
+    const QString path = dir.path() + u'/' + name;
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return {};
+    QString html = QStringLiteral("<!DOCTYPE html><html><head><meta charset=\"utf-8\">");
+    if (!title.isEmpty())
+        html += QStringLiteral("<title>%1</title>").arg(title);
+    html += QStringLiteral("</head><body>%1</body></html>").arg(body.isEmpty() ? name : body);
+    f.write(html.toUtf8());
+    return QUrl::fromLocalFile(path).toString();
+}
+
+// A page server on 127.0.0.1: "/dir" redirects to "/dir/"; "/slow" answers
+// only when released; any other path is a page titled after the path.
+class LoopbackServer : public QObject {
+public:
+    LoopbackServer()
+    {
+        m_server.listen(QHostAddress::LocalHost);
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *s = m_server.nextPendingConnection())
+                connect(s, &QTcpSocket::readyRead, this, [this, s] { serve(s); });
+        });
+    }
+    quint16 port() const { return m_server.serverPort(); }
+    QString url(const QString &path) const
+    {
+        return QStringLiteral("http://127.0.0.1:%1%2").arg(port()).arg(path);
+    }
+    void releaseSlow()
+    {
+        for (const QPointer<QTcpSocket> &s : std::exchange(m_held, {}))
+            if (s)
+                answer(s, "200 OK", "<title>Slow</title>");
+    }
+
+private:
+    void serve(QTcpSocket *s)
+    {
+        const QByteArray request = s->property("r").toByteArray() + s->readAll();
+        s->setProperty("r", request);
+        if (!request.contains("\r\n\r\n"))
+            return;
+        const QByteArray path = request.split(' ').value(1);
+        if (path == "/dir")
+            answer(s, "301 Moved Permanently\r\nLocation: /dir/", {});
+        else if (path == "/slow")
+            m_held << s;
+        else
+            answer(s, "200 OK", "<title>" + path + "</title>");
+    }
+    static void answer(QTcpSocket *s, const QByteArray &status, const QByteArray &body)
+    {
+        s->write("HTTP/1.1 " + status + "\r\nContent-Type: text/html\r\nContent-Length: "
+                 + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+        s->disconnectFromHost();
+    }
+
+    QTcpServer m_server;
+    QList<QPointer<QTcpSocket>> m_held;
+};
+
+QStringList history(const frmBrowser *b)
+{
+    QStringList out;
+    for (int i = 0; i < b->cboAddress->count(); ++i)
+        out << b->cboAddress->itemText(i);
+    return out;
+}
+
+// Runs the action and waits for the window's next completed navigation.
+template <typename Action>
+bool completes(frmBrowser *b, Action action)
+{
+    QSignalSpy spy(b->brwWebBrowser, &WebBrowser::NavigateComplete2);
+    action();
+    return spy.count() > 0 || spy.wait(engineTimeout);
+}
+
+// Waits until the busy indicator has found the control idle.
+bool settles(frmBrowser *b)
+{
+    return QTest::qWaitFor([b] { return !b->timTimer->isActive() && !b->brwWebBrowser->Busy(); },
+                           engineTimeout);
+}
+
+void typeAndEnter(frmBrowser *b, const QString &text)
+{
+    b->cboAddress->setEditText(QString());
+    QTest::keyClicks(b->cboAddress->lineEdit(), text);
+    QTest::keyClick(b->cboAddress->lineEdit(), Qt::Key_Return);
+}
+
+void pressButton(frmBrowser *b, const QString &key)
+{
+    for (QAction *a : b->tbToolBar->actions())
+        if (a->data().toString() == key)
+            a->trigger();
+}
+
+// Chooses an entry the way the user does: opens the list and clicks it.
+void chooseFromList(QComboBox *box, int index)
+{
+    box->showPopup();
+    QAbstractItemView *view = box->view();
+    if (!QTest::qWaitFor([view] { return view->isVisible(); }, 2000))
+        return;
+    const QRect r = view->visualRect(view->model()->index(index, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
+}
+
+QList<frmBrowser *> browserWindows()
+{
+    QList<frmBrowser *> out;
+    for (QMdiSubWindow *sub : frmMain::instance()->mdiArea()->subWindowList(QMdiArea::CreationOrder))
+        if (auto *b = qobject_cast<frmBrowser *>(sub->widget()))
+            out << b;
+    return out;
+}
+
+void activate(frmBrowser *b)
+{
+    frmMain::instance()->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(b->parentWidget()));
+}
+
+QByteArray line(int icon, const QString &text, const QString &address)
+{
+    return QByteArray::number(icon) + ",\"" + mirka::cp932::encode(text) + "\",\""
+        + mirka::cp932::encode(address) + "\"\r\n";
+}
+
+const QString placeholder = QStringLiteral("お気に入り");
+
+} // namespace
 
 class TestBrowser : public QObject {
     Q_OBJECT
@@ -39,6 +196,16 @@ class TestBrowser : public QObject {
         return completes(b, [] {}) && settles(b) ? b : nullptr;
     }
 
+    // Adds the page the window shows with this answer to the icon prompt.
+    void add(frmBrowser *b, const QString &caption, const QString &address,
+             const std::optional<QString> &answer)
+    {
+        b->setWindowTitle(caption);
+        b->cboAddress->setEditText(address);
+        dialogs.inputAnswers = {answer};
+        pressButton(b, "fav");
+    }
+
 private slots:
     void initTestCase()
     {
@@ -55,8 +222,13 @@ private slots:
 
     void cleanup()
     {
-        QVERIFY(closeAllChildren());
+        QMdiArea *area = frame->mdiArea();
+        area->closeAllSubWindows();
+        QVERIFY(QTest::qWaitFor([area] { return area->subWindowList().isEmpty(); }, engineTimeout));
         setOptions(QString());
+        dialogs.asked.clear();
+        QFile::remove(env.path("tobla.ini"));
+        QDir(env.path("tobla.ini")).removeRecursively();
     }
 
     void cleanupTestCase() { frame.reset(); }
@@ -65,7 +237,6 @@ private slots:
     // caption of titled and untitled pages, addresses without a scheme.
     void loadAndHistory()
     {
-        setOptions(QString());
         frmBrowser *empty = frmBrowser::createNew();
         QVERIFY(history(empty).isEmpty());
         QVERIFY(empty->cboAddress->currentText().isEmpty());
@@ -190,7 +361,6 @@ private slots:
             QVERIFY(settles(b));
         }
         QCOMPARE(history(b), QStringList{pageA});
-        QCOMPARE(b->windowTitle(), QStringLiteral("Page A"));
 
         setOptions(pageB, server.url("/search")); // edited after the window loaded
         QVERIFY(completes(b, [&] { pressButton(b, "Home"); }));
@@ -209,14 +379,11 @@ private slots:
     // windows with separate histories into one note.
     void recording()
     {
-        QVERIFY(!frmDocument::instance());
         frmBrowser *one = loaded(pageA);
         QVERIFY(one);
         pressButton(one, "check");
         frmDocument *note = frmDocument::instance();
-        QVERIFY(note && note->Modified);
-        QCOMPARE(Module1::NoteWindowState(), 3);
-
+        QVERIFY(note);
         one->cboAddress->setEditText(QStringLiteral("typed, not visited"));
         pressButton(one, "check");
         pressButton(one, "check");
@@ -234,23 +401,23 @@ private slots:
     }
 
     // A page's request for a new window opens a further browser window,
-    // which starts from the start page and shows the requested page.
+    // which starts from the start page, shows the requested page and has the
+    // favourites.
     void newWindowFromPage()
     {
-        env.write("tobla.ini", "4,\"Kept\",\"http://kept/\"\r\n");
+        env.write("tobla.ini", line(4, "Kept", "http://kept/"));
         frmBrowser *b = loaded(opener);
         QVERIFY(b);
         b->brwWebBrowser->view()->page()->runJavaScript(QStringLiteral("go()"));
-        QTRY_COMPARE_WITH_TIMEOUT(browserWindows().size(), 2, engineTimeout);
-        frmBrowser *opened = browserWindows().last();
-        QVERIFY(opened != frmBrowser::sharedIfOpen());
-        QVERIFY(opened->brwWebBrowser->RegisterAsBrowser);
+        QMdiArea *area = frame->mdiArea();
+        QTRY_COMPARE_WITH_TIMEOUT(area->subWindowList().size(), 2, engineTimeout);
+        auto *opened = qobject_cast<frmBrowser *>(area->subWindowList(QMdiArea::CreationOrder).last()->widget());
+        QVERIFY(opened && !frmBrowser::sharedIfOpen());
         QTRY_COMPARE_WITH_TIMEOUT(history(opened), (QStringList{target, opener}), engineTimeout);
         QVERIFY(settles(opened));
         QCOMPARE(opened->windowTitle(), QStringLiteral("Target"));
         QCOMPARE(opened->ImageCombo1->count(), 1);
         QCOMPARE(history(b), QStringList{opener});
-        QFile::remove(env.path("tobla.ini"));
     }
 
     // A double click on a recorded page reaches the shared window: made
@@ -270,7 +437,6 @@ private slots:
         doubleClickFirst();
         frmBrowser *shared = frmBrowser::sharedIfOpen();
         QVERIFY(shared);
-        QCOMPARE(shared->cboAddress->currentText(), pageB);
         QVERIFY(completes(shared, [] {}));
         QCOMPARE(history(shared), QStringList{pageB});
 
@@ -285,6 +451,201 @@ private slots:
         QVERIFY(again && again != menuMade);
         QTRY_COMPARE_WITH_TIMEOUT(history(again).value(0), pageB, engineTimeout);
         QCOMPARE(history(menuMade), QStringList{pageA});
+    }
+
+    // The icon prompt (its answer preset to 1) and how the answer is read;
+    // refused answers add nothing and say so.
+    void iconAnswers()
+    {
+        frmBrowser *b = frmBrowser::createNew();
+        QCOMPARE(b->ImageCombo1->currentText(), placeholder);
+        QCOMPARE(b->ImageCombo1->count(), 0);
+
+        const QList<std::pair<QString, int>> accepted = {
+            {"3", 3}, {" 4 ", 4}, {"5x", 5}, {"2.5", 2}, {"3.5", 4}, {"0.6", 1}, {"6.5", 6},
+            {"\t+2\n", 2}, {".5e1", 5}, {"1e", 1}};
+        for (const auto &[answer, icon] : accepted) {
+            add(b, "Page", "http://a/", answer);
+            QCOMPARE(b->ImageCombo1->count(), 1);
+            QCOMPARE(env.read("tobla.ini"), line(icon, "Page", "http://a/"));
+            b->ImageCombo1->setCurrentIndex(0);
+            b->DeleteFavourite();
+        }
+        QVERIFY(dialogs.messages().isEmpty());
+        QCOMPARE(dialogs.asked.first().kind, QStringLiteral("input"));
+        QCOMPARE(dialogs.asked.first().file.initialFile, QStringLiteral("1"));
+
+        const QList<std::optional<QString>> refused = {
+            QString("6.6"), QString("0.4"), QString("-1"), QString("1 2"), QString("40000"),
+            QString("abc"), QString(""), QString("1e999"), std::nullopt};
+        for (const std::optional<QString> &answer : refused) {
+            dialogs.asked.clear();
+            add(b, "Page", "http://a/", answer);
+            QCOMPARE(b->ImageCombo1->count(), 0);
+            QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("1～6の数字を入れてください")});
+        }
+        QCOMPARE(env.read("tobla.ini"), QByteArray());
+    }
+
+    // The first addition makes a one-line file; text with a comma or a
+    // double quote; order, icons and addresses survive a save and a load in
+    // another window; deleting the last leaves zero bytes.
+    void favouritesFile()
+    {
+        frmBrowser *one = frmBrowser::createNew();
+        QVERIFY(!QFile::exists(env.path("tobla.ini")));
+        add(one, "年表, 1900-1950", "file:///C:/docs/a.html", "6");
+        QCOMPARE(env.read("tobla.ini"), line(6, "年表, 1900-1950", "file:///C:/docs/a.html"));
+        add(one, "Say \"hi\"", "http://b/", "1");
+        add(one, "くま", "http://c/", "3");
+        QCOMPARE(one->ImageCombo1->currentText(), placeholder);
+        QCOMPARE(one->ImageCombo1->currentIndex(), -1);
+
+        frmBrowser *two = frmBrowser::createNew();
+        QCOMPARE(two->ImageCombo1->count(), 3);
+        const QStringList texts = {"年表, 1900-1950", "Say \u201Dhi\u201D", "くま"};
+        const QStringList addresses = {"file:///C:/docs/a.html", "http://b/", "http://c/"};
+        const QList<int> icons = {6, 1, 3};
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(two->ImageCombo1->itemText(i), texts[i]);
+            QCOMPARE(two->ImageCombo1->itemData(i, Qt::UserRole).toString(), addresses[i]);
+            QCOMPARE(two->ImageCombo1->itemIcon(i).cacheKey(), two->ImageList2[icons[i] - 1].cacheKey());
+        }
+
+        // Deleting the middle one in the second window moves the next up.
+        chooseFromList(two->ImageCombo1, 1);
+        QCOMPARE(two->ImageCombo1->currentText(), texts[1]);
+        two->Command2->click();
+        QCOMPARE(two->ImageCombo1->currentText(), placeholder);
+        QCOMPARE(env.read("tobla.ini"),
+                 line(6, texts[0], addresses[0]) + line(3, texts[2], addresses[2]));
+        for (int i = 0; i < 2; ++i) {
+            chooseFromList(two->ImageCombo1, 0);
+            two->Command2->click();
+        }
+        QCOMPARE(two->ImageCombo1->count(), 0);
+        QVERIFY(QFile::exists(env.path("tobla.ini")));
+        QCOMPARE(env.read("tobla.ini").size(), 0);
+        QVERIFY(dialogs.messages().isEmpty());
+    }
+
+    // GO opens the chosen favourite; choosing alone does not; a favourite
+    // named like the placeholder can be neither opened nor deleted.
+    void openAndPlaceholder()
+    {
+        const QString page = writePage(pages, "fav.html", "Favourite page");
+        frmBrowser *b = frmBrowser::createNew();
+        add(b, "Favourite page", page, "4");
+        add(b, placeholder, "http://never/", "2");
+        b->setWindowTitle(QString());
+        b->cboAddress->setEditText(QString());
+
+        b->Command1->click();
+        QVERIFY(!b->brwWebBrowser->Busy());
+        chooseFromList(b->ImageCombo1, 0);
+        QCOMPARE(b->ImageCombo1->currentText(), QStringLiteral("Favourite page"));
+        QVERIFY(!b->brwWebBrowser->Busy());
+        QVERIFY(completes(b, [&] { b->Command1->click(); }));
+        QCOMPARE(history(b), QStringList{page});
+        QVERIFY(settles(b));
+        QCOMPARE(b->windowTitle(), QStringLiteral("Favourite page"));
+
+        const QByteArray before = env.read("tobla.ini");
+        chooseFromList(b->ImageCombo1, 1);
+        QCOMPARE(b->ImageCombo1->currentText(), placeholder);
+        b->Command1->click();
+        QCOMPARE(b->cboAddress->currentText(), page);
+        QVERIFY(!b->timTimer->isActive());
+        b->Command2->click();
+        QCOMPARE(b->ImageCombo1->count(), 2);
+        QCOMPARE(env.read("tobla.ini"), before);
+    }
+
+    // Every window reads the shared file when it becomes active; the choice
+    // survives a reload that still holds it.
+    void favouritesSharedBetweenWindows()
+    {
+        frmBrowser *one = frmBrowser::createNew();
+        frmBrowser *two = frmBrowser::createNew();
+        add(two, "first", "http://1/", "1");
+        activate(one);
+        QCOMPARE(one->ImageCombo1->count(), 1);
+        chooseFromList(one->ImageCombo1, 0);
+
+        add(one, "second", "http://2/", "5");
+        QCOMPARE(two->ImageCombo1->count(), 1);
+        activate(two);
+        QCOMPARE(two->ImageCombo1->count(), 2);
+        QCOMPARE(two->ImageCombo1->itemText(1), QStringLiteral("second"));
+
+        activate(one);
+        QCOMPARE(one->ImageCombo1->currentText(), QStringLiteral("first"));
+        QCOMPARE(one->ImageCombo1->currentIndex(), 0);
+    }
+
+    // A favourites file that cannot be written: one message naming it per
+    // command, the box keeps what the user sees, later commands still work.
+    void favouritesWriteFailure()
+    {
+        frmBrowser *b = frmBrowser::createNew();
+        QVERIFY(QDir().mkpath(env.path("tobla.ini")));
+        add(b, "kept in the box", "http://k/", "2");
+        QCOMPARE(dialogs.messages().size(), 1);
+        QVERIFY(dialogs.messages().first().contains(mirka::fileBesideExecutable("tobla.ini")));
+        QCOMPARE(b->ImageCombo1->count(), 1);
+
+        chooseFromList(b->ImageCombo1, 0);
+        b->Command2->click();
+        QCOMPARE(dialogs.messages().size(), 2);
+        QCOMPARE(b->ImageCombo1->count(), 0);
+        QCOMPARE(b->ImageCombo1->currentText(), placeholder);
+
+        QVERIFY(QDir(env.path("tobla.ini")).removeRecursively());
+        add(b, "after", "http://a/", "2");
+        QCOMPARE(dialogs.messages().size(), 2);
+        QCOMPARE(env.read("tobla.ini"), line(2, "after", "http://a/"));
+    }
+
+    // Lines that do not follow the format show with the first icon, do not
+    // shift the others and are written back unchanged.
+    void damagedFavourites()
+    {
+        const QByteArray seven = "7,\"seven\",\"http://7/\"";
+        const QByteArray lone = "\x82\xa0 no fields \xff";
+        const QByteArray extra = "2,\"extra\",\"http://e/\",\"more\"";
+        env.write("tobla.ini", line(3, "ねこ", "http://cat/") + seven + "\r\n" + lone + "\n\r\n"
+                                   + extra + "\r\n" + "5,\"bug\",\"http://bug/\"");
+        frmBrowser *b = frmBrowser::createNew();
+        QCOMPARE(b->ImageCombo1->count(), 5);
+        const QStringList texts = {"ねこ", "seven", mirka::cp932::decode(lone).trimmed(), "extra",
+                                   "bug"};
+        const QList<int> icons = {3, 1, 1, 1, 5};
+        for (int i = 0; i < 5; ++i) {
+            QCOMPARE(b->ImageCombo1->itemText(i), texts[i]);
+            QCOMPARE(b->ImageCombo1->itemIcon(i).cacheKey(), b->ImageList2[icons[i] - 1].cacheKey());
+        }
+        QCOMPARE(b->ImageCombo1->itemData(1, Qt::UserRole).toString(), QStringLiteral("http://7/"));
+
+        chooseFromList(b->ImageCombo1, 0);
+        b->Command2->click();
+        QCOMPARE(env.read("tobla.ini"), seven + "\r\n" + lone + "\r\n" + extra + "\r\n"
+                                            + line(5, "bug", "http://bug/"));
+    }
+
+    // At 32,767 favourites the prompt is still asked, and nothing is added.
+    void favouritesLimit()
+    {
+        QByteArray many;
+        for (int i = 0; i < mirka::favourites::maxFavourites; ++i)
+            many += "1,\"p\",\"http://p/\"\r\n";
+        env.write("tobla.ini", many);
+        frmBrowser *b = frmBrowser::createNew();
+        QCOMPARE(b->ImageCombo1->count(), mirka::favourites::maxFavourites);
+        add(b, "one too many", "http://x/", "1");
+        QCOMPARE(dialogs.asked.size(), 1);
+        QVERIFY(dialogs.messages().isEmpty());
+        QCOMPARE(b->ImageCombo1->count(), mirka::favourites::maxFavourites);
+        QCOMPARE(env.read("tobla.ini"), many);
     }
 };
 
