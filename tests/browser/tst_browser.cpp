@@ -32,23 +32,6 @@ namespace {
 
 constexpr int engineTimeout = 20000;
 
-// Writes an HTML page into the folder and returns its address as the
-// engine reports it. An empty title writes a page without a title element.
-QString writePage(const QTemporaryDir &dir, const QString &name, const QString &title,
-                  const QString &body = QString())
-{
-    const QString path = dir.path() + u'/' + name;
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return {};
-    QString html = QStringLiteral("<!DOCTYPE html><html><head><meta charset=\"utf-8\">");
-    if (!title.isEmpty())
-        html += QStringLiteral("<title>%1</title>").arg(title);
-    html += QStringLiteral("</head><body>%1</body></html>").arg(body.isEmpty() ? name : body);
-    f.write(html.toUtf8());
-    return QUrl::fromLocalFile(path).toString();
-}
-
 // A page server on 127.0.0.1: "/dir" redirects to "/dir/"; "/slow" answers
 // only when released; any other path is a page titled after the path.
 class LoopbackServer : public QObject {
@@ -177,7 +160,6 @@ class TestBrowser : public QObject {
 
     TestEnv env;
     ScriptedDialogs dialogs;
-    QTemporaryDir pages;
     LoopbackServer server;
     std::unique_ptr<frmMain> frame;
     QString pageA, pageB, untitled, opener, target;
@@ -186,6 +168,16 @@ class TestBrowser : public QObject {
     {
         Form1::get().Text1->setText(start);
         Form1::get().Text2->setText(search);
+    }
+
+    // Writes a page beside the program and returns its address as the engine
+    // reports it; an empty title writes a page without a title element.
+    QString writePage(const QString &name, const QString &title, const QString &body = QString())
+    {
+        const QString head = title.isEmpty() ? QString() : "<title>" + title + "</title>";
+        env.write(name, ("<!DOCTYPE html><html><head><meta charset=\"utf-8\">" + head + "</head><body>"
+                         + (body.isEmpty() ? name : body) + "</body></html>").toUtf8());
+        return QUrl::fromLocalFile(env.path(name)).toString();
     }
 
     // A new window that has completed its start page.
@@ -209,11 +201,11 @@ class TestBrowser : public QObject {
 private slots:
     void initTestCase()
     {
-        pageA = writePage(pages, "a.html", "Page A");
-        pageB = writePage(pages, "b.html", "Page B");
-        untitled = writePage(pages, "untitled.html", QString());
-        target = writePage(pages, "target.html", "Target");
-        opener = writePage(pages, "opener.html", "Opener",
+        pageA = writePage("a.html", "Page A");
+        pageB = writePage("b.html", "Page B");
+        untitled = writePage("untitled.html", QString());
+        target = writePage("target.html", "Target");
+        opener = writePage("opener.html", "Opener",
                            "<script>function go(){window.open('target.html');}</script>");
         frame = std::make_unique<frmMain>();
         frame->show();
@@ -533,7 +525,7 @@ private slots:
     // named like the placeholder can be neither opened nor deleted.
     void openAndPlaceholder()
     {
-        const QString page = writePage(pages, "fav.html", "Favourite page");
+        const QString page = writePage("fav.html", "Favourite page");
         frmBrowser *b = frmBrowser::createNew();
         add(b, "Favourite page", page, "4");
         add(b, placeholder, "http://never/", "2");
