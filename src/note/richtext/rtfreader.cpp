@@ -144,6 +144,7 @@ struct FontDef {
 
 constexpr int kMaxStack = 4096;
 constexpr int kMaxWordLength = 32;
+constexpr int kMaxTableSize = 32767; // fonts and colours: more is no real document
 
 bool isEastAsian(char32_t c)
 {
@@ -727,7 +728,8 @@ void Reader::commitFont()
         return;
     m_fontOpen = false;
     m_fontDef.name = m_fontDef.name.trimmed();
-    m_fonts.insert(m_fontNum, m_fontDef);
+    if (m_fonts.size() < kMaxTableSize || m_fonts.contains(m_fontNum))
+        m_fonts.insert(m_fontNum, m_fontDef);
     m_fontDef = FontDef();
     m_charFormats.clear();
     m_cpDirty = true;
@@ -831,7 +833,8 @@ void Reader::deliver(char32_t c)
         return;
     case Dest::ColorTable:
         if (c == ';') {
-            m_colors.push_back(m_colorSet ? QColor(m_red, m_green, m_blue) : QColor());
+            if (m_colors.size() < size_t(kMaxTableSize))
+                m_colors.push_back(m_colorSet ? QColor(m_red, m_green, m_blue) : QColor());
             m_colorSet = false;
             m_red = m_green = m_blue = 0;
             m_charFormats.clear();
