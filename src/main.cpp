@@ -1,11 +1,17 @@
+#include "about/frmAbout.h"
 #include "shell/frmMain.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
+    // The web engine shares its GL contexts with the widgets; Qt wants this
+    // before the application object exists.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    QApplication::setWindowIcon(frmAbout::programIcon());
     frmMain frame;
+    frame.Form_Load();
     frame.show();
     return app.exec();
 }

@@ -1,15 +1,49 @@
 #pragma once
+#include <QTimer>
 #include <QWidget>
 
+class QWebEngineLoadingInfo;
 class QWebEngineView;
 
 // The page area of a browser window: a small control over QWebEngineView
 // with the members a browser window relies on.
+//
+// How the engine's signals become this control's state and events:
+//
+// - Busy is true from a request made through Navigate, GoBack, GoForward or
+//   Refresh until the engine reports the end of loading, and whenever the
+//   page says it is loading. The engine starts loading a moment after the
+//   request (asynchronously), so the request itself counts: a busy indicator
+//   that polls Busy right after Navigate must not see an idle control. A
+//   request that never starts a load (javascript: addresses, addresses handed
+//   to another program such as mailto:) ends by itself after a few seconds.
+// - NavigateComplete2 is emitted when a load ends on the page it loaded:
+//   successfully, or failed or stopped while that page's address is on
+//   display (an error page, a page stopped after it began to show).
+//   LocationURL is then the final address (after redirects). A load that
+//   fell back to the previous page (stopped early, a download, "204 No
+//   Content") raises none, so the address history never gets an address that
+//   was not reached. A new load that replaces one still running ends both in
+//   one completion.
+// - DownloadComplete is emitted at every end of loading (after
+//   NavigateComplete2 when both are raised, stopped loads included), and when
+//   the page changes its title while the control is idle, so a window caption
+//   that follows LocationName on DownloadComplete stays current.
+// - NewWindow2 is raised from QWebEnginePage::createWindow: the handler puts
+//   the control the new page is to open in into *target (nullptr refuses);
+//   the engine then loads the requested page there, replacing whatever that
+//   control was loading.
+// - LocationName is the page's title; for a page without a title (where the
+//   engine would put a shortened address) it is the page's address.
 class WebBrowser : public QWidget {
     Q_OBJECT
 public:
     explicit WebBrowser(QWidget *parent = nullptr);
 
+    // Goes where a browser's address bar would take the text: a text without
+    // a scheme becomes an address by QUrl::fromUserInput (example.org is
+    // http://example.org, an absolute path a file). An empty text, or one
+    // that gives no address, does nothing.
     void Navigate(const QString &address);
     void GoBack();
     void GoForward();
@@ -18,6 +52,8 @@ public:
     bool Busy() const;
     QString LocationName() const;
     QString LocationURL() const;
+    // Marks a control made for a page's new-window request; nothing else
+    // depends on it.
     bool RegisterAsBrowser = false;
 
     QWebEngineView *view() const { return m_view; }
@@ -30,5 +66,13 @@ signals:
     void NewWindow2(WebBrowser **target);
 
 private:
+    friend class WebBrowserPage;
+    void requested();
+    void loadingChanged(const QWebEngineLoadingInfo &info);
+    void titleChanged();
+
     QWebEngineView *m_view = nullptr;
+    bool m_requested = false;
+    // Ends a request that started no load.
+    QTimer m_requestTimeout;
 };

@@ -1,17 +1,190 @@
 #include "browser/frmBrowser.h"
 
 #include "browser/WebBrowser.h"
+#include "browser/browserpictures.h"
+#include "browser/favourites.h"
+#include "common/dialogs.h"
+#include "common/paths.h"
+#include "common/savefile.h"
+#include "common/twips.h"
+#include "note/frmDocument.h"
+#include "shell/Form1.h"
 #include "shell/frmMain.h"
 
+#include <QAction>
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <QToolBar>
 
-static frmBrowser *g_shared = nullptr;
+using mirka::favourites::Favourite;
+namespace tw = mirka::twips;
+
+namespace {
+
+frmBrowser *g_shared = nullptr;
+
+const QString favouritesPlaceholder = QStringLiteral("お気に入り");
+const QString busyCaption = QStringLiteral("**********");
+
+// Design extents in twips.
+constexpr int toolbarHeight = 645;
+constexpr int stripTop = 645;
+constexpr int stripHeight = 435;
+constexpr int addressLeft = 3200;
+constexpr int addressDesignLeft = 3600;
+constexpr int addressDesignWidth = 3795;
+constexpr int addressHeight = 300;
+constexpr int pageLeft = 120;
+constexpr int pageTop = 1080;
+constexpr int designInnerWidth = 9870;
+constexpr int designInnerHeight = 6630;
+
+// Where the favourites box keeps each entry's fields beside its text.
+constexpr int addressRole = Qt::UserRole;
+constexpr int iconRole = Qt::UserRole + 1;
+constexpr int damagedLineRole = Qt::UserRole + 2;
+
+struct ToolbarButton {
+    const char16_t *caption;
+    const char *key;
+    const char16_t *tooltip;
+};
+
+const ToolbarButton toolbarButtons[] = {
+    {u"\u3000もどる\u3000", "Back", u"戻る  "},
+    {u"\u3000すすむ\u3000", "Forward", u"進む"},
+    {u"\u3000中止\u3000", "Stop", u"中止"},
+    {u"\u3000更新\u3000", "Refresh", u"再表示"},
+    {u"ホーム", "Home", u"ﾎｰﾑ"},
+    {u"\u3000検索\u3000", "Search", u"検索"},
+    {u"ページ記録", "check", u"ページ記録"},
+    {u"お気に入り", "fav", u"このページをお気に入りに追加"},
+};
+
+QString favouritesFile() { return mirka::settingsFile(QStringLiteral("tobla.ini")); }
+
+Favourite entryAt(const QComboBox *box, int index)
+{
+    Favourite f;
+    f.text = box->itemText(index);
+    f.address = box->itemData(index, addressRole).toString();
+    f.icon = box->itemData(index, iconRole).toInt();
+    f.damagedLine = box->itemData(index, damagedLineRole).toByteArray();
+    return f;
+}
+
+void appendEntry(QComboBox *box, const QIcon &icon, const Favourite &f)
+{
+    box->addItem(icon, f.text);
+    const int i = box->count() - 1;
+    box->setItemData(i, f.address, addressRole);
+    box->setItemData(i, f.icon, iconRole);
+    if (!f.damagedLine.isEmpty())
+        box->setItemData(i, f.damagedLine, damagedLineRole);
+}
+
+bool sameEntry(const Favourite &a, const Favourite &b)
+{
+    return a.text == b.text && a.address == b.address && a.icon == b.icon
+        && a.damagedLine == b.damagedLine;
+}
+
+// Sets the box's selection and text back after its items changed: Qt moves
+// both on its own when items come and go.
+void restoreBox(QComboBox *box, int index, const QString &text)
+{
+    box->setCurrentIndex(index);
+    box->setEditText(text);
+}
+
+} // namespace
 
 frmBrowser::frmBrowser()
 {
-    cboAddress = new QComboBox(this);
+    setObjectName(QStringLiteral("frmBrowser"));
+    ImageList2 = mirka::browserpictures::favouritePictures();
+
+    tbToolBar = new QToolBar(this);
+    tbToolBar->setObjectName(QStringLiteral("tbToolBar"));
+    tbToolBar->setIconSize(QSize(24, 24));
+    tbToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    // Picture and caption fit the bar's fixed height only without the
+    // style's padding.
+    tbToolBar->setStyleSheet(QStringLiteral(
+        "QToolBar { border: none; padding: 0px; spacing: 0px; }"
+        "QToolButton { border: 1px solid transparent; border-radius: 2px; padding: 0px 2px; }"
+        "QToolButton:hover { border-color: palette(mid); background: palette(light); }"
+        "QToolButton:pressed { background: palette(midlight); }"));
+    for (const ToolbarButton &b : toolbarButtons) {
+        const QString key = QString::fromLatin1(b.key);
+        QAction *a = tbToolBar->addAction(mirka::browserpictures::toolbarPicture(key),
+                                          QString::fromUtf16(b.caption));
+        a->setObjectName(key);
+        a->setData(key);
+        a->setToolTip(QString::fromUtf16(b.tooltip));
+    }
+    tbToolBar->actions().constFirst()->setWhatsThis(QStringLiteral("もどる"));
+    connect(tbToolBar, &QToolBar::actionTriggered, this, &frmBrowser::toolbarButtonClick);
+
+    picAddress = new QWidget(this);
+    picAddress->setObjectName(QStringLiteral("picAddress"));
+
+    Command2 = new QPushButton(QStringLiteral("X"), picAddress);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    Command2->setToolTip(QStringLiteral("お気に入りの削除"));
+    Command2->setGeometry(tw::toPixels(120, 38, 255, 255));
+    connect(Command2, &QPushButton::clicked, this, &frmBrowser::DeleteFavourite);
+
+    ImageCombo1 = new QComboBox(picAddress);
+    ImageCombo1->setObjectName(QStringLiteral("ImageCombo1"));
+    ImageCombo1->setEditable(true);
+    ImageCombo1->lineEdit()->setReadOnly(true);
+    ImageCombo1->setInsertPolicy(QComboBox::NoInsert);
+    ImageCombo1->setCompleter(nullptr);
+    ImageCombo1->setIconSize(QSize(16, 16));
+    ImageCombo1->setEditText(favouritesPlaceholder);
+    ImageCombo1->setGeometry(tw::toPixels(360, 0, 2295, 315));
+    ImageCombo1->lineEdit()->installEventFilter(this);
+
+    Command1 = new QPushButton(QStringLiteral("GO"), picAddress);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setToolTip(QStringLiteral("ページ移動"));
+    Command1->setGeometry(tw::toPixels(2640, 38, 495, 255));
+    connect(Command1, &QPushButton::clicked, this, &frmBrowser::OpenFavourite);
+
+    cboAddress = new QComboBox(picAddress);
+    cboAddress->setObjectName(QStringLiteral("cboAddress"));
     cboAddress->setEditable(true);
+    // The history is kept by the completed navigations alone, compared
+    // exactly: Qt's own insertion, duplicate check (which ignores case) and
+    // completion would change what the user typed.
+    cboAddress->setInsertPolicy(QComboBox::NoInsert);
+    cboAddress->setDuplicatesEnabled(true);
+    cboAddress->setCompleter(nullptr);
+    cboAddress->setGeometry(tw::toPixels(addressDesignLeft, 0, addressDesignWidth, addressHeight));
+    cboAddress->lineEdit()->installEventFilter(this);
+    connect(cboAddress, &QComboBox::activated, this, &frmBrowser::addressChosen);
+
     brwWebBrowser = new WebBrowser(this);
+    brwWebBrowser->setObjectName(QStringLiteral("brwWebBrowser"));
+    brwWebBrowser->move(tw::toPixelsX(pageLeft), tw::toPixelsY(pageTop));
+    connect(brwWebBrowser, &WebBrowser::NavigateComplete2, this, &frmBrowser::navigateComplete);
+    connect(brwWebBrowser, &WebBrowser::DownloadComplete, this, &frmBrowser::downloadComplete);
+    connect(brwWebBrowser, &WebBrowser::NewWindow2, this, &frmBrowser::newWindowRequested);
+
+    timTimer = new QTimer(this);
+    timTimer->setObjectName(QStringLiteral("timTimer"));
+    timTimer->setInterval(5);
+    connect(timTimer, &QTimer::timeout, this, &frmBrowser::timerTick);
+
+    resize(tw::toPixelsX(designInnerWidth), tw::toPixelsY(designInnerHeight));
 }
 
 frmBrowser::~frmBrowser()
@@ -20,19 +193,291 @@ frmBrowser::~frmBrowser()
         g_shared = nullptr;
 }
 
-frmBrowser *frmBrowser::createNew()
+frmBrowser *frmBrowser::create()
 {
     auto *b = new frmBrowser;
-    if (frmMain *f = frmMain::instance())
+    if (frmMain *f = frmMain::instance()) {
+        // Connected before the window is added, so its first activation
+        // already loads the favourites.
+        connect(f->mdiArea(), &QMdiArea::subWindowActivated, b, &frmBrowser::subWindowActivated);
         f->addChild(b);
+    } else {
+        b->setAttribute(Qt::WA_DeleteOnClose);
+        b->show();
+        b->LoadFavourites();
+    }
+    return b;
+}
+
+frmBrowser *frmBrowser::createNew()
+{
+    frmBrowser *b = create();
+    b->windowLoad();
     return b;
 }
 
 frmBrowser &frmBrowser::shared()
 {
-    if (!g_shared)
-        g_shared = createNew();
+    if (!g_shared) {
+        g_shared = create();
+        g_shared->windowLoad();
+    }
     return *g_shared;
 }
 
 frmBrowser *frmBrowser::sharedIfOpen() { return g_shared; }
+
+void frmBrowser::closeEvent(QCloseEvent *event)
+{
+    // The next use of the shared window makes a fresh one, even before this
+    // one is deleted.
+    if (g_shared == this)
+        g_shared = nullptr;
+    timTimer->stop();
+    event->accept();
+}
+
+void frmBrowser::windowLoad()
+{
+    tbToolBar->update();
+    applyResizeRule();
+    const QString start = Form1::get().Text1->text();
+    if (!start.isEmpty()) {
+        cboAddress->setEditText(start);
+        cboAddress->addItem(cboAddress->currentText());
+        startBusyIndicator();
+        brwWebBrowser->Navigate(start);
+    }
+    cboAddress->move(tw::toPixelsX(addressLeft), cboAddress->y());
+}
+
+void frmBrowser::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    applyResizeRule();
+}
+
+void frmBrowser::applyResizeRule()
+{
+    const int innerWidth = tw::fromPixelsX(width());
+    const int innerHeight = tw::fromPixelsY(height());
+    tbToolBar->setGeometry(0, 0, width(), tw::toPixelsY(toolbarHeight));
+    picAddress->setGeometry(0, tw::toPixelsY(stripTop), width(), tw::toPixelsY(stripHeight));
+
+    // An extent that would come out negative is skipped; the control keeps
+    // the one it had.
+    const int addressWidth = innerWidth - addressLeft;
+    if (addressWidth >= 0)
+        cboAddress->resize(tw::toPixelsX(addressWidth), cboAddress->height());
+    const int pageWidth = innerWidth - 100;
+    if (pageWidth >= 0)
+        brwWebBrowser->resize(tw::toPixelsX(pageWidth), brwWebBrowser->height());
+    const int pageHeight = innerHeight - (stripTop + stripHeight) - 100;
+    if (pageHeight >= 0)
+        brwWebBrowser->resize(brwWebBrowser->width(), tw::toPixelsY(pageHeight));
+}
+
+void frmBrowser::startBusyIndicator() { timTimer->start(); }
+
+void frmBrowser::timerTick()
+{
+    if (!brwWebBrowser->Busy()) {
+        timTimer->stop();
+        setWindowTitle(brwWebBrowser->LocationName());
+        return;
+    }
+    // The indicator grows "**" to "**********" within one tick, so only the
+    // last step can ever be seen: setting it alone keeps the caption (and the
+    // frame's window list) from changing a thousand times a second.
+    setWindowTitle(busyCaption);
+}
+
+void frmBrowser::NavigateFromAddressBox()
+{
+    if (holdNavigation)
+        return;
+    startBusyIndicator();
+    brwWebBrowser->Navigate(cboAddress->currentText());
+}
+
+void frmBrowser::addressChosen() { NavigateFromAddressBox(); }
+
+bool frmBrowser::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == cboAddress->lineEdit() && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            NavigateFromAddressBox();
+        return false; // the box still gets the key
+    }
+    // The favourites box takes no typing; a click on its text opens the list.
+    if (watched == ImageCombo1->lineEdit() && event->type() == QEvent::MouseButtonPress) {
+        ImageCombo1->showPopup();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// Selecting from code reaches the same handler as the user's choice, as the
+// history update relies on holdNavigation to keep it from navigating.
+void frmBrowser::selectHistoryEntry(int index)
+{
+    cboAddress->setCurrentIndex(index);
+    cboAddress->setEditText(cboAddress->itemText(index));
+    addressChosen();
+}
+
+void frmBrowser::navigateComplete()
+{
+    setWindowTitle(brwWebBrowser->LocationName());
+    const QString address = brwWebBrowser->LocationURL();
+    int found = -1;
+    for (int i = 0; i < cboAddress->count(); ++i) {
+        if (cboAddress->itemText(i) == address) {
+            found = i;
+            break;
+        }
+    }
+    holdNavigation = true;
+    if (found >= 0)
+        cboAddress->removeItem(found);
+    cboAddress->insertItem(0, address);
+    selectHistoryEntry(0);
+    holdNavigation = false;
+}
+
+void frmBrowser::downloadComplete() { setWindowTitle(brwWebBrowser->LocationName()); }
+
+void frmBrowser::toolbarButtonClick(QAction *button)
+{
+    startBusyIndicator();
+    const QString key = button->data().toString();
+    if (key == QLatin1String("Back")) {
+        brwWebBrowser->GoBack();
+    } else if (key == QLatin1String("Forward")) {
+        brwWebBrowser->GoForward();
+    } else if (key == QLatin1String("Stop")) {
+        timTimer->stop();
+        brwWebBrowser->Stop();
+        setWindowTitle(brwWebBrowser->LocationName());
+    } else if (key == QLatin1String("Refresh")) {
+        brwWebBrowser->Refresh();
+    } else if (key == QLatin1String("Home")) {
+        cboAddress->setEditText(Form1::get().Text1->text());
+        NavigateFromAddressBox();
+    } else if (key == QLatin1String("Search")) {
+        cboAddress->setEditText(Form1::get().Text2->text());
+        NavigateFromAddressBox();
+    } else if (key == QLatin1String("check")) {
+        recordPage();
+    } else if (key == QLatin1String("fav")) {
+        AddFavourite();
+    }
+}
+
+void frmBrowser::recordPage()
+{
+    frmDocument::AddRecordedPage(windowTitle(), cboAddress->currentText());
+}
+
+void frmBrowser::newWindowRequested(WebBrowser **target)
+{
+    frmBrowser *w = createNew();
+    w->brwWebBrowser->RegisterAsBrowser = true;
+    *target = w->brwWebBrowser;
+    w->show();
+}
+
+void frmBrowser::subWindowActivated(QMdiSubWindow *window)
+{
+    if (window && window->widget() == this)
+        LoadFavourites();
+}
+
+void frmBrowser::LoadFavourites()
+{
+    const QString text = ImageCombo1->currentText();
+    const int selected = ImageCombo1->currentIndex();
+    const Favourite selectedEntry = selected >= 0 ? entryAt(ImageCombo1, selected) : Favourite();
+
+    const QSignalBlocker block(ImageCombo1);
+    ImageCombo1->clear();
+    QByteArray bytes;
+    if (mirka::readWholeFile(favouritesFile(), &bytes)) {
+        for (const Favourite &f : mirka::favourites::parse(bytes))
+            appendEntry(ImageCombo1, ImageList2.value(f.icon - 1), f);
+    }
+    // The entry the user had chosen stays chosen while the file still holds
+    // it at the same place, so GO and X keep working after switching windows.
+    const bool keep = selected >= 0 && selected < ImageCombo1->count()
+        && sameEntry(entryAt(ImageCombo1, selected), selectedEntry);
+    restoreBox(ImageCombo1, keep ? selected : -1, text);
+}
+
+bool frmBrowser::SaveFavourites()
+{
+    QList<Favourite> list;
+    for (int i = 0; i < ImageCombo1->count(); ++i)
+        list << entryAt(ImageCombo1, i);
+    const QString path = favouritesFile();
+    QString error;
+    if (mirka::writeFileAtomically(path, mirka::favourites::format(list), &error))
+        return true;
+    mirka::MsgBox(QStringLiteral("お気に入りをファイル %1 に保存できませんでした。\n%2").arg(path, error),
+                  mirka::MsgButtons::OK, QString(), this);
+    return false;
+}
+
+void frmBrowser::AddFavourite()
+{
+    const QString answer = mirka::InputBox(
+        QStringLiteral("アイコン番号 1-くま2-いぬ3-ねこ4-音符5-むし6-パソコン"),
+        QStringLiteral("アイコン設定"), QStringLiteral("1"), this);
+    const double icon = mirka::favourites::readIconAnswer(answer);
+    if (icon < 1 || icon > mirka::favourites::iconCount) {
+        mirka::MsgBox(QStringLiteral("1～6の数字を入れてください"), mirka::MsgButtons::OK, QString(),
+                      this);
+        return;
+    }
+    if (ImageCombo1->count() >= mirka::favourites::maxFavourites)
+        return;
+
+    const QString text = ImageCombo1->currentText();
+    const int selected = ImageCombo1->currentIndex();
+    {
+        const QSignalBlocker block(ImageCombo1);
+        Favourite f;
+        f.icon = int(icon);
+        f.text = windowTitle();
+        f.address = cboAddress->currentText();
+        appendEntry(ImageCombo1, ImageList2.value(f.icon - 1), f);
+        restoreBox(ImageCombo1, selected, text);
+    }
+    SaveFavourites();
+}
+
+void frmBrowser::OpenFavourite()
+{
+    if (ImageCombo1->currentText() == favouritesPlaceholder)
+        return;
+    const int selected = ImageCombo1->currentIndex();
+    if (selected < 0)
+        return;
+    cboAddress->setEditText(ImageCombo1->itemData(selected, addressRole).toString());
+    NavigateFromAddressBox();
+}
+
+void frmBrowser::DeleteFavourite()
+{
+    if (ImageCombo1->currentText() == favouritesPlaceholder)
+        return;
+    const int selected = ImageCombo1->currentIndex();
+    if (selected < 0)
+        return;
+    {
+        const QSignalBlocker block(ImageCombo1);
+        ImageCombo1->removeItem(selected);
+        restoreBox(ImageCombo1, -1, favouritesPlaceholder);
+    }
+    SaveFavourites();
+}

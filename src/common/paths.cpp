@@ -1,7 +1,12 @@
 #include "common/paths.h"
 
 #include <QCoreApplication>
+#include "common/apptitle.h"
+
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 namespace mirka {
 
@@ -25,6 +30,22 @@ QString fileBesideExecutable(const QString &fileName)
     if (!path.endsWith(sep))
         path += sep;
     return path + fileName;
+}
+
+QString settingsFile(const QString &fileName)
+{
+    const QString beside = fileBesideExecutable(fileName);
+    const QFileInfo folder(executableFolder());
+    if (!folder.isDir() || folder.isWritable())
+        return beside;
+    const QString userFolder =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u'/' + appTitle();
+    if (!QDir().mkpath(userFolder))
+        return beside;
+    const QString user = userFolder + u'/' + fileName;
+    if (!QFileInfo::exists(user) && QFileInfo::exists(beside))
+        QFile::copy(beside, user);
+    return QDir::toNativeSeparators(user);
 }
 
 void setExecutableFolder(const QString &folder)

@@ -1,22 +1,164 @@
 #include "note/frmDocument.h"
 
+#include "about/frmAbout.h"
+#include "browser/WebBrowser.h"
+#include "browser/frmBrowser.h"
+#include "common/twips.h"
+#include "note/notefiles.h"
 #include "note/richtext/richtextbox.h"
+#include "note/toolbarimages.h"
+#include "shell/Form1.h"
+#include "shell/datetimestatusbar.h"
 #include "shell/frmMain.h"
 
+#include <QAction>
+#include <QActionGroup>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QToolBar>
+
+using mirka::twips::fromPixelsX;
+using mirka::twips::fromPixelsY;
+using mirka::twips::toPixels;
+using mirka::twips::toPixelsY;
 
 static frmDocument *g_doc = nullptr;
+
+namespace {
+
+// The design's Japanese proportional Gothic face, or the nearest one here.
+QFont gothic(double points, bool bold)
+{
+    QFont f;
+    f.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+                   QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic")});
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    return f;
+}
+
+// The selected index of a single-selection list, -1 when nothing is selected.
+int listIndex(const QListWidget *list)
+{
+    const QList<QListWidgetItem *> sel = list->selectedItems();
+    return sel.isEmpty() ? -1 : list->row(sel.first());
+}
+
+// Reaches the shared browser window (creating it when it is not open) and
+// sends it to the address.
+void openInSharedBrowser(const QString &address)
+{
+    frmBrowser &b = frmBrowser::shared();
+    b.cboAddress->setEditText(address);
+    b.brwWebBrowser->Navigate(address);
+}
+
+// A clipboard may hand the text back with other line ends.
+bool sameClipboardText(QString a, QString b)
+{
+    return a.remove(u'\r') == b.remove(u'\r');
+}
+
+struct ButtonSpec {
+    const char *key; // empty for a separator
+    const char *image;
+    bool toggle;
+    bool alignment;
+};
+
+// The toolbar's 20 entries in order.
+const ButtonSpec kButtons[] = {
+    {"開く", "open", false, false},
+    {"上書き保存", "Save", false, false},
+    {"", "", false, false},
+    {"", "", false, false},
+    {"切り取り", "Cut", false, false},
+    {"ｺﾋﾟｰ", "Copy", false, false},
+    {"貼り付け", "Paste", false, false},
+    {"", "", false, false},
+    {"太字", "Bold", true, false},
+    {"斜体", "Italic", true, false},
+    {"下線", "Underline", true, false},
+    {"", "", false, false},
+    {"左揃え", "Aline Left", false, true},
+    {"中央揃え", "Center", false, true},
+    {"右揃え", "Aline Right", false, true},
+    {"", "", false, false},
+    {"フォント", "Font", false, false},
+    {"", "", false, false},
+    {"カラー", "Pen", false, false},
+    {"", "", false, false},
+};
+
+} // namespace
 
 frmDocument::frmDocument() : dlgCommonDialog(this)
 {
     g_doc = this;
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(QStringLiteral("frmDocument"));
+
     rtfText = new RichTextBox(this);
+    rtfText->setObjectName(QStringLiteral("rtfText"));
+
     Text1 = new QLineEdit(QStringLiteral("テーマ名"), this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setFont(gothic(12, false));
+    Text1->setGeometry(toPixels(3120, 480, 3615, 375));
+
+    Label1 = new QLabel(QStringLiteral("テーマ"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setFont(gothic(12, true));
+    Label1->setGeometry(toPixels(2160, 600, 975, 375));
+
+    Command2 = new QPushButton(QStringLiteral("削除"), this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    Command2->setGeometry(toPixels(120, 840, 735, 255));
+
     List1 = new QListWidget(this);
+    List1->setObjectName(QStringLiteral("List1"));
+    List1->setFont(gothic(11.25, true));
+    List1->setSelectionMode(QAbstractItemView::SingleSelection);
+    List1->setGeometry(toPixels(100, 1000, 2000, 4000));
+
     List2 = new QListWidget(this);
+    List2->setObjectName(QStringLiteral("List2"));
+    List2->setGeometry(toPixels(240, 2040, 1455, 780));
     List2->hide();
+
+    // The design lets the list overlap the button's lower edge; keep the
+    // caption readable.
+    Command2->raise();
+
+    buildToolbar();
+    buildStatusBar();
+    buildMenus();
+
+    // The menu's shortcuts win over the editing controls' own (Ctrl+A is
+    // Save As here, not select-all).
+    rtfText->installEventFilter(this);
+    Text1->installEventFilter(this);
+    List1->installEventFilter(this);
+
+    connect(Text1, &QLineEdit::textChanged, this, [this] { Modified = true; });
+    connect(rtfText, &RichTextBox::SelChange, this, &frmDocument::rtfText_SelChange);
+    connect(Command2, &QPushButton::clicked, this, &frmDocument::Command2_Click);
+    connect(List1, &QListWidget::itemDoubleClicked, this, &frmDocument::List1_DblClick);
+
+    // The design's client area.
+    resize(toPixels(0, 0, 8310, 5055).size());
+    applyLayout();
 }
 
 frmDocument::~frmDocument()
@@ -33,6 +175,8 @@ frmDocument &frmDocument::get()
         auto *doc = new frmDocument;
         if (frmMain *f = frmMain::instance())
             f->addChild(doc);
+        else
+            doc->show();
     }
     return *g_doc;
 }
@@ -45,4 +189,340 @@ void frmDocument::AddRecordedPage(const QString &title, const QString &address)
     d.Modified = true;
 }
 
-void frmDocument::closeEvent(QCloseEvent *event) { event->accept(); }
+void frmDocument::buildMenus()
+{
+    auto item = [this](QMenu *menu, const char *name, const QString &caption,
+                       const QKeySequence &shortcut = QKeySequence()) {
+        QAction *a = menu->addAction(caption);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setShortcut(shortcut);
+        addAction(a); // the shortcut works wherever the focus is in this window
+        return a;
+    };
+    auto menu = [this](const char *name, const QString &caption) {
+        auto *m = new QMenu(caption, this);
+        m->setObjectName(QString::fromLatin1(name));
+        m->menuAction()->setObjectName(QString::fromLatin1(name));
+        m_menus << m;
+        return m;
+    };
+
+    mnuFile = menu("mnuFile", QStringLiteral("ﾌｧｲﾙ(&F)"));
+    mnuFileNew = item(mnuFile, "mnuFileNew", QStringLiteral("新規作成(&N)"), QKeySequence(Qt::CTRL | Qt::Key_N));
+    mnuViewWebBrowser = item(mnuFile, "mnuViewWebBrowser", QStringLiteral("新規wwwブラウザを開く"));
+    mnuFileOpen = item(mnuFile, "mnuFileOpen", QStringLiteral("開く(&O)..."), QKeySequence(Qt::CTRL | Qt::Key_O));
+    mnuFileBar0 = mnuFile->addSeparator();
+    mnuFileBar0->setObjectName(QStringLiteral("mnuFileBar0"));
+    mnuFileSave = item(mnuFile, "mnuFileSave", QStringLiteral("上書き保存(&S)"), QKeySequence(Qt::CTRL | Qt::Key_S));
+    mnuFileSaveAs = item(mnuFile, "mnuFileSaveAs", QStringLiteral("名前を付けて保存(&A)..."), QKeySequence(Qt::CTRL | Qt::Key_A));
+    mnuFileBar1 = mnuFile->addSeparator();
+    mnuFileBar1->setObjectName(QStringLiteral("mnuFileBar1"));
+    mnuFileExit = item(mnuFile, "mnuFileExit", QStringLiteral("終了(&X)"));
+
+    mnuEdit = menu("mnuEdit", QStringLiteral("編集(&E)"));
+    mnuEditCut = item(mnuEdit, "mnuEditCut", QStringLiteral("切り取り"));
+    mnuEditCopy = item(mnuEdit, "mnuEditCopy", QStringLiteral("ｺﾋﾟｰ"));
+    mnuEditPaste = item(mnuEdit, "mnuEditPaste", QStringLiteral("貼り付け"));
+
+    mnuView = menu("mnuView", QStringLiteral("表示(&V)"));
+    mnuViewOptions = item(mnuView, "mnuViewOptions", QStringLiteral("ｵﾌﾟｼｮﾝ"));
+
+    mnuWindow = menu("mnuWindow", QStringLiteral("ｳｨﾝﾄﾞｳ(&W)"));
+    mnuWindowTileHorizontal = item(mnuWindow, "mnuWindowTileHorizontal", QStringLiteral("上下に並べて表示"));
+    mnuWindowTileVertical = item(mnuWindow, "mnuWindowTileVertical", QStringLiteral("左右に並べて表示"));
+
+    mnuHelp = menu("mnuHelp", QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+    mnuHelpAbout = item(mnuHelp, "mnuHelpAbout", QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
+
+    connect(mnuFileNew, &QAction::triggered, this, [] { Module1::NewNote(); });
+    connect(mnuViewWebBrowser, &QAction::triggered, this, [] { frmBrowser::createNew(); });
+    connect(mnuFileOpen, &QAction::triggered, this, &frmDocument::mnuFileOpen_Click);
+    connect(mnuFileSave, &QAction::triggered, this, &frmDocument::mnuFileSave_Click);
+    connect(mnuFileSaveAs, &QAction::triggered, this, [] { Module1::SaveNoteAs(); });
+    connect(mnuFileExit, &QAction::triggered, this, &frmDocument::closeWindow);
+    connect(mnuEditCut, &QAction::triggered, this, &frmDocument::mnuEditCut_Click);
+    connect(mnuEditCopy, &QAction::triggered, this, &frmDocument::mnuEditCopy_Click);
+    connect(mnuEditPaste, &QAction::triggered, this, &frmDocument::mnuEditPaste_Click);
+    connect(mnuViewOptions, &QAction::triggered, this, [] { Form1::showOptions(); });
+    connect(mnuWindowTileHorizontal, &QAction::triggered, this, [] {
+        if (frmMain *f = frmMain::instance())
+            f->TileHorizontal();
+    });
+    connect(mnuWindowTileVertical, &QAction::triggered, this, [] {
+        if (frmMain *f = frmMain::instance())
+            f->TileVertical();
+    });
+    connect(mnuWindow, &QMenu::aboutToShow, this, [this] {
+        if (frmMain *f = frmMain::instance())
+            f->fillWindowList(mnuWindow, 2);
+    });
+    connect(mnuHelpAbout, &QAction::triggered, this, [this] { frmAbout::showModal(this); });
+}
+
+void frmDocument::buildToolbar()
+{
+    tbToolBar = new QToolBar(this);
+    tbToolBar->setObjectName(QStringLiteral("tbToolBar"));
+    tbToolBar->setIconSize(QSize(16, 16));
+    tbToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    tbToolBar->setMovable(false);
+    tbToolBar->setFloatable(false);
+
+    for (const QString &key : mirka::toolbarimages::keys())
+        imlToolbarIcons.insert(key, mirka::toolbarimages::draw(key));
+
+    m_alignGroup = new QActionGroup(this);
+    m_alignGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
+    for (const ButtonSpec &b : kButtons) {
+        const QString key = QString::fromUtf8(b.key);
+        if (key.isEmpty()) {
+            tbToolBar->addSeparator();
+            continue;
+        }
+        QAction *a = tbToolBar->addAction(QIcon(imlToolbarIcons.value(QString::fromUtf8(b.image))), key);
+        a->setData(key);
+        a->setToolTip(key);
+        a->setCheckable(b.toggle || b.alignment);
+        if (b.alignment)
+            m_alignGroup->addAction(a);
+    }
+    connect(tbToolBar, &QToolBar::actionTriggered, this, &frmDocument::ButtonClick);
+}
+
+void frmDocument::buildStatusBar()
+{
+    sbStatusBar = new DateTimeStatusBar(this);
+    sbStatusBar->setObjectName(QStringLiteral("sbStatusBar"));
+    sbStatusBar->setSizeGripEnabled(false);
+}
+
+QAction *frmDocument::button(const QString &key) const
+{
+    for (QAction *a : tbToolBar->actions())
+        if (!a->isSeparator() && a->data().toString() == key)
+            return a;
+    return nullptr;
+}
+
+void frmDocument::showWindow()
+{
+    show();
+    if (auto *sw = qobject_cast<QMdiSubWindow *>(parentWidget())) {
+        sw->show();
+        if (QMdiArea *area = sw->mdiArea())
+            area->setActiveSubWindow(sw);
+    }
+}
+
+void frmDocument::hideWindow()
+{
+    if (auto *sw = qobject_cast<QMdiSubWindow *>(parentWidget()))
+        sw->hide();
+    else
+        hide();
+}
+
+void frmDocument::closeWindow()
+{
+    if (auto *sw = qobject_cast<QMdiSubWindow *>(parentWidget()))
+        sw->close();
+    else
+        close();
+}
+
+void frmDocument::closeEvent(QCloseEvent *event)
+{
+    if (g_doc != this) { // already closed
+        event->accept();
+        return;
+    }
+    int &state = Module1::NoteWindowState();
+    if (state != 3) {
+        // The question has no Cancel: No, or cancelling the save dialog,
+        // discards. A save that could not be written asks again rather than
+        // dropping the note.
+        while (Modified) {
+            if (mirka::MsgBox(QStringLiteral("ファイルを保存しますか"), mirka::MsgButtons::YesNo,
+                              QStringLiteral("保存"), this) != mirka::MsgAnswer::Yes)
+                break;
+            if (Module1::SaveNoteAsWithOutcome() != Module1::SaveOutcome::Failed)
+                break;
+        }
+        state = 3;
+    }
+    // From here on the window is gone for everyone, even before Qt deletes it.
+    g_doc = nullptr;
+    event->accept();
+}
+
+void frmDocument::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    tbToolBar->setGeometry(0, 0, width(), toPixelsY(420));
+    const int sbHeight = toPixelsY(270);
+    sbStatusBar->setGeometry(0, height() - sbHeight, width(), sbHeight);
+    applyLayout();
+}
+
+void frmDocument::applyLayout()
+{
+    const int cw = fromPixelsX(width());
+    const int ch = fromPixelsY(height());
+    // Each step on its own: one whose size would be negative is skipped.
+    if (cw - 2100 >= 0 && ch - 1200 >= 0)
+        rtfText->Move(2100, 1000, cw - 2100, ch - 1200);
+    if (rtfText->Width() - 400 >= 0)
+        rtfText->setRightMargin(rtfText->Width() - 400);
+    if (ch - 1100 >= 0)
+        List1->setGeometry(toPixels(100, 1000, 2000, ch - 1100));
+}
+
+bool frmDocument::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride) {
+        const QKeySequence pressed(static_cast<QKeyEvent *>(event)->keyCombination());
+        for (QAction *a : actions()) {
+            if (!a->shortcut().isEmpty() && a->shortcut() == pressed) {
+                event->ignore(); // let the shortcut run
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmDocument::rtfText_SelChange()
+{
+    Modified = true;
+    auto setValue = [this](const char *key, bool pressed) {
+        if (QAction *b = button(QString::fromUtf8(key)))
+            b->setChecked(pressed);
+    };
+    // A mixed state shows the button released.
+    setValue("太字", rtfText->SelBold().value_or(false));
+    setValue("斜体", rtfText->SelItalic().value_or(false));
+    setValue("下線", rtfText->SelUnderline().value_or(false));
+    const std::optional<int> align = rtfText->SelAlignment();
+    setValue("左揃え", align == 0);
+    setValue("中央揃え", align == 2);
+    setValue("右揃え", align == 1);
+}
+
+void frmDocument::Command2_Click()
+{
+    const int i = listIndex(List1);
+    if (i < 0)
+        return;
+    delete List1->takeItem(i);
+    delete List2->takeItem(i);
+}
+
+void frmDocument::List1_DblClick()
+{
+    const int i = listIndex(List1);
+    if (i < 0 || i >= List2->count())
+        return;
+    openInSharedBrowser(List2->item(i)->text());
+}
+
+void frmDocument::mnuFileOpen_Click() { Module1::OpenNote(); }
+void frmDocument::mnuFileSave_Click() { Module1::SaveNote(); }
+
+void frmDocument::mnuEditCopy_Click()
+{
+    if (QClipboard *cb = QGuiApplication::clipboard())
+        cb->setText(rtfText->SelRTF());
+}
+
+void frmDocument::mnuEditCut_Click()
+{
+    QClipboard *cb = QGuiApplication::clipboard();
+    if (!cb)
+        return;
+    const QString rtf = rtfText->SelRTF();
+    cb->setText(rtf);
+    // Deleting text the clipboard did not take would lose it.
+    if (sameClipboardText(cb->text(), rtf))
+        rtfText->setSelText(QString());
+}
+
+void frmDocument::mnuEditPaste_Click()
+{
+    QClipboard *cb = QGuiApplication::clipboard();
+    rtfText->setSelRTF(cb ? cb->text() : QString());
+}
+
+void frmDocument::ButtonClick(QAction *b)
+{
+    if (!b)
+        return;
+    const QString key = b->data().toString();
+    auto toggle = [b](std::optional<bool> (RichTextBox::*get)() const,
+                      void (RichTextBox::*set)(bool), RichTextBox *r) {
+        // A mixed selection has no inverse: it is left as it is.
+        if (const std::optional<bool> v = (r->*get)())
+            (r->*set)(!*v);
+        b->setChecked((r->*get)().value_or(false));
+    };
+    if (key == QStringLiteral("開く"))
+        mnuFileOpen_Click();
+    else if (key == QStringLiteral("上書き保存"))
+        mnuFileSave_Click();
+    else if (key == QStringLiteral("切り取り"))
+        mnuEditCut_Click();
+    else if (key == QStringLiteral("ｺﾋﾟｰ"))
+        mnuEditCopy_Click();
+    else if (key == QStringLiteral("貼り付け"))
+        mnuEditPaste_Click();
+    else if (key == QStringLiteral("太字"))
+        toggle(&RichTextBox::SelBold, &RichTextBox::setSelBold, rtfText);
+    else if (key == QStringLiteral("斜体"))
+        toggle(&RichTextBox::SelItalic, &RichTextBox::setSelItalic, rtfText);
+    else if (key == QStringLiteral("下線"))
+        toggle(&RichTextBox::SelUnderline, &RichTextBox::setSelUnderline, rtfText);
+    else if (key == QStringLiteral("左揃え"))
+        rtfText->setSelAlignment(0);
+    else if (key == QStringLiteral("中央揃え"))
+        rtfText->setSelAlignment(2);
+    else if (key == QStringLiteral("右揃え"))
+        rtfText->setSelAlignment(1);
+    else if (key == QStringLiteral("フォント"))
+        ChooseSelectionFont();
+    else if (key == QStringLiteral("カラー"))
+        ChooseSelectionColour();
+}
+
+void frmDocument::ChooseSelectionFont()
+{
+    dlgCommonDialog.CancelError = true;
+    dlgCommonDialog.Flags = 3; // screen and printer fonts, no effects
+    const std::optional<QString> name = rtfText->SelFontName();
+    const std::optional<double> size = rtfText->SelFontSize();
+    const std::optional<bool> bold = rtfText->SelBold();
+    const std::optional<bool> italic = rtfText->SelItalic();
+    if (!name || !size || !bold || !italic)
+        return; // a mixed selection cannot preset the dialog
+    dlgCommonDialog.FontName = *name;
+    dlgCommonDialog.FontSize = *size;
+    dlgCommonDialog.FontBold = *bold;
+    dlgCommonDialog.FontItalic = *italic;
+    if (!dlgCommonDialog.ShowFont())
+        return;
+    rtfText->setSelFontName(dlgCommonDialog.FontName);
+    rtfText->setSelFontSize(dlgCommonDialog.FontSize);
+    rtfText->setSelBold(dlgCommonDialog.FontBold);
+    rtfText->setSelItalic(dlgCommonDialog.FontItalic);
+}
+
+void frmDocument::ChooseSelectionColour()
+{
+    dlgCommonDialog.CancelError = true;
+    dlgCommonDialog.Flags = 5; // preset selected, no custom colours
+    const std::optional<QColor> colour = rtfText->SelColor();
+    if (!colour)
+        return;
+    dlgCommonDialog.Color = *colour;
+    if (!dlgCommonDialog.ShowColor())
+        return;
+    rtfText->setSelColor(dlgCommonDialog.Color);
+}

@@ -1,9 +1,13 @@
 #pragma once
 #include "common/dialogs.h"
 
+#include <QHash>
 #include <QList>
+#include <QPixmap>
 #include <QWidget>
 
+class QAction;
+class QActionGroup;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -44,12 +48,71 @@ public:
     // "1" once the note has changed since it was created or last saved.
     bool Modified = false;
 
+    // The window's menus and their items (objectNames as the member names).
+    QMenu *mnuFile = nullptr;
+    QAction *mnuFileNew = nullptr;
+    QAction *mnuViewWebBrowser = nullptr;
+    QAction *mnuFileOpen = nullptr;
+    QAction *mnuFileBar0 = nullptr;
+    QAction *mnuFileSave = nullptr;
+    QAction *mnuFileSaveAs = nullptr;
+    QAction *mnuFileBar1 = nullptr;
+    QAction *mnuFileExit = nullptr;
+    QMenu *mnuEdit = nullptr;
+    QAction *mnuEditCut = nullptr;
+    QAction *mnuEditCopy = nullptr;
+    QAction *mnuEditPaste = nullptr;
+    QMenu *mnuView = nullptr;
+    QAction *mnuViewOptions = nullptr;
+    QMenu *mnuWindow = nullptr;
+    QAction *mnuWindowTileHorizontal = nullptr;
+    QAction *mnuWindowTileVertical = nullptr;
+    QMenu *mnuHelp = nullptr;
+    QAction *mnuHelpAbout = nullptr;
+
+    // The toolbar pictures by image key, 16 x 16.
+    QHash<QString, QPixmap> imlToolbarIcons;
+
+    // The toolbar button with this key, or nullptr; looked up every time.
+    QAction *button(const QString &key) const;
+
+    // The caption names the note's file ("新規ファイル" before the first save).
+    QString Caption() const { return windowTitle(); }
+    void setCaption(const QString &caption) { setWindowTitle(caption); }
+
+    // Show, hide and close the window together with its frame inside the
+    // multiple-document area; closing runs the closing sequence.
+    void showWindow();
+    void hideWindow();
+    void closeWindow();
+
+    // The menu and toolbar commands.
+    void mnuFileOpen_Click();
+    void mnuFileSave_Click();
+    void mnuEditCut_Click();
+    void mnuEditCopy_Click();
+    void mnuEditPaste_Click();
+    void ButtonClick(QAction *button);
+    void ChooseSelectionFont();
+    void ChooseSelectionColour();
+
     ~frmDocument() override;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     frmDocument();
+    void buildMenus();
+    void buildToolbar();
+    void buildStatusBar();
+    void applyLayout();
+    void rtfText_SelChange();
+    void Command2_Click();
+    void List1_DblClick();
+
     QList<QMenu *> m_menus;
+    QActionGroup *m_alignGroup = nullptr;
 };

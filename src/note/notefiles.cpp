@@ -1,9 +1,237 @@
 #include "note/notefiles.h"
 
+#include "common/dialogs.h"
+#include "common/fieldrecord.h"
+#include "common/savefile.h"
+#include "note/frmDocument.h"
+#include "note/richtext/richtextbox.h"
+#include "shell/frmMain.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSaveFile>
+
 namespace Module1 {
-void NewNote() {}
-void OpenNote() {}
-void SaveNote() {}
-void SaveNoteAs() {}
-QString CompanionFileName(const QString &notePath) { return notePath.left(notePath.size() - 4) + QStringLiteral(".qvt"); }
+
+namespace {
+
+const QString kNewFile = QStringLiteral("新規ファイル");
+const QString kFilter = QStringLiteral("Mirkaのﾌｧｲﾙ (*.rtf)|*.rtf");
+
+qsizetype lastSeparator(const QString &path)
+{
+#ifdef _WIN32
+    return std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+#else
+    return path.lastIndexOf(u'/');
+#endif
+}
+
+// The companion of a bare name: the name without its last four characters,
+// then ".qvt". A name shorter than four characters keeps itself whole
+// ("ab" gives "ab.qvt"), so the companion never takes a name of its own.
+QString companionName(const QString &bareName)
+{
+    const QString base = bareName.size() >= 4 ? bareName.left(bareName.size() - 4) : bareName;
+    return base + QStringLiteral(".qvt");
+}
+
+bool samePath(const QString &a, const QString &b)
+{
+#ifdef _WIN32
+    const Qt::CaseSensitivity cs = Qt::CaseInsensitive;
+#else
+    const Qt::CaseSensitivity cs = Qt::CaseSensitive;
+#endif
+    return QDir::cleanPath(QFileInfo(a).absoluteFilePath())
+               .compare(QDir::cleanPath(QFileInfo(b).absoluteFilePath()), cs) == 0;
+}
+
+void reportSaveFailure(frmDocument &d, const QString &path, QString reason)
+{
+    if (reason.isEmpty())
+        reason = QStringLiteral("書き込みできませんでした。");
+    mirka::MsgBox(QStringLiteral("ファイルを保存できませんでした。\n%1\n%2")
+                      .arg(QDir::toNativeSeparators(path), reason),
+                  mirka::MsgButtons::OK, QString(), &d);
+}
+
+QByteArray companionBytes(const frmDocument &d)
+{
+    mirka::FieldRecordWriter w;
+    w.text(d.Text1->text()).endLine();
+    const int n = d.List1->count();
+    for (int i = 0; i < n; ++i) {
+        const QListWidgetItem *address = d.List2->item(i);
+        w.text(d.List1->item(i)->text()).text(address ? address->text() : QString()).endLine();
+    }
+    return w.data();
+}
+
+// Writes the body and the companion file. Both are prepared in full before
+// either replaces its old file, so a failure leaves the previous pair
+// intact; the failure is reported with the file and the reason.
+bool writeNotePair(frmDocument &d, const QString &notePath, const QString &companionPath)
+{
+    if (samePath(notePath, companionPath)) {
+        reportSaveFailure(d, notePath,
+                          QStringLiteral("ノートのファイルと \".qvt\" ファイルが同じ名前になります。"));
+        return false;
+    }
+    QSaveFile note(notePath);
+    QSaveFile companion(companionPath);
+    const QByteArray body = d.rtfText->RtfBytes();
+    const QByteArray pages = companionBytes(d);
+    struct Step {
+        QSaveFile *file;
+        const QByteArray *data;
+    };
+    for (const Step &s : {Step{&note, &body}, Step{&companion, &pages}}) {
+        if (!s.file->open(QIODevice::WriteOnly) || s.file->write(*s.data) != s.data->size()) {
+            const QString reason = s.file->errorString();
+            note.cancelWriting();
+            companion.cancelWriting();
+            reportSaveFailure(d, s.file->fileName(), reason);
+            return false;
+        }
+    }
+    if (!note.commit()) {
+        companion.cancelWriting();
+        reportSaveFailure(d, notePath, note.errorString());
+        return false;
+    }
+    if (!companion.commit()) {
+        reportSaveFailure(d, companionPath, companion.errorString());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int &NoteWindowState()
+{
+    static int withoutFrame = 3;
+    frmMain *f = frmMain::instance();
+    return f ? f->NoteWindowState : withoutFrame;
+}
+
+QString CompanionFileName(const QString &notePath)
+{
+    const qsizetype sep = lastSeparator(notePath);
+    return notePath.left(sep + 1) + companionName(notePath.mid(sep + 1));
+}
+
+void NewNote()
+{
+    if (NoteWindowState() != 3) {
+        mirka::MsgBox(QStringLiteral("一つしかファイルは開くことができません"), mirka::MsgButtons::OK,
+                      QString(), frmDocument::instance());
+        return;
+    }
+    frmDocument &d = frmDocument::get();
+    d.showWindow();
+    d.setCaption(kNewFile);
+    NoteWindowState() = 4;
+}
+
+SaveOutcome SaveNoteAsWithOutcome()
+{
+    frmDocument *d = frmDocument::instance();
+    if (!d)
+        return SaveOutcome::Cancelled;
+    mirka::CommonDialog &dlg = d->dlgCommonDialog;
+    dlg.DialogTitle = QStringLiteral("名前を付けて保存");
+    dlg.CancelError = false;
+    dlg.Filter = kFilter;
+    dlg.Flags = mirka::CommonDialog::OverwritePrompt;
+    dlg.ShowSave();
+    if (dlg.FileName.isEmpty())
+        return SaveOutcome::Cancelled;
+
+    const QString fullPath = dlg.FileName;
+    const QString bareName = dlg.FileTitle;
+    QString folder = fullPath.left(fullPath.size() - bareName.size());
+    if (!folder.isEmpty() && lastSeparator(folder) != folder.size() - 1)
+        folder += QDir::separator();
+    if (!writeNotePair(*d, fullPath, folder + companionName(bareName)))
+        return SaveOutcome::Failed; // the caption keeps naming the last file written
+    d->setCaption(fullPath);
+    d->Modified = false;
+    return SaveOutcome::Saved;
+}
+
+void SaveNoteAs() { SaveNoteAsWithOutcome(); }
+
+void SaveNote()
+{
+    frmDocument *d = frmDocument::instance();
+    if (!d || !d->Modified)
+        return;
+    const QString path = d->Caption();
+    if (path == kNewFile || path.isEmpty()) {
+        SaveNoteAs();
+        return;
+    }
+    if (writeNotePair(*d, path, CompanionFileName(path)))
+        d->Modified = false;
+}
+
+void OpenNote()
+{
+    frmDocument *open = frmDocument::instance();
+    if (NoteWindowState() != 3 && open && open->Modified) {
+        if (mirka::MsgBox(QStringLiteral("現在、作成中のデータを消去します"), mirka::MsgButtons::YesNo,
+                          QString(), open) != mirka::MsgAnswer::Yes) {
+            mirka::MsgBox(QStringLiteral("ファイルを保存後、新しいデータを開いてください。"),
+                          mirka::MsgButtons::OK, QString(), open);
+            return;
+        }
+    }
+    frmDocument &d = frmDocument::get();
+
+    d.hideWindow();
+    d.setCaption(QString());
+    d.Text1->setText(QString());
+    d.List1->clear();
+    d.List2->clear();
+    d.rtfText->setText(QString());
+
+    // From here on every failure closes the note window through its closing
+    // sequence.
+    mirka::CommonDialog &dlg = d.dlgCommonDialog;
+    dlg.DialogTitle = QStringLiteral("開く");
+    dlg.CancelError = true;
+    dlg.Filter = kFilter;
+    auto fail = [&d] { d.closeWindow(); };
+    if (!dlg.ShowOpen())
+        return fail();
+
+    const QString fullPath = dlg.FileName;
+    if (!d.rtfText->LoadFile(fullPath))
+        return fail();
+    d.setCaption(fullPath);
+
+    QByteArray bytes;
+    if (!mirka::readWholeFile(CompanionFileName(fullPath), &bytes))
+        return fail();
+    mirka::FieldRecordReader reader(bytes);
+    QString theme;
+    if (!reader.read(&theme))
+        return fail();
+    d.Text1->setText(theme);
+    while (!reader.atEnd()) {
+        QString title, address;
+        if (!reader.read(&title) || !reader.read(&address))
+            return fail();
+        d.List1->addItem(title);
+        d.List2->addItem(address);
+    }
+
+    NoteWindowState() = 4;
+    d.showWindow();
+}
+
 } // namespace Module1

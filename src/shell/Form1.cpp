@@ -1,22 +1,85 @@
 #include "shell/Form1.h"
 
+#include "common/twips.h"
 #include "shell/options.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 static Form1 *g_form = nullptr;
 
-Form1::Form1()
+namespace {
+
+// Grey is a value the program sets; a click only ever checks or unchecks.
+class Check1Box : public QCheckBox {
+public:
+    using QCheckBox::QCheckBox;
+
+protected:
+    void nextCheckState() override
+    {
+        setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    }
+};
+
+void place(QWidget *w, const char *name, int left, int top, int width, int height)
 {
-    Label1 = new QLabel(this);
+    w->setObjectName(QLatin1String(name));
+    w->setGeometry(mirka::twips::toPixels(left, top, width, height));
+}
+
+QFont labelFont()
+{
+    QFont f;
+    // The design face first, then Japanese Gothic faces found elsewhere.
+    f.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+                   QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic"),
+                   QStringLiteral("VL PGothic")});
+    f.setPointSize(9);
+    return f;
+}
+
+} // namespace
+
+Form1::Form1()
+    : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                           | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("オプション"));
+    setFixedSize(mirka::twips::toPixelsX(6660), mirka::twips::toPixelsY(2055));
+
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QApplication::palette("QMenu").color(QPalette::Window));
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    Label1 = new QLabel(QStringLiteral("スタートページ"), this);
+    place(Label1, "Label1", 360, 120, 1455, 255);
+    Label1->setFont(labelFont());
     Text1 = new QLineEdit(this);
-    Label2 = new QLabel(this);
+    place(Text1, "Text1", 1920, 120, 4335, 270);
+    Label2 = new QLabel(QStringLiteral("検索エンジン"), this);
+    place(Label2, "Label2", 360, 600, 1215, 255);
+    Label2->setFont(labelFont());
     Text2 = new QLineEdit(this);
-    Check1 = new QCheckBox(this);
-    Command1 = new QPushButton(this);
+    place(Text2, "Text2", 1920, 600, 4335, 270);
+    Check1 = new Check1Box(QStringLiteral("起動時にブラスザを開く"), this);
+    Check1->setTristate(true);
+    place(Check1, "Check1", 360, 1200, 2535, 375);
+    Command1 = new QPushButton(QStringLiteral("閉じる"), this);
+    place(Command1, "Command1", 5040, 1560, 1215, 375);
+    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+}
+
+Form1::~Form1()
+{
+    if (g_form == this)
+        g_form = nullptr;
 }
 
 Form1 &Form1::get()
@@ -30,7 +93,13 @@ Form1 &Form1::get()
 
 bool Form1::isLoaded() { return g_form != nullptr; }
 
-void Form1::showOptions() { get().show(); }
+void Form1::showOptions()
+{
+    Form1 &f = get();
+    f.show();
+    f.raise();
+    f.activateWindow();
+}
 
 void Form1::unload()
 {
@@ -38,5 +107,46 @@ void Form1::unload()
     g_form = nullptr;
 }
 
-int Form1::Check1Value() const { return Check1->isChecked() ? 1 : 0; }
-void Form1::setCheck1Value(int value) { Check1->setChecked(value == 1); }
+void Form1::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    // Gone at once for every reader: the next read loads again from the file.
+    if (g_form == this)
+        g_form = nullptr;
+    deleteLater();
+}
+
+void Form1::Command1_Click()
+{
+    hide();
+    Module1::SaveOptions();
+}
+
+int Form1::Check1Value() const
+{
+    switch (Check1->checkState()) {
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+void Form1::setCheck1Value(int value)
+{
+    switch (value) {
+    case 0:
+        Check1->setCheckState(Qt::Unchecked);
+        break;
+    case 1:
+        Check1->setCheckState(Qt::Checked);
+        break;
+    case 2:
+        Check1->setCheckState(Qt::PartiallyChecked);
+        break;
+    default:
+        break;
+    }
+}

@@ -28,8 +28,17 @@ public:
 
     // 0 unchecked, 1 checked, 2 grey.
     int Check1Value() const;
+    // Values other than 0, 1 and 2 leave the box as it is.
     void setCheck1Value(int value);
+
+    ~Form1() override;
+
+protected:
+    // The window control: the dialog goes away unsaved.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     Form1();
+    // Close: hide, then save.
+    void Command1_Click();
 };

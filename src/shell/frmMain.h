@@ -1,4 +1,5 @@
 #pragma once
+#include <QList>
 #include <QMainWindow>
 
 class QMdiArea;
@@ -18,8 +19,14 @@ public:
     // The one frame, or nullptr before it exists.
     static frmMain *instance();
 
+    // The start-up: restores the placement, then reads the open-browser-at-
+    // start option (which loads the Options dialog hidden) and opens the
+    // shared browser window when it is exactly 1. Called once, before show.
+    void Form_Load();
+
     // Shows a child window inside the frame (note or browser window) and
-    // returns its sub-window. The widget's window title is the caption.
+    // returns its sub-window. The widget's window title is the caption. The
+    // child may hide, show, close or delete itself: its sub-window follows.
     QMdiSubWindow *addChild(QWidget *child);
     QMdiArea *mdiArea() const { return m_mdi; }
 
@@ -37,9 +44,45 @@ public:
 
     QStatusBar *sbStatusBar = nullptr;
 
+    QMenu *mnuFile = nullptr;
+    QAction *mnuFileNew = nullptr;
+    QAction *mnuViewWebBrowser = nullptr;
+    QAction *mnuFileOpen = nullptr;
+    QAction *mnuFileBar0 = nullptr;
+    QAction *mnuFileExit = nullptr;
+    QMenu *mnuView = nullptr;
+    QAction *mnuViewOptions = nullptr;
+    QMenu *mnuWindow = nullptr;
+    QAction *mnuWindowTileHorizontal = nullptr;
+    QAction *mnuWindowTileVertical = nullptr;
+    QMenu *mnuHelp = nullptr;
+    QAction *mnuHelpAbout = nullptr;
+
+    // The frame's own menus, in menu-bar order (the bar shows the note
+    // window's instead while that is the active child).
+    QList<QMenu *> frameMenus() const;
+
+    // Placement defaults in twips, and the settings section that holds it.
+    static constexpr int DefaultLeft = 1000;
+    static constexpr int DefaultTop = 1000;
+    static constexpr int DefaultWidth = 6500;
+    static constexpr int DefaultHeight = 6500;
+
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
 
 private:
+    void createMenus();
+    void updateMenuBar();
+    void restorePlacement();
+    void storePlacement();
+    void applyPendingOuterSize();
+    QList<QMdiSubWindow *> tiledChildren() const;
+
     QMdiArea *m_mdi = nullptr;
+    // The stored outer size waits here until the window system tells the
+    // frame's border; only then can the inner size be set from it.
+    QSize m_pendingOuterSize;
 };

@@ -1,0 +1,125 @@
+#include "browser/favourites.h"
+
+#include "common/codepage.h"
+#include "common/fieldrecord.h"
+
+#include <QLocale>
+#include <cmath>
+
+namespace mirka::favourites {
+
+namespace {
+
+// The lines of the file as bytes. CP932 trail bytes never take the values of
+// CR or LF, so the bytes can be split before decoding.
+QList<QByteArray> byteLines(const QByteArray &bytes)
+{
+    QList<QByteArray> lines;
+    qsizetype pos = 0;
+    const qsizetype n = bytes.size();
+    while (pos < n) {
+        qsizetype end = pos;
+        while (end < n && bytes[end] != '\r' && bytes[end] != '\n')
+            ++end;
+        lines << bytes.mid(pos, end - pos);
+        if (end < n && bytes[end] == '\r')
+            ++end;
+        if (end < n && bytes[end] == '\n')
+            ++end;
+        pos = end;
+    }
+    return lines;
+}
+
+bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+
+qsizetype skipDigits(const QString &s, qsizetype pos)
+{
+    while (pos < s.size() && isDigit(s[pos]))
+        ++pos;
+    return pos;
+}
+
+} // namespace
+
+QList<Favourite> parse(const QByteArray &fileBytes)
+{
+    QList<Favourite> list;
+    for (const QByteArray &raw : byteLines(fileBytes)) {
+        if (raw.trimmed().isEmpty())
+            continue;
+        const QStringList fields = FieldRecordReader::splitLine(cp932::decode(raw));
+        Favourite f;
+        bool ok = false;
+        const int icon = fields.value(0).toInt(&ok);
+        if (fields.size() == 3 && ok && icon >= 1 && icon <= iconCount) {
+            f.icon = icon;
+            f.text = fields[1];
+            f.address = fields[2];
+        } else {
+            f.damagedLine = raw;
+            f.text = fields.size() >= 2 ? fields[1] : fields.value(0);
+            f.address = fields.value(2);
+        }
+        list << f;
+    }
+    return list;
+}
+
+QByteArray format(const QList<Favourite> &list)
+{
+    QByteArray out;
+    for (const Favourite &f : list) {
+        if (!f.damagedLine.isEmpty())
+            out += f.damagedLine + "\r\n";
+        else
+            out += FieldRecordWriter().number(f.icon).text(f.text).text(f.address).endLine().data();
+    }
+    return out;
+}
+
+double readIconAnswer(const QString &answer)
+{
+    QString s;
+    for (QChar c : answer)
+        if (c != u' ' && c != u'\t' && c != u'\n')
+            s += c;
+
+    qsizetype pos = 0;
+    QString sign;
+    if (pos < s.size() && (s[pos] == u'+' || s[pos] == u'-'))
+        sign = s[pos++];
+    const qsizetype intStart = pos;
+    pos = skipDigits(s, pos);
+    const QString intDigits = s.mid(intStart, pos - intStart);
+    QString fracDigits;
+    if (pos < s.size() && s[pos] == u'.') {
+        const qsizetype fracStart = pos + 1;
+        const qsizetype fracEnd = skipDigits(s, fracStart);
+        fracDigits = s.mid(fracStart, fracEnd - fracStart);
+        pos = fracEnd;
+    }
+    if (intDigits.isEmpty() && fracDigits.isEmpty())
+        return 0;
+    QString exponent;
+    if (pos < s.size() && (s[pos] == u'e' || s[pos] == u'E')) {
+        qsizetype e = pos + 1;
+        QString expSign;
+        if (e < s.size() && (s[e] == u'+' || s[e] == u'-'))
+            expSign = s[e++];
+        const qsizetype expEnd = skipDigits(s, e);
+        if (expEnd > e) // an "e" without digits is not part of the number
+            exponent = u'e' + expSign + s.mid(e, expEnd - e);
+    }
+
+    const QString number = sign + (intDigits.isEmpty() ? QStringLiteral("0") : intDigits) + u'.'
+        + (fracDigits.isEmpty() ? QStringLiteral("0") : fracDigits) + exponent;
+    bool ok = false;
+    const double value = QLocale::c().toDouble(number, &ok);
+    if (!ok || !std::isfinite(value))
+        return 0;
+    // nearbyint rounds in the default mode, to nearest with halves to even.
+    return std::nearbyint(value);
+}
+
+} // namespace mirka::favourites

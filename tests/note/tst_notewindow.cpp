@@ -1,0 +1,387 @@
+#include "browser/frmBrowser.h"
+#include "common/codepage.h"
+#include "common/twips.h"
+#include "note/frmDocument.h"
+#include "note/notefiles.h"
+#include "note/richtext/richtextbox.h"
+#include "shell/frmMain.h"
+#include "../support/scripteddialogs.h"
+#include "../support/testenv.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QtTest>
+#include <memory>
+
+using mirka::MsgAnswer;
+using mirka::twips::toPixels;
+
+namespace {
+
+const QString kTheme = QStringLiteral("地域の歴史");
+const QByteArray kThemeLine = QByteArray("\"\x92\x6e\x88\xe6\x82\xcc\x97\xf0\x8e\x6a\"\r\n");
+const QString kAsk = QStringLiteral("ファイルを保存しますか");
+
+QStringList items(const QListWidget *list)
+{
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
+}
+
+void select(RichTextBox *r, int from, int to)
+{
+    QTextCursor c = r->textCursor();
+    c.setPosition(from);
+    c.setPosition(to, QTextCursor::KeepAnchor);
+    r->setTextCursor(c);
+}
+
+} // namespace
+
+// The note window and its file pair, on real files in a folder of the
+// test's own, inside the real frame, every dialog answered by the script.
+class TestNoteWindow : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestEnv> env;
+    std::unique_ptr<ScriptedDialogs> script;
+    std::unique_ptr<frmMain> frame;
+
+    frmDocument &doc() { return *frmDocument::instance(); }
+    int state() const { return frame->NoteWindowState; }
+    QString lastKind() const { return script->asked.isEmpty() ? QString() : script->asked.last().kind; }
+
+    // True once the closed note window and its frame are deleted.
+    bool noteWindowGone()
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return !frmDocument::instance() && frame->mdiArea()->subWindowList().isEmpty();
+    }
+
+    // A saved pair: the theme, two pages, a bold word in the body.
+    void savePair(const QString &name)
+    {
+        Module1::NewNote();
+        doc().Text1->setText(kTheme);
+        doc().rtfText->setText(QStringLiteral("本文 bold"));
+        select(doc().rtfText, 3, 7);
+        doc().rtfText->setSelBold(true);
+        frmDocument::AddRecordedPage(QStringLiteral("図書館"), QStringLiteral("about:blank"));
+        frmDocument::AddRecordedPage(QStringLiteral("年表, 1900-1950"),
+                                     QStringLiteral("file:///C:/docs/a.html"));
+        script->fileAnswers << env->path(name);
+        Module1::SaveNote();
+    }
+
+private slots:
+    void initTestCase() { mirka::twips::setDpiForTesting(96); }
+
+    void init()
+    {
+        env = std::make_unique<TestEnv>();
+        script = std::make_unique<ScriptedDialogs>();
+        frame = std::make_unique<frmMain>();
+        frame->show();
+    }
+
+    void cleanup()
+    {
+        frame.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!frmDocument::instance());
+        script.reset();
+        env.reset();
+    }
+
+    void recordedPagesAndNew()
+    {
+        // Recording with no note open makes an unregistered window.
+        frmDocument::AddRecordedPage("A", "http://a/");
+        frmDocument &d = doc();
+        QCOMPARE(d.Caption(), QString());
+        QCOMPARE(d.Text1->text(), QStringLiteral("テーマ名"));
+        QVERIFY(!d.List2->isVisible());
+        QCOMPARE(state(), 3);
+        QVERIFY(d.Modified);
+        frmDocument::AddRecordedPage("B", "http://b/");
+        frmDocument::AddRecordedPage("B", "http://b/");
+        frmDocument::AddRecordedPage("C", "http://c/");
+
+        // New keeps the pages; a second New only says so.
+        Module1::NewNote();
+        QCOMPARE(d.Caption(), QStringLiteral("新規ファイル"));
+        QCOMPARE(state(), 4);
+        Module1::NewNote();
+        QCOMPARE(script->messages(), QStringList{QStringLiteral("一つしかファイルは開くことができません")});
+        QCOMPARE(frame->mdiArea()->subWindowList().size(), 1);
+
+        // Delete: nothing selected does nothing; the second keeps pairs.
+        d.Command2->click();
+        QCOMPARE(d.List1->count(), 4);
+        d.List1->setCurrentRow(1);
+        d.Modified = false;
+        d.Command2->click();
+        QCOMPARE(items(d.List1), (QStringList{"A", "B", "C"}));
+        QCOMPARE(items(d.List2), (QStringList{"http://a/", "http://b/", "http://c/"}));
+        QVERIFY(!d.Modified);
+
+        // A double click sends the shared browser (never a menu-made one) there.
+        frmBrowser *own = frmBrowser::createNew();
+        const QRect r = d.List1->visualItemRect(d.List1->item(2));
+        QTest::mouseClick(d.List1->viewport(), Qt::LeftButton, {}, r.center());
+        QTest::mouseDClick(d.List1->viewport(), Qt::LeftButton, {}, r.center());
+        QVERIFY(frmBrowser::sharedIfOpen() && frmBrowser::sharedIfOpen() != own);
+        QCOMPARE(frmBrowser::sharedIfOpen()->cboAddress->currentText(), QStringLiteral("http://c/"));
+    }
+
+    void layoutRule()
+    {
+        frmDocument &d = frmDocument::get();
+        d.resize(600, 400); // 9000 x 6000 twips
+        QCOMPARE(d.rtfText->geometry(), toPixels(2100, 1000, 6900, 4800));
+        QCOMPARE(d.rtfText->RightMargin(), 6500);
+        QCOMPARE(d.List1->geometry(), toPixels(100, 1000, 2000, 4900));
+        // Too narrow for the editor: it stays, the list still follows.
+        d.resize(133, 200); // about 2000 x 3000
+        QCOMPARE(d.rtfText->geometry(), toPixels(2100, 1000, 6900, 4800));
+        QCOMPARE(d.rtfText->RightMargin(), 6500);
+        QCOMPARE(d.List1->geometry(), toPixels(100, 1000, 2000, 1900));
+    }
+
+    void saveAndOpen()
+    {
+        Module1::NewNote();
+        QVERIFY(!doc().Modified);
+        doc().Text1->setText(kTheme);
+        script->fileAnswers << env->path("調査.rtf");
+        Module1::SaveNote(); // a new note: Save As
+        const ScriptedDialogs::Asked save = script->asked.last();
+        QCOMPARE(save.kind, QStringLiteral("save"));
+        QCOMPARE(save.text, QStringLiteral("名前を付けて保存"));
+        QCOMPARE(save.file.filter, QStringLiteral("Mirkaのﾌｧｲﾙ (*.rtf)|*.rtf"));
+        QVERIFY(save.file.confirmOverwrite);
+        QCOMPARE(env->read("調査.qvt"), kThemeLine);
+        QVERIFY(env->read("調査.rtf").startsWith("{\\rtf"));
+        QCOMPARE(doc().Caption(), env->path("調査.rtf"));
+        QVERIFY(!doc().Modified);
+
+        // Save right after a save writes nothing.
+        QFile::remove(env->path("調査.qvt"));
+        Module1::SaveNote();
+        QVERIFY(!QFile::exists(env->path("調査.qvt")));
+
+        // Pages in order; a double quote is kept apart so pages stay paired.
+        frmDocument::AddRecordedPage(QStringLiteral("年表, 1900-1950"), QStringLiteral("file:///C:/docs/a.html"));
+        frmDocument::AddRecordedPage(QStringLiteral("say \"hi\""), QStringLiteral("about:blank"));
+        const int asked = script->asked.size();
+        Module1::SaveNote();
+        QCOMPARE(script->asked.size(), asked);
+        QCOMPARE(env->read("調査.qvt"),
+                 kThemeLine + "\"" + mirka::cp932::encode(u"年表, 1900-1950")
+                     + "\",\"file:///C:/docs/a.html\"\r\n\"say \x81\x68hi\x81\x68\",\"about:blank\"\r\n");
+        doc().closeWindow();
+        QTRY_VERIFY(noteWindowGone());
+
+        savePair("a.rtf");
+        doc().closeWindow();
+        QTRY_VERIFY(noteWindowGone());
+        QCOMPARE(state(), 3);
+        script->fileAnswers << env->path("a.rtf");
+        Module1::OpenNote();
+        QCOMPARE(script->asked.last().text, QStringLiteral("開く"));
+        QCOMPARE(state(), 4);
+        QVERIFY(doc().isVisible());
+        QCOMPARE(doc().Caption(), env->path("a.rtf"));
+        QCOMPARE(doc().Text1->text(), kTheme);
+        QCOMPARE(items(doc().List1), (QStringList{"図書館", "年表, 1900-1950"}));
+        QCOMPARE(items(doc().List2), (QStringList{"about:blank", "file:///C:/docs/a.html"}));
+        QCOMPARE(doc().rtfText->Text(), QStringLiteral("本文 bold"));
+        select(doc().rtfText, 3, 7);
+        QCOMPARE(doc().rtfText->SelBold(), std::optional<bool>(true));
+        QVERIFY(doc().Modified);
+    }
+
+    void companionNames()
+    {
+        QCOMPARE(Module1::CompanionFileName("/d/調査.rtf"), QStringLiteral("/d/調査.qvt"));
+        QCOMPARE(Module1::CompanionFileName("/d/memo"), QStringLiteral("/d/.qvt"));
+        QCOMPARE(Module1::CompanionFileName("/d.x/ab"), QStringLiteral("/d.x/ab.qvt"));
+
+        Module1::NewNote();
+        script->fileAnswers << env->path("ab") << env->path("x.qvt");
+        doc().Modified = true;
+        Module1::SaveNoteAs();
+        QVERIFY(QFile::exists(env->path("ab")));
+        QCOMPARE(env->read("ab.qvt"), "\"" + mirka::cp932::encode(u"テーマ名") + "\"\r\n");
+        // A name that is its own companion name is refused.
+        doc().Modified = true;
+        Module1::SaveNoteAs();
+        QVERIFY(!QFile::exists(env->path("x.qvt")));
+        QVERIFY(script->messages().last().contains(QStringLiteral("x.qvt")));
+        QCOMPARE(doc().Caption(), env->path("ab"));
+    }
+
+    void openPaths()
+    {
+        // Cancel with no note open: the emptied window goes, nothing asked.
+        Module1::OpenNote();
+        QTRY_VERIFY(noteWindowGone());
+        QCOMPARE(script->asked.size(), 1);
+
+        // While modified: No keeps everything; Yes discards and asks for a file.
+        savePair("b.rtf");
+        doc().Text1->setText(QStringLiteral("changed"));
+        script->messageAnswers << MsgAnswer::No << MsgAnswer::Yes;
+        Module1::OpenNote();
+        QCOMPARE(script->messages(), (QStringList{"現在、作成中のデータを消去します",
+                                                  "ファイルを保存後、新しいデータを開いてください。"}));
+        QCOMPARE(doc().Text1->text(), QStringLiteral("changed"));
+        script->fileAnswers << env->path("b.rtf");
+        Module1::OpenNote();
+        QCOMPARE(script->asked.last().file.initialFile, env->path("b.rtf")); // remembered
+        QCOMPARE(doc().Text1->text(), kTheme);
+
+        // A companion ending after a title; the emptied note asks first.
+        env->write("b.qvt", kThemeLine + "\"only a title\"\r\n");
+        doc().Modified = false;
+        script->fileAnswers << env->path("b.rtf");
+        Module1::OpenNote();
+        QCOMPARE(script->messages().last(), kAsk);
+        QTRY_VERIFY(noteWindowGone());
+        QCOMPARE(state(), 3);
+
+        // A missing companion, and a file that is not RTF.
+        const int asked = script->asked.size();
+        QFile::remove(env->path("b.qvt"));
+        env->write("plain.rtf", "just text");
+        env->write("plain.qvt", "\"t\"\r\n");
+        script->fileAnswers << env->path("b.rtf") << env->path("plain.rtf");
+        Module1::OpenNote();
+        QTRY_VERIFY(noteWindowGone());
+        Module1::OpenNote();
+        QTRY_VERIFY(noteWindowGone());
+        QCOMPARE(script->asked.size(), asked + 2); // the two dialogs only
+    }
+
+    void closingSequence()
+    {
+        savePair("c.rtf");
+        doc().Text1->setText(QStringLiteral("changed"));
+        script->messageAnswers << MsgAnswer::No;
+        doc().closeWindow();
+        QCOMPARE(script->asked.last().text, kAsk);
+        QCOMPARE(script->asked.last().title, QStringLiteral("保存"));
+        QCOMPARE(script->asked.last().buttons, mirka::MsgButtons::YesNo);
+        QTRY_VERIFY(noteWindowGone());
+        QCOMPARE(state(), 3);
+        QVERIFY(env->read("c.qvt").startsWith(kThemeLine));
+
+        // Yes shows Save As even for a note with a file. A save that cannot
+        // be written is reported and the question comes again; a cancel then
+        // discards.
+        script->fileAnswers << env->path("c.rtf");
+        Module1::OpenNote();
+        script->messageAnswers << MsgAnswer::Yes << MsgAnswer::Yes;
+        script->fileAnswers << env->path("no/such/e.rtf") << QString();
+        const int asked = script->asked.size();
+        doc().closeWindow();
+        QCOMPARE(script->asked.size(), asked + 5);
+        const QStringList said = script->messages().mid(script->messages().size() - 3);
+        QCOMPARE(said[0], kAsk);
+        QVERIFY(said[1].contains(QDir::toNativeSeparators(env->path("no/such/e.rtf"))));
+        QCOMPARE(said[2], kAsk);
+        QTRY_VERIFY(noteWindowGone());
+
+        // Flag 0, or an unregistered window: nothing asked.
+        const int n = script->asked.size();
+        Module1::NewNote();
+        doc().closeWindow();
+        QTRY_VERIFY(noteWindowGone());
+        frmDocument::AddRecordedPage("t", "about:blank");
+        doc().closeWindow();
+        QTRY_VERIFY(noteWindowGone());
+        QCOMPARE(script->asked.size(), n);
+
+        // The frame's exit closes the note first, through the same question.
+        Module1::NewNote();
+        doc().Text1->setText(QStringLiteral("at exit"));
+        script->messageAnswers << MsgAnswer::No;
+        frame->close();
+        QCOMPARE(script->messages().last(), kAsk);
+        QCOMPARE(script->unscripted, 0);
+    }
+
+    void saveFailures()
+    {
+        // A name the system refuses: reported, nothing changes.
+        Module1::NewNote();
+        doc().Text1->setText(kTheme);
+        script->fileAnswers << env->path(QString(300, u'x') + ".rtf") << env->path("f.rtf");
+        Module1::SaveNoteAs();
+        QCOMPARE(script->messages().size(), 1);
+        QVERIFY(script->messages().first().contains(QString(300, u'x')));
+        QVERIFY(doc().Modified);
+        QCOMPARE(doc().Caption(), QStringLiteral("新規ファイル"));
+
+        // A companion that cannot be replaced leaves the note file as it was.
+        Module1::SaveNoteAs();
+        const QByteArray note = env->read("f.rtf");
+        QVERIFY(QFile::remove(env->path("f.qvt")));
+        QVERIFY(QDir(env->folder()).mkpath("f.qvt/inside"));
+        doc().rtfText->setText(QStringLiteral("new body"));
+        Module1::SaveNote();
+        QCOMPARE(script->messages().size(), 2);
+        QVERIFY(script->messages().last().contains(QDir::toNativeSeparators(env->path("f.qvt"))));
+        QCOMPARE(env->read("f.rtf"), note);
+        QVERIFY(doc().Modified);
+        QCOMPARE(doc().Caption(), env->path("f.rtf"));
+    }
+
+    void keysAndMenu()
+    {
+        frmDocument &d = frmDocument::get();
+        frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+
+        // A click into the body, nothing typed, counts as a change.
+        d.rtfText->setPlainText("some words here");
+        d.Modified = false;
+        QTest::mouseClick(d.rtfText->viewport(), Qt::LeftButton, {}, QPoint(30, 8));
+        QVERIFY(d.Modified);
+
+        // Ctrl+A is Save As, in the editor and in the theme box alike.
+        d.rtfText->setFocus();
+        QTest::keyClick(d.rtfText, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(lastKind(), QStringLiteral("save"));
+        QVERIFY(!d.rtfText->textCursor().hasSelection());
+        d.Text1->setFocus();
+        QTest::keyClick(d.Text1, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(script->asked.size(), 2);
+
+        // The Window menu lists the three children; tiling goes to the frame.
+        frmBrowser::createNew();
+        frmBrowser::createNew();
+        emit d.mnuWindow->aboutToShow();
+        QCOMPARE(d.mnuWindow->actions().size(), 2 + 1 + 3);
+        d.mnuWindowTileVertical->trigger();
+        for (QMdiSubWindow *sub : frame->mdiArea()->subWindowList())
+            QCOMPARE(sub->height(), frame->mdiArea()->viewport()->height());
+
+        // Exit closes only the note window.
+        d.mnuFileExit->trigger();
+        QTRY_COMPARE(frame->mdiArea()->subWindowList().size(), 2);
+        QVERIFY(!frmDocument::instance() && frame->isVisible());
+    }
+};
+
+QTEST_MAIN(TestNoteWindow)
+#include "tst_notewindow.moc"
