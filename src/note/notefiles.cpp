@@ -205,27 +205,38 @@ void OpenNote()
     dlg.DialogTitle = QStringLiteral("開く");
     dlg.CancelError = true;
     dlg.Filter = kFilter;
-    auto fail = [&d] { d.closeWindow(); };
+    auto cancel = [&d] { d.closeWindow(); };
+    // The window closes either way; the user learns which file failed and why
+    // rather than seeing the note vanish.
+    auto fail = [&d](const QString &file, const QString &reason) {
+        mirka::MsgBox(QStringLiteral("ファイルを開けませんでした。\n%1\n%2")
+                          .arg(QDir::toNativeSeparators(file), reason),
+                      mirka::MsgButtons::OK, QString(), &d);
+        d.closeWindow();
+    };
     if (!dlg.ShowOpen())
-        return fail();
+        return cancel();
 
     const QString fullPath = dlg.FileName;
     if (!d.rtfText->LoadFile(fullPath))
-        return fail();
+        return fail(fullPath, QStringLiteral("リッチテキスト (RTF) のファイルとして読めません。"));
     d.setCaption(fullPath);
 
+    const QString companion = CompanionFileName(fullPath);
     QByteArray bytes;
-    if (!mirka::readWholeFile(CompanionFileName(fullPath), &bytes))
-        return fail();
+    QString error;
+    if (!mirka::readWholeFile(companion, &bytes, &error))
+        return fail(companion, error);
     mirka::FieldRecordReader reader(bytes);
+    const QString broken = QStringLiteral("テーマと記録したページが途中で切れています。");
     QString theme;
     if (!reader.read(&theme))
-        return fail();
+        return fail(companion, broken);
     d.Text1->setText(theme);
     while (!reader.atEnd()) {
         QString title, address;
         if (!reader.read(&title) || !reader.read(&address))
-            return fail();
+            return fail(companion, broken);
         d.List1->addItem(title);
         d.List2->addItem(address);
     }

@@ -214,6 +214,7 @@ private slots:
         script->fileAnswers << env->path("b.rtf");
         Module1::OpenNote();
         QCOMPARE(script->messages().last(), kAsk);
+        QVERIFY(script->messages().at(script->messages().size() - 2).contains(QStringLiteral("途中で切れて")));
         QTRY_VERIFY(noteWindowGone());
         QCOMPARE(state(), 3);
 
@@ -227,7 +228,13 @@ private slots:
         QTRY_VERIFY(noteWindowGone());
         Module1::OpenNote();
         QTRY_VERIFY(noteWindowGone());
-        QCOMPARE(script->asked.size(), asked + 2); // the two dialogs only
+        // Each failure says which file and why before the window closes.
+        QCOMPARE(script->asked.size(), asked + 4);
+        const QStringList said = script->messages().mid(script->messages().size() - 2);
+        QVERIFY(said[0].startsWith(QStringLiteral("ファイルを開けませんでした。")));
+        QVERIFY(said[0].contains(QDir::toNativeSeparators(env->path("b.qvt"))));
+        QVERIFY(said[1].contains(QDir::toNativeSeparators(env->path("plain.rtf"))));
+        QVERIFY(said[1].contains(QStringLiteral("RTF")));
     }
 
     void closingSequence()

@@ -24,6 +24,12 @@ struct CharProps {
     bool bold = false, italic = false, underline = false, strike = false, hidden = false;
     quint8 vpos = 0;     // 1 superscript, 2 subscript
     quint8 charType = 0; // 0 \loch, 1 \hich, 2 \dbch
+    bool rtlch = false;  // after \rtlch the associated properties are right-to-left text's
+    // Associated properties (\ab, \ai, \afs) given for double-byte text, as
+    // LibreOffice writes Japanese bold and size; -1 / 0: as the single-byte text.
+    qint8 boldEA = -1, italicEA = -1;
+    int sizeEA = 0;
+    bool hasEastAsianProps() const { return fontEA >= 0 || boldEA >= 0 || italicEA >= 0 || sizeEA > 0; }
 };
 
 // What a run of text looks like, with the tables resolved to indexes.

@@ -60,7 +60,7 @@ enum class Dest : quint8 { Body, FontTable, ColorTable, Upr, Skip };
 enum class Kw : quint8 {
     None, SkipDest, FontTbl, ColorTbl, Upr, Ud, Ansi, Mac, Pc, Pca, AnsiCpg, Deff,
     Plain, Bold, Italic, Underline, UlNone, Strike, Super, Sub, NoSuperSub, Hidden,
-    Font, AssocFont, Loch, Hich, Dbch, FontSize, MirkaFontSize, Cf, Bg,
+    Font, AssocFont, AssocBold, AssocItalic, AssocSize, Rtlch, Ltrch, Loch, Hich, Dbch, FontSize, MirkaFontSize, Cf, Bg,
     Pard, Ql, Qr, Qc, Qj, Li, Ri, Fi, Sb, Sa, Sl, SlMult,
     Par, Line, Tab, SoftBreak, Cell, Row,
     Char, Uc, U, Bin, FCharset, Cpg, Red, Green, Blue,
@@ -98,7 +98,8 @@ const std::unordered_map<std::string_view, KwInfo> &keywords()
             {"i", Kw::Italic}, {"ulnone", Kw::UlNone}, {"strike", Kw::Strike},
             {"striked", Kw::Strike}, {"super", Kw::Super}, {"sub", Kw::Sub},
             {"nosupersub", Kw::NoSuperSub}, {"v", Kw::Hidden}, {"f", Kw::Font},
-            {"af", Kw::AssocFont}, {"loch", Kw::Loch}, {"hich", Kw::Hich}, {"dbch", Kw::Dbch},
+            {"af", Kw::AssocFont}, {"ab", Kw::AssocBold}, {"ai", Kw::AssocItalic},
+            {"afs", Kw::AssocSize}, {"rtlch", Kw::Rtlch}, {"ltrch", Kw::Ltrch}, {"loch", Kw::Loch}, {"hich", Kw::Hich}, {"dbch", Kw::Dbch},
             {"fs", Kw::FontSize}, {"mirkafs", Kw::MirkaFontSize}, {"cf", Kw::Cf},
             {"cb", Kw::Bg}, {"highlight", Kw::Bg}, {"chcbpat", Kw::Bg}, {"pard", Kw::Pard},
             {"ql", Kw::Ql}, {"qr", Kw::Qr}, {"qc", Kw::Qc}, {"qj", Kw::Qj}, {"qd", Kw::Qj},
@@ -144,6 +145,7 @@ struct FontDef {
 
 constexpr int kMaxStack = 4096;
 constexpr int kMaxWordLength = 32;
+constexpr int kMaxTableSize = 32767; // fonts and colours: more is no real document
 
 bool isEastAsian(char32_t c)
 {
@@ -398,7 +400,7 @@ void Reader::run()
                     m_lastPara = st().para;
                 }
                 RunKey key = m_stateKey;
-                if (st().ch.fontEA >= 0)
+                if (st().ch.hasEastAsianProps())
                     key = keyFor(st().ch, 'a');
                 if (key != m_runKey && !m_run.isEmpty())
                     flushRun();
@@ -598,11 +600,25 @@ void Reader::word(std::string_view w, bool hasParam, int param)
         break;
     case Kw::AssocFont:
         // The associated font matters for double-byte text only.
-        if (ch.charType == 2) {
+        if (ch.charType == 2 && !ch.rtlch) {
             ch.fontEA = param;
             ch.encFont = param;
         }
         break;
+    case Kw::AssocBold:
+        if (ch.charType == 2 && !ch.rtlch)
+            ch.boldEA = on ? 1 : 0;
+        break;
+    case Kw::AssocItalic:
+        if (ch.charType == 2 && !ch.rtlch)
+            ch.italicEA = on ? 1 : 0;
+        break;
+    case Kw::AssocSize:
+        if (ch.charType == 2 && !ch.rtlch && hasParam && param > 0)
+            ch.sizeEA = qBound(100, qMin(param, 3276) * 50, 163800);
+        break;
+    case Kw::Rtlch: ch.rtlch = true; break;
+    case Kw::Ltrch: ch.rtlch = false; break;
     case Kw::Loch: ch.charType = 0; break;
     case Kw::Hich: ch.charType = 1; break;
     case Kw::Dbch: ch.charType = 2; break;
@@ -727,7 +743,8 @@ void Reader::commitFont()
         return;
     m_fontOpen = false;
     m_fontDef.name = m_fontDef.name.trimmed();
-    m_fonts.insert(m_fontNum, m_fontDef);
+    if (m_fonts.size() < kMaxTableSize || m_fonts.contains(m_fontNum))
+        m_fonts.insert(m_fontNum, m_fontDef);
     m_fontDef = FontDef();
     m_charFormats.clear();
     m_cpDirty = true;
@@ -831,7 +848,8 @@ void Reader::deliver(char32_t c)
         return;
     case Dest::ColorTable:
         if (c == ';') {
-            m_colors.push_back(m_colorSet ? QColor(m_red, m_green, m_blue) : QColor());
+            if (m_colors.size() < size_t(kMaxTableSize))
+                m_colors.push_back(m_colorSet ? QColor(m_red, m_green, m_blue) : QColor());
             m_colorSet = false;
             m_red = m_green = m_blue = 0;
             m_charFormats.clear();
@@ -861,7 +879,7 @@ void Reader::emitBody(char32_t c)
         m_lastPara = st().para;
     }
     RunKey key = m_stateKey;
-    if (ch.fontEA >= 0)
+    if (ch.hasEastAsianProps())
         key = keyFor(ch, c);
     if (key != m_runKey && !m_run.isEmpty())
         flushRun();
@@ -880,13 +898,24 @@ RunKey Reader::keyFor(const CharProps &ch, char32_t c) const
 {
     RunKey k;
     int font = ch.font >= 0 ? ch.font : m_deff;
-    if (ch.fontEA >= 0 && isEastAsian(c))
-        font = ch.fontEA;
-    k.font = font;
+    bool bold = ch.bold, italic = ch.italic;
     k.size = ch.size;
+    const bool eastAsian = isEastAsian(c);
+    if (eastAsian && ch.fontEA >= 0)
+        font = ch.fontEA;
+    // A \dbch run's associated properties cover its blanks and punctuation too.
+    if (eastAsian || ch.charType == 2) {
+        if (ch.boldEA >= 0)
+            bold = ch.boldEA;
+        if (ch.italicEA >= 0)
+            italic = ch.italicEA;
+        if (ch.sizeEA > 0)
+            k.size = ch.sizeEA;
+    }
+    k.font = font;
     k.fg = ch.fg;
     k.bg = ch.bg;
-    k.flags = quint8((ch.bold ? 1 : 0) | (ch.italic ? 2 : 0) | (ch.underline ? 4 : 0) | (ch.strike ? 8 : 0)
+    k.flags = quint8((bold ? 1 : 0) | (italic ? 2 : 0) | (ch.underline ? 4 : 0) | (ch.strike ? 8 : 0)
                      | (ch.vpos << 4));
     return k;
 }

@@ -116,6 +116,19 @@ private slots:
         QVERIFY(d.text().contains(QChar(0x2028)) == false); // toPlainText shows \line as \n
         QVERIFY(d.at("item").strike);
         QCOMPARE(d.at("item").vpos, quint8(1));
+
+        // Japanese bold and size written as associated properties of \dbch
+        // runs, blanks inside the run included; Word's right-to-left ones
+        // (after \rtlch) leave Japanese text alone.
+        const Doc a("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset128 J;}}\\f0\\fs24"
+                    "{\\dbch\\ab\\dbch \\u28207\\'3f}{\\dbch\\afs36\\dbch \\u21491\\'3f \\u22823\\'3f}"
+                    "{\\loch\\ab x}{\\dbch\\rtlch\\ab\\afs40\\ltrch \\u26085\\'3f}}");
+        QCOMPARE(a.text(), QStringLiteral("港右 大x日"));
+        QVERIFY(a.at("港").bold && !a.at("右").bold && !a.at("x").bold && !a.at("日").bold);
+        QCOMPARE(a.at("右").size, 1800);
+        QCOMPARE(a.at(" 大").size, 1800);
+        QCOMPARE(a.at("x").size, 1200);
+        QCOMPARE(a.at("日").size, 1200);
     }
 
     void codePageStatefulness()
