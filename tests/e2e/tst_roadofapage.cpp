@@ -49,6 +49,17 @@ void typeJapanese(QWidget *w, const QString &text)
     QApplication::sendEvent(w, &commit);
 }
 
+// Starts the program as main() does; returns the shared browser the option
+// opened at start.
+frmBrowser *start(frmMain &frame)
+{
+    frame.Form_Load();
+    frame.show();
+    if (!QTest::qWaitForWindowExposed(&frame))
+        return nullptr;
+    return frmBrowser::sharedIfOpen();
+}
+
 bool idleWithTitle(frmBrowser *b, const QString &title)
 {
     return !b->brwWebBrowser->Busy() && b->windowTitle() == title;
@@ -73,12 +84,8 @@ private slots:
 
         {
             frmMain frame;
-            frame.Form_Load();
-            frame.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&frame));
-
             // The option asks for the browser at start: it goes to the start page.
-            frmBrowser *shared = frmBrowser::sharedIfOpen();
+            frmBrowser *shared = start(frame);
             QVERIFY(shared);
             QTRY_VERIFY_WITH_TIMEOUT(idleWithTitle(shared, "Page A"), 15000);
             QCOMPARE(shared->cboAddress->currentText(), a);
@@ -140,10 +147,7 @@ private slots:
 
         // Start again and open the note.
         frmMain frame;
-        frame.Form_Load();
-        frame.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frame));
-        frmBrowser *shared = frmBrowser::sharedIfOpen();
+        frmBrowser *shared = start(frame);
         QVERIFY(shared);
         script.fileAnswers << notePath;
         frame.mnuFileOpen->trigger();
