@@ -24,11 +24,6 @@ namespace {
 
 const char *const webPage = "https://mirka.example.org/";
 
-QRect twipRect(int left, int top, int width, int height)
-{
-    return mirka::twips::toPixels(left, top, width, height);
-}
-
 // The etched rule under the version: a grey line with a white one two
 // pixels wide just below it.
 class EtchedRule : public QWidget {
@@ -110,13 +105,13 @@ frmAbout::frmAbout(QWidget *owner, SystemAccess &system)
 
     picIcon = new QLabel(this);
     picIcon->setObjectName(QStringLiteral("picIcon"));
-    picIcon->setGeometry(twipRect(240, 240, 540, 540));
+    picIcon->setGeometry(mirka::twips::toPixels(240, 240, 540, 540));
     picIcon->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     picIcon->setPixmap(programIcon().pixmap(QSize(32, 32), devicePixelRatioF()));
 
     lblTitle = new QLabel(this);
     lblTitle->setObjectName(QStringLiteral("lblTitle"));
-    lblTitle->setGeometry(twipRect(1050, 240, 4092, 480));
+    lblTitle->setGeometry(mirka::twips::toPixels(1050, 240, 4092, 480));
     lblTitle->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     QFont mincho = lblTitle->font();
     mincho.setFamilies({QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("MS PMincho"),
@@ -128,7 +123,7 @@ frmAbout::frmAbout(QWidget *owner, SystemAccess &system)
 
     lblVersion = new QLabel(this);
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
-    lblVersion->setGeometry(twipRect(1050, 780, 4092, 225));
+    lblVersion->setGeometry(mirka::twips::toPixels(1050, 780, 4092, 225));
     lblVersion->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     Line1 = new EtchedRule(this);
@@ -137,19 +132,19 @@ frmAbout::frmAbout(QWidget *owner, SystemAccess &system)
     lblDisclaimer = new QLabel(QStringLiteral("使用方法等、詳細情報は ") + QLatin1String(webPage),
                                this);
     lblDisclaimer->setObjectName(QStringLiteral("lblDisclaimer"));
-    lblDisclaimer->setGeometry(twipRect(375, 1545, 3870, 825));
+    lblDisclaimer->setGeometry(mirka::twips::toPixels(375, 1545, 3870, 825));
     lblDisclaimer->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblDisclaimer->setWordWrap(true);
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setGeometry(twipRect(4365, 1545, 1467, 345));
+    cmdOK->setGeometry(mirka::twips::toPixels(4365, 1545, 1467, 345));
     cmdOK->setDefault(true);
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
 
     cmdSysInfo = new QPushButton(QStringLiteral("ｼｽﾃﾑ情報(&S)..."), this);
     cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
-    cmdSysInfo->setGeometry(twipRect(4380, 1995, 1452, 345));
+    cmdSysInfo->setGeometry(mirka::twips::toPixels(4380, 1995, 1452, 345));
     connect(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::StartSysInfo);
 
     setTabOrder(cmdOK, cmdSysInfo);

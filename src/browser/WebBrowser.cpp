@@ -69,18 +69,13 @@ WebBrowser::WebBrowser(QWidget *parent) : QWidget(parent), m_view(new QWebEngine
 
     m_requestTimeout.setSingleShot(true);
     m_requestTimeout.setInterval(requestTimeoutMs);
-    connect(&m_requestTimeout, &QTimer::timeout, this, [this] { m_requested = false; });
 
     QWebEnginePage *page = m_view->page();
     connect(page, &QWebEnginePage::loadingChanged, this, &WebBrowser::loadingChanged);
     connect(page, &QWebEnginePage::titleChanged, this, &WebBrowser::titleChanged);
 }
 
-void WebBrowser::requested()
-{
-    m_requested = true;
-    m_requestTimeout.start();
-}
+void WebBrowser::requested() { m_requestTimeout.start(); }
 
 void WebBrowser::Navigate(const QString &address)
 {
@@ -117,12 +112,12 @@ void WebBrowser::Refresh()
 
 void WebBrowser::Stop()
 {
-    m_requested = false;
     m_requestTimeout.stop();
     m_view->stop();
 }
 
-bool WebBrowser::Busy() const { return m_requested || m_view->page()->isLoading(); }
+// A request counts as loading until the engine answers it or its time runs out.
+bool WebBrowser::Busy() const { return m_requestTimeout.isActive() || m_view->page()->isLoading(); }
 
 QString WebBrowser::LocationName() const
 {
@@ -139,7 +134,6 @@ void WebBrowser::loadingChanged(const QWebEngineLoadingInfo &info)
 {
     // Any news from the engine answers the request: either a load is under
     // way (the page says so) or it has already ended.
-    m_requested = false;
     m_requestTimeout.stop();
     switch (info.status()) {
     case QWebEngineLoadingInfo::LoadStartedStatus:

@@ -16,7 +16,7 @@ class QWebEngineView;
 //   request (asynchronously), so the request itself counts: a busy indicator
 //   that polls Busy right after Navigate must not see an idle control. A
 //   request that never starts a load (javascript: addresses, addresses handed
-//   to another program such as mailto:) ends by itself after a few seconds.
+//   to another program such as mailto:) ends by itself after 1.5 seconds.
 // - NavigateComplete2 is emitted when a load ends on the page it loaded:
 //   successfully, or failed or stopped while that page's address is on
 //   display (an error page, a page stopped after it began to show).
@@ -66,13 +66,12 @@ signals:
     void NewWindow2(WebBrowser **target);
 
 private:
-    friend class WebBrowserPage;
     void requested();
     void loadingChanged(const QWebEngineLoadingInfo &info);
     void titleChanged();
 
     QWebEngineView *m_view = nullptr;
-    bool m_requested = false;
-    // Ends a request that started no load.
+    // Runs from a request until the engine answers it; one that started no
+    // load ends when it runs out.
     QTimer m_requestTimeout;
 };

@@ -10,27 +10,6 @@ namespace mirka::favourites {
 
 namespace {
 
-// The lines of the file as bytes. CP932 trail bytes never take the values of
-// CR or LF, so the bytes can be split before decoding.
-QList<QByteArray> byteLines(const QByteArray &bytes)
-{
-    QList<QByteArray> lines;
-    qsizetype pos = 0;
-    const qsizetype n = bytes.size();
-    while (pos < n) {
-        qsizetype end = pos;
-        while (end < n && bytes[end] != '\r' && bytes[end] != '\n')
-            ++end;
-        lines << bytes.mid(pos, end - pos);
-        if (end < n && bytes[end] == '\r')
-            ++end;
-        if (end < n && bytes[end] == '\n')
-            ++end;
-        pos = end;
-    }
-    return lines;
-}
-
 bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 
 qsizetype skipDigits(const QString &s, qsizetype pos)
@@ -45,7 +24,7 @@ qsizetype skipDigits(const QString &s, qsizetype pos)
 QList<Favourite> parse(const QByteArray &fileBytes)
 {
     QList<Favourite> list;
-    for (const QByteArray &raw : byteLines(fileBytes)) {
+    for (const QByteArray &raw : FieldRecordReader::lines(fileBytes)) {
         if (raw.trimmed().isEmpty())
             continue;
         const QStringList fields = FieldRecordReader::splitLine(cp932::decode(raw));

@@ -218,10 +218,8 @@ frmBrowser *frmBrowser::createNew()
 
 frmBrowser &frmBrowser::shared()
 {
-    if (!g_shared) {
-        g_shared = create();
-        g_shared->windowLoad();
-    }
+    if (!g_shared)
+        g_shared = createNew();
     return *g_shared;
 }
 
@@ -331,13 +329,7 @@ void frmBrowser::navigateComplete()
 {
     setWindowTitle(brwWebBrowser->LocationName());
     const QString address = brwWebBrowser->LocationURL();
-    int found = -1;
-    for (int i = 0; i < cboAddress->count(); ++i) {
-        if (cboAddress->itemText(i) == address) {
-            found = i;
-            break;
-        }
-    }
+    const int found = cboAddress->findText(address, Qt::MatchExactly | Qt::MatchCaseSensitive);
     holdNavigation = true;
     if (found >= 0)
         cboAddress->removeItem(found);

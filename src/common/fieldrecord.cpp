@@ -141,19 +141,35 @@ QStringList FieldRecordReader::splitLine(const QString &line)
     return values;
 }
 
-QStringList FieldRecordReader::lines(const QString &text)
+namespace {
+
+template<typename Text, typename Char> QList<Text> splitLines(const Text &text)
 {
-    QStringList out;
+    const auto lineEnd = [](Char c) { return c == Char('\r') || c == Char('\n'); };
+    QList<Text> out;
     qsizetype pos = 0;
     const qsizetype n = text.size();
     while (pos < n) {
         qsizetype end = pos;
-        while (end < n && !isLineEnd(text[end]))
+        while (end < n && !lineEnd(text[end]))
             ++end;
         out << text.mid(pos, end - pos);
-        pos = skipLineEnd(text, end);
+        if (end < n && text[end] == Char('\r'))
+            ++end;
+        if (end < n && text[end] == Char('\n'))
+            ++end;
+        pos = end;
     }
     return out;
+}
+
+} // namespace
+
+QStringList FieldRecordReader::lines(const QString &text) { return splitLines<QString, QChar>(text); }
+
+QList<QByteArray> FieldRecordReader::lines(const QByteArray &bytes)
+{
+    return splitLines<QByteArray, char>(bytes);
 }
 
 } // namespace mirka

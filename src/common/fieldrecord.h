@@ -45,6 +45,9 @@ public:
     static QStringList splitLine(const QString &line);
     // The lines of a text, split at CR LF, CR or LF; no empty last line.
     static QStringList lines(const QString &text);
+    // The same split on the file's bytes, for keeping a line byte for byte
+    // (CP932 trail bytes are never CR or LF).
+    static QList<QByteArray> lines(const QByteArray &bytes);
 
 private:
     QString m_text;

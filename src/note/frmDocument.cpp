@@ -3,6 +3,7 @@
 #include "about/frmAbout.h"
 #include "browser/WebBrowser.h"
 #include "browser/frmBrowser.h"
+#include "common/fonts.h"
 #include "common/twips.h"
 #include "note/notefiles.h"
 #include "note/richtext/richtextbox.h"
@@ -36,17 +37,6 @@ using mirka::twips::toPixelsY;
 static frmDocument *g_doc = nullptr;
 
 namespace {
-
-// The design's Japanese proportional Gothic face, or the nearest one here.
-QFont gothic(double points, bool bold)
-{
-    QFont f;
-    f.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-                   QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic")});
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
 
 // The selected index of a single-selection list, -1 when nothing is selected.
 int listIndex(const QListWidget *list)
@@ -114,12 +104,12 @@ frmDocument::frmDocument() : dlgCommonDialog(this)
 
     Text1 = new QLineEdit(QStringLiteral("テーマ名"), this);
     Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setFont(gothic(12, false));
+    Text1->setFont(mirka::gothicFont(12));
     Text1->setGeometry(toPixels(3120, 480, 3615, 375));
 
     Label1 = new QLabel(QStringLiteral("テーマ"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setFont(gothic(12, true));
+    Label1->setFont(mirka::gothicFont(12, true));
     Label1->setGeometry(toPixels(2160, 600, 975, 375));
 
     Command2 = new QPushButton(QStringLiteral("削除"), this);
@@ -128,7 +118,7 @@ frmDocument::frmDocument() : dlgCommonDialog(this)
 
     List1 = new QListWidget(this);
     List1->setObjectName(QStringLiteral("List1"));
-    List1->setFont(gothic(11.25, true));
+    List1->setFont(mirka::gothicFont(11.25, true));
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
     List1->setGeometry(toPixels(100, 1000, 2000, 4000));
 
@@ -292,8 +282,6 @@ void frmDocument::buildToolbar()
 void frmDocument::buildStatusBar()
 {
     sbStatusBar = new DateTimeStatusBar(this);
-    sbStatusBar->setObjectName(QStringLiteral("sbStatusBar"));
-    sbStatusBar->setSizeGripEnabled(false);
 }
 
 QAction *frmDocument::button(const QString &key) const

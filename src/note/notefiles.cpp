@@ -152,11 +152,7 @@ SaveOutcome SaveNoteAsWithOutcome()
         return SaveOutcome::Cancelled;
 
     const QString fullPath = dlg.FileName;
-    const QString bareName = dlg.FileTitle;
-    QString folder = fullPath.left(fullPath.size() - bareName.size());
-    if (!folder.isEmpty() && lastSeparator(folder) != folder.size() - 1)
-        folder += QDir::separator();
-    if (!writeNotePair(*d, fullPath, folder + companionName(bareName)))
+    if (!writeNotePair(*d, fullPath, CompanionFileName(fullPath)))
         return SaveOutcome::Failed; // the caption keeps naming the last file written
     d->setCaption(fullPath);
     d->Modified = false;

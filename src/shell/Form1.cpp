@@ -1,5 +1,6 @@
 #include "shell/Form1.h"
 
+#include "common/fonts.h"
 #include "common/twips.h"
 #include "shell/options.h"
 
@@ -32,16 +33,7 @@ void place(QWidget *w, const char *name, int left, int top, int width, int heigh
     w->setGeometry(mirka::twips::toPixels(left, top, width, height));
 }
 
-QFont labelFont()
-{
-    QFont f;
-    // The design face first, then Japanese Gothic faces found elsewhere.
-    f.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-                   QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic"),
-                   QStringLiteral("VL PGothic")});
-    f.setPointSize(9);
-    return f;
-}
+QFont labelFont() { return mirka::gothicFont(9); }
 
 } // namespace
 

@@ -226,31 +226,26 @@ QList<QMdiSubWindow *> frmMain::tiledChildren() const
     return out;
 }
 
-void frmMain::TileHorizontal()
+// Vertical stacks the children top to bottom, each the full width;
+// horizontal places them left to right, each the full height.
+void frmMain::tile(Qt::Orientation stacking)
 {
     const QList<QMdiSubWindow *> subs = tiledChildren();
     const QRect area = m_mdi->viewport()->rect();
+    const bool stacked = stacking == Qt::Vertical;
+    const int length = stacked ? area.height() : area.width();
     const int n = int(subs.size());
     for (int i = 0; i < n; ++i) {
-        const int top = area.height() * i / n;
-        const int bottom = area.height() * (i + 1) / n;
+        const int from = length * i / n;
+        const int to = length * (i + 1) / n;
         subs[i]->showNormal();
-        subs[i]->setGeometry(0, top, area.width(), bottom - top);
+        subs[i]->setGeometry(stacked ? QRect(0, from, area.width(), to - from)
+                                     : QRect(from, 0, to - from, area.height()));
     }
 }
 
-void frmMain::TileVertical()
-{
-    const QList<QMdiSubWindow *> subs = tiledChildren();
-    const QRect area = m_mdi->viewport()->rect();
-    const int n = int(subs.size());
-    for (int i = 0; i < n; ++i) {
-        const int left = area.width() * i / n;
-        const int right = area.width() * (i + 1) / n;
-        subs[i]->showNormal();
-        subs[i]->setGeometry(left, 0, right - left, area.height());
-    }
-}
+void frmMain::TileHorizontal() { tile(Qt::Vertical); }
+void frmMain::TileVertical() { tile(Qt::Horizontal); }
 
 void frmMain::fillWindowList(QMenu *windowMenu, int fixedItems)
 {

@@ -80,6 +80,7 @@ private:
     void storePlacement();
     void applyPendingOuterSize();
     QList<QMdiSubWindow *> tiledChildren() const;
+    void tile(Qt::Orientation stacking);
 
     QMdiArea *m_mdi = nullptr;
     // The stored outer size waits here until the window system tells the

@@ -1,11 +1,11 @@
 #include "note/richtext/richtextbox.h"
 
+#include "common/fonts.h"
 #include "common/savefile.h"
 #include "common/twips.h"
 #include "note/richtext/rtf.h"
 #include "note/richtext/rtfformat.h"
 
-#include <QFontDatabase>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <cmath>
@@ -31,23 +31,7 @@ private:
     bool m_click;
 };
 
-QFont RichTextBox::defaultBodyFont()
-{
-    static const QString family = [] {
-        const QString preferred = QStringLiteral("ＭＳ Ｐゴシック");
-        const QStringList families = QFontDatabase::families();
-        if (families.contains(preferred))
-            return preferred;
-        for (const char *fallback : {"Noto Sans CJK JP", "IPAPGothic", "VL PGothic", "TakaoPGothic"}) {
-            if (families.contains(QLatin1String(fallback)))
-                return QString::fromLatin1(fallback);
-        }
-        return preferred;
-    }();
-    QFont f(family);
-    f.setPointSizeF(11.25);
-    return f;
-}
+QFont RichTextBox::defaultBodyFont() { return mirka::gothicFont(11.25); }
 
 RichTextBox::RichTextBox(QWidget *parent) : QTextEdit(parent)
 {
@@ -189,14 +173,13 @@ namespace {
 template<typename T> struct Fold {
     std::optional<T> value;
     bool mixed = false;
-    bool any = false;
+    bool any() const { return value || mixed; }
     void add(const T &v)
     {
         if (mixed)
             return;
-        if (!any) {
+        if (!value) {
             value = v;
-            any = true;
         } else if (!(*value == v)) {
             value.reset();
             mixed = true;
@@ -261,21 +244,19 @@ RichTextBox::SelState RichTextBox::computeSelState() const
             const bool whole = bpos >= start && bpos + block.length() - 1 <= end;
             for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
                 const QTextFragment frag = it.fragment();
-                const int index = frag.charFormatIndex();
-                if (index < 0 || index >= int(seen.size()) || seen[size_t(index)])
-                    continue;
                 if (!whole) {
                     const int fpos = frag.position();
                     if (fpos + frag.length() <= start || fpos >= end)
                         continue;
                 }
-                seen[size_t(index)] = 1;
-                addChar(formats.at(index).toCharFormat());
+                const int index = frag.charFormatIndex();
+                if (isNew(index))
+                    addChar(formats.at(index).toCharFormat());
             }
             if (allMixed())
                 break;
         }
-        if (!bold.any)
+        if (!bold.any())
             addChar(cursor.charFormat()); // only paragraph marks selected
     }
 

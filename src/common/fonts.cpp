@@ -1,0 +1,31 @@
+#include "common/fonts.h"
+
+#include <QFontDatabase>
+#include <QStringList>
+
+namespace mirka {
+
+QString gothicFamily()
+{
+    static const QString family = [] {
+        const QString preferred = QStringLiteral("ＭＳ Ｐゴシック");
+        const QStringList installed = QFontDatabase::families();
+        for (const QString &f : {preferred, QStringLiteral("MS PGothic"),
+                                 QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic"),
+                                 QStringLiteral("VL PGothic"), QStringLiteral("TakaoPGothic")})
+            if (installed.contains(f))
+                return f;
+        return preferred;
+    }();
+    return family;
+}
+
+QFont gothicFont(double points, bool bold)
+{
+    QFont f(gothicFamily());
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    return f;
+}
+
+} // namespace mirka
