@@ -5,7 +5,8 @@
 #include <QTimer>
 
 ChildFrame::ChildFrame(QMdiSubWindow *sub, QWidget *child, QSize clientSize, int cascadeIndex)
-    : QObject(sub), m_sub(sub), m_child(child), m_client(clientSize), m_cascadeIndex(cascadeIndex)
+    : QObject(sub), m_sub(sub), m_child(child), m_childObject(child), m_client(clientSize),
+      m_cascadeIndex(cascadeIndex)
 {
     sub->installEventFilter(this);
     child->installEventFilter(this);
@@ -70,14 +71,14 @@ void ChildFrame::followWorkspace()
 
 bool ChildFrame::eventFilter(QObject *obj, QEvent *e)
 {
-    if (obj != m_sub && obj != m_child) {
+    if (obj != m_sub && obj != m_childObject) {
         if (e->type() == QEvent::Resize)
             followWorkspace();
         return false;
     }
     if (obj == m_sub) {
         if (e->type() == QEvent::ChildRemoved
-            && static_cast<QChildEvent *>(e)->child() == m_child) {
+            && static_cast<QChildEvent *>(e)->child() == m_childObject) {
             m_sub->hide();
             m_sub->deleteLater();
         } else if (e->type() == QEvent::WindowTitleChange) {

@@ -36,6 +36,7 @@ private:
 
     QMdiSubWindow *m_sub;
     QPointer<QWidget> m_child;
+    const QObject *m_childObject; // still comparable once the child is being deleted
     QSize m_client;
     int m_cascadeIndex;
     QRect m_given; // the geometry last given, while the user has not changed it
