@@ -145,7 +145,8 @@ frmAbout::frmAbout(QWidget *owner, SystemAccess &system)
     const QString guide = QUrl::fromLocalFile(userGuide()).toString();
     const QString shown = lblDisclaimer->fontMetrics().elidedText(guide, Qt::ElideMiddle,
                                                                   lblDisclaimer->width() - 2);
-    lblDisclaimer->setText(QStringLiteral("使用方法等、詳細情報は <a href=\"%1\">%2</a>")
+    lblDisclaimer->setText(QStringLiteral("使用方法等、詳細情報は <br>"
+                                          "<a href=\"%1\" style=\"white-space:nowrap\">%2</a>")
                                .arg(guide.toHtmlEscaped(), shown.toHtmlEscaped()));
     lblDisclaimer->setToolTip(guide);
 

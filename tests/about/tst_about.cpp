@@ -245,7 +245,7 @@ private slots:
         const QString address = QUrl::fromLocalFile(guide).toString();
         QCOMPARE(dlg.lblDisclaimer->toolTip(), address);
         const QString text = dlg.lblDisclaimer->text();
-        QVERIFY(text.startsWith(QStringLiteral("使用方法等、詳細情報は <a href=\"") + address + u'"'));
+        QVERIFY(text.startsWith(QStringLiteral("使用方法等、詳細情報は <br><a href=\"") + address + u'"'));
         const QString shown = text.section(u'>', 1).section(u'<', 0, 0);
         QVERIFY(dlg.lblDisclaimer->fontMetrics().horizontalAdvance(shown) <= dlg.lblDisclaimer->width());
         QVERIFY(dlg.lblDisclaimer->heightForWidth(dlg.lblDisclaimer->width()) <= dlg.lblDisclaimer->height());
