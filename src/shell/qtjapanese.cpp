@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 
 namespace mirka {
@@ -12,6 +13,8 @@ bool installQtJapanese()
     auto *app = QCoreApplication::instance();
     if (!app)
         return false;
+    // Dates and names in Qt's dialogs (the file dialog's columns) follow it.
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     const QString folders[] = {
         QLibraryInfo::path(QLibraryInfo::TranslationsPath),
         QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("translations")),

@@ -290,6 +290,7 @@ private slots:
         buttons.sort();
         QCOMPARE(buttons, (QStringList{QStringLiteral("いいえ"), QStringLiteral("はい")}));
 
+        QCOMPARE(QLocale().language(), QLocale::Japanese);
         QTextEdit edit;
         std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
         QStringList items;
