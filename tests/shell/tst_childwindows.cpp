@@ -2,6 +2,7 @@
 // screen, and the texts Qt itself shows, on the real frame and engine.
 #include "../support/scripteddialogs.h"
 #include "../support/testenv.h"
+#include "framesupport.h"
 #include "browser/WebBrowser.h"
 #include "browser/frmBrowser.h"
 #include "common/apptitle.h"
@@ -33,27 +34,17 @@ namespace {
 
 constexpr int engineTimeout = 20000;
 
-using mirka::twips::toPixels;
-const QSize noteDesign = toPixels(0, 0, 8310, 5055).size();
-const QSize browserDesign = toPixels(0, 0, 9870, 6630).size();
+// The design client areas at the screen's resolution.
+QSize noteDesign() { return mirka::twips::toPixels(0, 0, 8310, 5055).size(); }
+QSize browserDesign() { return mirka::twips::toPixels(0, 0, 9870, 6630).size(); }
 
-void storePlacement(const QStringList &values)
+// A placement that makes the frame the whole (offscreen) screen: room for
+// both designs.
+QStringList wholeScreen()
 {
-    QSettings s(QSettings::NativeFormat, QSettings::UserScope, mirka::appTitle());
-    s.beginGroup(QStringLiteral("Settings"));
-    const char *keys[] = {"MainLeft", "MainTop", "MainWidth", "MainHeight"};
-    for (int i = 0; i < 4; ++i)
-        s.setValue(keys[i], values[i]);
-}
-
-std::unique_ptr<frmMain> start()
-{
-    auto frame = std::make_unique<frmMain>();
-    frame->Form_Load();
-    frame->show();
-    if (!QTest::qWaitForWindowExposed(frame.get()))
-        qWarning("frame not exposed");
-    return frame;
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    return {"0", "0", QString::number(mirka::twips::fromPixelsX(screen.width())),
+            QString::number(mirka::twips::fromPixelsY(screen.height()))};
 }
 
 QString writePage(const TestEnv &env, const QString &name, const QString &title,
@@ -107,11 +98,7 @@ private slots:
     {
         QTest::addColumn<QStringList>("placement");
         QTest::newRow("default frame") << QStringList();
-        // The whole (offscreen) screen: room for both designs.
-        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-        QTest::newRow("large frame")
-            << QStringList{"0", "0", QString::number(mirka::twips::fromPixelsX(screen.width())),
-                           QString::number(mirka::twips::fromPixelsY(screen.height()))};
+        QTest::newRow("large frame") << wholeScreen();
     }
 
     // Every way a child comes into being, measured as it opens: New, Open,
@@ -123,7 +110,7 @@ private slots:
         TestEnv env;
         ScriptedDialogs dialogs;
         if (!placement.isEmpty())
-            storePlacement(placement);
+            storedPlacement(placement);
         const QString opener = writePage(env, "opener.html", "Opener",
                                          "function go(){window.open('opener.html');}");
         env.write("mirka.ini", ("\"" + opener + "\"\r\n\"\"\r\n1\r\n").toUtf8());
@@ -133,7 +120,7 @@ private slots:
         // The shared browser was opened before the frame had its final size.
         frmBrowser *shared = frmBrowser::sharedIfOpen();
         QVERIFY(shared);
-        seesWholeArea(frameOf(shared), browserDesign);
+        seesWholeArea(frameOf(shared), browserDesign());
         const auto closeAll = [area] {
             area->closeAllSubWindows();
             QTRY_VERIFY_WITH_TIMEOUT(area->subWindowList().isEmpty(), engineTimeout);
@@ -144,21 +131,21 @@ private slots:
         shared->brwWebBrowser->view()->page()->runJavaScript(QStringLiteral("go()"));
         QTRY_COMPARE_WITH_TIMEOUT(area->subWindowList().size(), 2, engineTimeout);
         QMdiSubWindow *opened = area->subWindowList(QMdiArea::CreationOrder).last();
-        seesWholeArea(opened, browserDesign);
+        seesWholeArea(opened, browserDesign());
         const int titleBar = opened->widget()->y();
         QCOMPARE(opened->pos(), frameOf(shared)->pos() + QPoint(titleBar, titleBar));
         closeAll();
 
         frame->mnuViewWebBrowser->trigger();
-        seesWholeArea(area->currentSubWindow(), browserDesign);
+        seesWholeArea(area->currentSubWindow(), browserDesign());
         closeAll();
 
         frmDocument::AddRecordedPage(QStringLiteral("t"), QStringLiteral("u"));
-        seesWholeArea(frameOf(frmDocument::instance()), noteDesign);
+        seesWholeArea(frameOf(frmDocument::instance()), noteDesign());
         closeAll();
 
         frame->mnuFileNew->trigger();
-        seesWholeArea(frameOf(frmDocument::instance()), noteDesign);
+        seesWholeArea(frameOf(frmDocument::instance()), noteDesign());
         dialogs.fileAnswers << env.path("note.rtf");
         Module1::SaveNoteAs();
         closeAll();
@@ -166,7 +153,7 @@ private slots:
         dialogs.fileAnswers << env.path("note.rtf");
         frame->mnuFileOpen->trigger();
         QCOMPARE(frmDocument::instance()->windowTitle(), env.path("note.rtf"));
-        seesWholeArea(frameOf(frmDocument::instance()), noteDesign);
+        seesWholeArea(frameOf(frmDocument::instance()), noteDesign());
         frame.reset();
     }
 
@@ -175,9 +162,7 @@ private slots:
     void cascadeAndMaximized()
     {
         TestEnv env;
-        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-        storePlacement({"0", "0", QString::number(mirka::twips::fromPixelsX(screen.width())),
-                        QString::number(mirka::twips::fromPixelsY(screen.height()))});
+        storedPlacement(wholeScreen());
         auto frame = start();
         frame->mnuFileNew->trigger();
         QMdiSubWindow *note = frameOf(frmDocument::instance());
@@ -186,14 +171,14 @@ private slots:
         QVERIFY(browser != note);
         const int step = note->widget()->y(); // one title bar
         QCOMPARE(browser->pos(), note->pos() + QPoint(step, step));
-        seesWholeArea(browser, browserDesign);
+        seesWholeArea(browser, browserDesign());
 
         browser->showMaximized();
         frame->mnuViewWebBrowser->trigger();
         QMdiSubWindow *third = frame->mdiArea()->currentSubWindow();
         QVERIFY(third != browser && third->isMaximized());
         third->showNormal();
-        seesWholeArea(third, browserDesign);
+        seesWholeArea(third, browserDesign());
         frame.reset();
     }
 
@@ -240,8 +225,7 @@ private slots:
     void restoredPlacementLandsOnScreen()
     {
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-        using mirka::twips::toPixels;
-        const QSize least = toPixels(0, 0, frmMain::LeastWidth, frmMain::LeastHeight).size();
+        const QSize least = mirka::twips::toPixels(0, 0, frmMain::LeastWidth, frmMain::LeastHeight).size();
         const QStringList cases[] = {
             {"1000", "1000", "99999999", "99999999"}, // huge
             {"-90000", "-90000", "6500", "6500"},     // negative
@@ -251,7 +235,7 @@ private slots:
         };
         for (const QStringList &stored : cases) {
             TestEnv env;
-            storePlacement(stored);
+            storedPlacement(stored);
             auto frame = start();
             const QRect r = frame->frameGeometry();
             QVERIFY2(screen.contains(r), qPrintable(stored.join(u',')));
