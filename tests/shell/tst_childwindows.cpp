@@ -70,10 +70,7 @@ void seesWholeArea(QMdiSubWindow *sub, const QSize &design)
 {
     QVERIFY(sub && sub->isVisible() && !sub->isMaximized() && !sub->isMinimized());
     const QRect workspace = sub->mdiArea()->viewport()->rect();
-    QVERIFY2(workspace.contains(sub->geometry()),
-             qPrintable(QStringLiteral("%1,%2 %3x%4 in %5x%6").arg(sub->x()).arg(sub->y())
-                            .arg(sub->width()).arg(sub->height())
-                            .arg(workspace.width()).arg(workspace.height())));
+    QVERIFY(workspace.contains(sub->geometry()));
     const QSize border = sub->size() - sub->widget()->size();
     const QSize room = workspace.size() - QSize(sub->x(), sub->y()) - border;
     QCOMPARE(sub->widget()->size(), design.boundedTo(room));
@@ -201,16 +198,11 @@ private slots:
 
         emit frame->mnuWindow->aboutToShow();
         QStringList listed;
-        int widest = 0;
-        const QFontMetrics fm(frame->mnuWindow->font());
-        for (QAction *a : frame->mnuWindow->actions().mid(3)) {
+        for (QAction *a : frame->mnuWindow->actions().mid(3, 2))
             listed << a->text().section(u' ', 1);
-            widest = qMax(widest, fm.horizontalAdvance(a->text()));
-        }
-        QCOMPARE(listed.mid(0, 2), (QStringList{"about:blank", page}));
-        QVERIFY2(widest < 800, qPrintable(QString::number(widest)));
-        QVERIFY(frame->mnuWindow->sizeHint().width() < 900);
-        QVERIFY(!blank->windowTitle().isEmpty());
+        QCOMPARE(listed, (QStringList{blank->windowTitle(), page}));
+        QCOMPARE(blank->windowTitle(), QStringLiteral("about:blank"));
+        QVERIFY(frame->mnuWindow->sizeHint().width() < 800);
 
         QTRY_COMPARE_WITH_TIMEOUT(titled->windowTitle(), odd, engineTimeout);
         // Maximized, the frame's own title carries the caption.
