@@ -3,6 +3,7 @@
 #include "browser/WebBrowser.h"
 #include "browser/browserpictures.h"
 #include "browser/favourites.h"
+#include "browser/pagesaver.h"
 #include "common/dialogs.h"
 #include "common/paths.h"
 #include "common/savefile.h"
@@ -178,6 +179,7 @@ frmBrowser::frmBrowser()
     connect(brwWebBrowser, &WebBrowser::NavigateComplete2, this, &frmBrowser::navigateComplete);
     connect(brwWebBrowser, &WebBrowser::DownloadComplete, this, &frmBrowser::downloadComplete);
     connect(brwWebBrowser, &WebBrowser::NewWindow2, this, &frmBrowser::newWindowRequested);
+    mirka::pagesaver::watch(brwWebBrowser);
 
     timTimer = new QTimer(this);
     timTimer->setObjectName(QStringLiteral("timTimer"));
@@ -373,7 +375,10 @@ void frmBrowser::toolbarButtonClick(QAction *button)
 
 void frmBrowser::recordPage()
 {
-    frmDocument::AddRecordedPage(windowTitle(), cboAddress->currentText());
+    const QString title = windowTitle();
+    const QString address = cboAddress->currentText();
+    frmDocument::AddRecordedPage(title, address);
+    mirka::pagesaver::keepCopy(brwWebBrowser, title, address);
 }
 
 void frmBrowser::newWindowRequested(WebBrowser **target)

@@ -5,7 +5,9 @@
 #include "browser/frmBrowser.h"
 #include "common/fonts.h"
 #include "common/twips.h"
+#include "note/notecopies.h"
 #include "note/notefiles.h"
+#include "note/pagecopies.h"
 #include "note/richtext/richtextbox.h"
 #include "note/toolbarimages.h"
 #include "shell/Form1.h"
@@ -145,6 +147,8 @@ frmDocument::frmDocument() : dlgCommonDialog(this)
     connect(rtfText, &RichTextBox::SelChange, this, &frmDocument::rtfText_SelChange);
     connect(Command2, &QPushButton::clicked, this, &frmDocument::Command2_Click);
     connect(List1, &QListWidget::itemDoubleClicked, this, &frmDocument::List1_DblClick);
+    Copies = new mirka::PageCopies(this);
+    mirka::notecopies::attach(this);
 
     // The design's client area.
     resize(toPixels(0, 0, 8310, 5055).size());

@@ -16,6 +16,9 @@ class QPushButton;
 class QStatusBar;
 class QToolBar;
 class RichTextBox;
+namespace mirka {
+class PageCopies;
+}
 
 // The single note window: body, theme name and the recorded pages.
 class frmDocument : public QWidget {
@@ -44,6 +47,8 @@ public:
     QToolBar *tbToolBar = nullptr;
     QStatusBar *sbStatusBar = nullptr;
     mirka::CommonDialog dlgCommonDialog;
+    // Recording times and saved copies of the recorded pages.
+    mirka::PageCopies *Copies = nullptr;
 
     // "1" once the note has changed since it was created or last saved.
     bool Modified = false;

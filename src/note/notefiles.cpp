@@ -4,6 +4,8 @@
 #include "common/fieldrecord.h"
 #include "common/savefile.h"
 #include "note/frmDocument.h"
+#include "note/notecopies.h"
+#include "note/pagecopies.h"
 #include "note/richtext/richtextbox.h"
 #include "shell/frmMain.h"
 
@@ -109,6 +111,14 @@ bool writeNotePair(frmDocument &d, const QString &notePath, const QString &compa
     return true;
 }
 
+// The note pair together with the saved page copies beside it.
+bool writeNoteFiles(frmDocument &d, const QString &notePath, const QString &companionPath)
+{
+    return mirka::notecopies::save(
+        d, companionPath, [&] { return writeNotePair(d, notePath, companionPath); },
+        [&d](const QString &path, const QString &reason) { reportSaveFailure(d, path, reason); });
+}
+
 } // namespace
 
 int &NoteWindowState()
@@ -152,7 +162,7 @@ SaveOutcome SaveNoteAsWithOutcome()
         return SaveOutcome::Cancelled;
 
     const QString fullPath = dlg.FileName;
-    if (!writeNotePair(*d, fullPath, CompanionFileName(fullPath)))
+    if (!writeNoteFiles(*d, fullPath, CompanionFileName(fullPath)))
         return SaveOutcome::Failed; // the caption keeps naming the last file written
     d->setCaption(fullPath);
     d->Modified = false;
@@ -171,7 +181,7 @@ void SaveNote()
         SaveNoteAs();
         return;
     }
-    if (writeNotePair(*d, path, CompanionFileName(path)))
+    if (writeNoteFiles(*d, path, CompanionFileName(path)))
         d->Modified = false;
 }
 
@@ -194,6 +204,7 @@ void OpenNote()
     d.List1->clear();
     d.List2->clear();
     d.rtfText->setText(QString());
+    d.Copies->clear();
 
     // From here on every failure closes the note window through its closing
     // sequence.
@@ -237,6 +248,7 @@ void OpenNote()
         d.List2->addItem(address);
     }
 
+    mirka::notecopies::opened(d, companion);
     NoteWindowState() = 4;
     d.showWindow();
 }
