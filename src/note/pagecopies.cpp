@@ -145,7 +145,7 @@ int PageCopies::record(const QString &title, const QString &address, const QDate
 {
     PageCopy c;
     c.id = m_nextId++;
-    c.recorded = when;
+    c.recorded = when.addMSecs(-when.time().msec()); // the index keeps whole seconds
     c.title = title;
     c.address = address;
     c.folder = waitingFolder();
