@@ -58,8 +58,10 @@ PageCopies::PageCopies(QObject *parent) : QObject(parent) {}
 
 PageCopies::~PageCopies()
 {
-    if (!m_waiting.isEmpty())
-        QDir(m_waiting).removeRecursively();
+    if (m_waiting.isEmpty())
+        return;
+    QDir(m_waiting).removeRecursively();
+    QDir().rmdir(QFileInfo(m_waiting).path()); // when no other note is waiting
 }
 
 QString PageCopies::folderFor(const QString &companionPath)

@@ -225,6 +225,19 @@ private slots:
         QCOMPARE(QDir(env.path("写し.files")).entryList(QDir::Files).size(), 3);
         QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 3);
         QCOMPARE(doc->Copies->entries()[1].recorded, recorded[2]);
+
+        // A copies folder that cannot be made: the save is refused and
+        // reported, and neither note file is written.
+        env.write("失敗.files", "in the way");
+        doc->Text1->setText(QStringLiteral("変更"));
+        script.fileAnswers << env.path("失敗.rtf");
+        doc->mnuFileSaveAs->trigger();
+        QVERIFY(script.messages().last().startsWith(QStringLiteral("ファイルを保存できませんでした。")));
+        QVERIFY(!QFileInfo::exists(env.path("失敗.rtf")) && !QFileInfo::exists(env.path("失敗.qvt")));
+        QVERIFY(doc->Modified);
+        QCOMPARE(doc->windowTitle(), env.path("写し.rtf"));
+
+        script.messageAnswers << mirka::MsgAnswer::No;
         frame.close();
         QCOMPARE(script.unscripted, 0);
     }
