@@ -65,6 +65,10 @@ FieldRecordWriter &FieldRecordWriter::text(const QString &value)
     separate();
     QString v = value;
     v.replace(u'"', QChar(0x201D));
+    // A line break inside a value would end the record early on reading.
+    for (QChar &c : v)
+        if (c.category() == QChar::Other_Control)
+            c = u' ';
     m_data += '"';
     m_data += cp932::encode(v);
     m_data += '"';

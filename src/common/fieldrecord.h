@@ -12,7 +12,9 @@ class FieldRecordWriter {
 public:
     // A text value between double quotes. A double quote inside the value
     // would end the field early and shift every later field on reading, so it
-    // is written as U+201D, which CP932 holds and which looks alike.
+    // is written as U+201D, which CP932 holds and which looks alike; a CR,
+    // LF or other control character, which would end or garble the line, as
+    // a space.
     FieldRecordWriter &text(const QString &value);
     FieldRecordWriter &number(qint64 value);
     // Ends the current line with CR LF.

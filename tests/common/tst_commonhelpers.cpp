@@ -1,13 +1,21 @@
 #include "common/apptitle.h"
 #include "common/dialogs.h"
+#include "common/fileerror.h"
 #include "common/paths.h"
 #include "common/savefile.h"
 #include "common/twips.h"
 #include "../support/scripteddialogs.h"
+#include "../support/testenv.h"
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <QElapsedTimer>
+#include <cerrno>
 #include <QtTest>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 class TestCommonHelpers : public QObject {
     Q_OBJECT
@@ -51,6 +59,75 @@ private slots:
         QVERIFY(!mirka::writeFileAtomically(dir.filePath("no/such/b.txt"), "x", &error));
         QVERIFY(!error.isEmpty());
         QVERIFY(!mirka::readWholeFile(dir.filePath("missing"), &data, &error));
+    }
+
+    // Reading never opens what is not a regular file, and never takes more
+    // than the limit.
+    void readsWithinBounds()
+    {
+        QTemporaryDir dir;
+        QByteArray data("kept");
+        QString error;
+        QVERIFY(!mirka::readWholeFile(dir.path(), &data, &error));
+        QCOMPARE(error, mirka::notRegularFileReason());
+#ifndef _WIN32
+        const QString fifo = dir.filePath("fifo");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QFile::link("/dev/zero", dir.filePath("zero"));
+        QElapsedTimer t;
+        t.start();
+        QVERIFY(!mirka::readWholeFile(fifo, &data, &error));
+        QVERIFY(!mirka::readWholeFile(dir.filePath("zero"), &data, &error, mirka::maxSettingsFileSize));
+        QCOMPARE(error, mirka::notRegularFileReason());
+        // A write never goes through a special file, nor replaces it.
+        QVERIFY(!mirka::writeFileAtomically(fifo, "x", &error));
+        QVERIFY(mirka::isSpecialFile(fifo));
+        QVERIFY(t.elapsed() < 5000);
+#endif
+        QCOMPARE(data, QByteArray("kept"));
+
+        // A 100 MB line without a line end (sparse, so cheap on disk).
+        QFile big(dir.filePath("big"));
+        QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(100LL * 1024 * 1024));
+        big.close();
+        QVERIFY(mirka::exceedsSize(big.fileName(), mirka::maxSettingsFileSize));
+        QVERIFY(!mirka::readWholeFile(big.fileName(), &data, &error, mirka::maxSettingsFileSize));
+        QCOMPARE(error, mirka::tooLargeReason(mirka::maxSettingsFileSize));
+        QVERIFY(error.contains(QStringLiteral("64 MB")));
+    }
+
+    // A real full disk: every write is checked before anything is replaced.
+    void fullDiskKeepsOldFiles()
+    {
+        SmallFilesystem fs(32 * 1024);
+        if (!fs.mounted())
+            QSKIP(qPrintable(fs.whyNot()));
+        QVERIFY(mirka::writeFileAtomically(fs.path("a"), "old a"));
+        QVERIFY(mirka::writeFileAtomically(fs.path("b"), "old b"));
+        fs.fillLeaving(4096);
+        QString error, failed;
+        // Smaller than the write buffer: the failure comes only at the flush.
+        QVERIFY(!mirka::writeFileAtomically(fs.path("a"), QByteArray(10249, 'n'), &error));
+        QCOMPARE(error, QStringLiteral("ディスクの空き容量が足りません。"));
+        QVERIFY(!mirka::writeFilesTogether({{fs.path("a"), "new a"}, {fs.path("b"), QByteArray(70000, 'n')}},
+                                           &failed, &error));
+        QCOMPARE(failed, fs.path("b"));
+        QByteArray data;
+        QVERIFY(mirka::readWholeFile(fs.path("a"), &data) && data == "old a");
+        QVERIFY(mirka::readWholeFile(fs.path("b"), &data) && data == "old b");
+        QCOMPARE(QDir(fs.path(".")).entryList(QDir::Files).size(), 3); // no temporary left
+    }
+
+    void failureReasonsInJapanese()
+    {
+        QCOMPARE(mirka::systemErrorReason(ENOSPC, true), QStringLiteral("ディスクの空き容量が足りません。"));
+        QCOMPARE(mirka::systemErrorReason(EACCES, true), QStringLiteral("書き込みが許可されていません。"));
+        QCOMPARE(mirka::fileFailureMessage(QStringLiteral("保存できませんでした。"), QStringLiteral("/d/a.rtf"), QStringLiteral("理由")),
+                 QStringLiteral("保存できませんでした。\n") + QDir::toNativeSeparators(QStringLiteral("/d/a.rtf")) + QStringLiteral("\n理由"));
+        QString error;
+        QTemporaryDir dir;
+        QVERIFY(!mirka::writeFileAtomically(dir.filePath(QString(300, u'x')), "x", &error));
+        QCOMPARE(error, QStringLiteral("ファイル名が長すぎます。"));
     }
 
     void messageBoxTitleAndCommonDialogMemory()
