@@ -332,8 +332,7 @@ void frmDocument::closeEvent(QCloseEvent *event)
     int &state = Module1::NoteWindowState();
     // A window made by recording a page is asked about too once it holds
     // something, or closing it would silently drop the recorded pages.
-    const bool holdsWork = List1->count() > 0 || !rtfText->document()->isEmpty();
-    if (state != 3 || (Modified && holdsWork)) {
+    if (state != 3 || (Modified && holdsWork())) {
         // The question has no Cancel: No, or cancelling the save dialog,
         // discards. A save that could not be written asks again rather than
         // dropping the note.
@@ -350,6 +349,8 @@ void frmDocument::closeEvent(QCloseEvent *event)
     g_doc = nullptr;
     event->accept();
 }
+
+bool frmDocument::holdsWork() const { return List1->count() > 0 || !rtfText->document()->isEmpty(); }
 
 void frmDocument::resizeEvent(QResizeEvent *event)
 {

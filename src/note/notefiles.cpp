@@ -160,7 +160,9 @@ void SaveNote()
 void OpenNote()
 {
     frmDocument *open = frmDocument::instance();
-    if (NoteWindowState() != 3 && open && open->Modified) {
+    // Pages recorded before any New or Open are the user's work as much as
+    // an open note's.
+    if (open && open->Modified && (NoteWindowState() != 3 || open->holdsWork())) {
         if (mirka::MsgBox(QStringLiteral("現在、作成中のデータを消去します"), mirka::MsgButtons::YesNo,
                           QString(), open) != mirka::MsgAnswer::Yes) {
             mirka::MsgBox(QStringLiteral("ファイルを保存後、新しいデータを開いてください。"),
@@ -200,15 +202,15 @@ void OpenNote()
         return cancel();
 
     const QString fullPath = dlg.FileName;
-    if (mirka::isSpecialFile(fullPath))
-        return fail(fullPath, mirka::notRegularFileReason());
-    if (!d.rtfText->LoadFile(fullPath))
+    QByteArray bytes;
+    QString error;
+    if (!mirka::readWholeFile(fullPath, &bytes, &error))
+        return fail(fullPath, error);
+    if (!d.rtfText->LoadRtf(bytes))
         return fail(fullPath, QStringLiteral("リッチテキスト (RTF) のファイルとして読めません。"));
     d.setCaption(fullPath);
 
     const QString companion = CompanionFileName(fullPath);
-    QByteArray bytes;
-    QString error;
     if (!mirka::readWholeFile(companion, &bytes, &error, mirka::maxSettingsFileSize))
         return fail(companion, error);
     mirka::FieldRecordReader reader(bytes);

@@ -157,12 +157,14 @@ private slots:
         Module1::NewNote();
         QVERIFY(!doc().Modified);
         doc().Text1->setText(kTheme);
+        doc().rtfText->setText(QStringLiteral("〜"));
         script->fileAnswers << env->path("調査.rtf");
         Module1::SaveNote(); // a new note: Save As
         QCOMPARE(lastKind(), QStringLiteral("save"));
         QVERIFY(script->asked.last().file.confirmOverwrite);
         QCOMPARE(env->read("調査.qvt"), kThemeLine);
         QVERIFY(env->read("調査.rtf").startsWith("{\\rtf"));
+        QVERIFY(env->read("調査.rtf").contains("\\u12316\\'81\\'60")); // with CP932's bytes as the fallback
         QCOMPARE(doc().Caption(), env->path("調査.rtf"));
         QVERIFY(!doc().Modified);
 
@@ -306,10 +308,15 @@ private slots:
         QCOMPARE(script->messages().last(), kAsk);
         QCOMPARE(env->read("rec.qvt"), "\"" + mirka::cp932::encode(u"テーマ名")
                      + "\"\r\n\"\x81\x60\",\"http://127.0.0.1/%C3%BCber\"\r\n");
+        // Open asks before it empties such a window; No keeps the page.
         frmDocument::AddRecordedPage("t", "about:blank");
+        script->messageAnswers << MsgAnswer::No << MsgAnswer::No;
+        Module1::OpenNote();
+        QCOMPARE(script->messages().last(), QStringLiteral("ファイルを保存後、新しいデータを開いてください。"));
+        QCOMPARE(doc().List1->count(), 1);
         doc().closeWindow();
         QTRY_VERIFY(noteWindowGone());
-        QCOMPARE(script->asked.size(), n + 3);
+        QCOMPARE(script->asked.size(), n + 5);
         QCOMPARE(script->unscripted, 0);
     }
 
