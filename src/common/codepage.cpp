@@ -87,7 +87,8 @@ QString storableAddress(const QString &address)
     // percent-encoded, as UTF-8.
     QString out;
     for (const uint c : address.toUcs4()) {
-        const QString ch = QString::fromUcs4(reinterpret_cast<const char32_t *>(&c), 1);
+        const char32_t u = c;
+        const QString ch = QString::fromUcs4(&u, 1);
         if (decode(encode(ch)) == ch)
             out += ch;
         else

@@ -9,8 +9,6 @@
 
 #include <QDir>
 #include <QTemporaryDir>
-#include <QElapsedTimer>
-#include <cerrno>
 #include <QtTest>
 
 #ifndef _WIN32
@@ -61,39 +59,25 @@ private slots:
         QVERIFY(!mirka::readWholeFile(dir.filePath("missing"), &data, &error));
     }
 
-    // Reading never opens what is not a regular file, and never takes more
-    // than the limit.
-    void readsWithinBounds()
+    // A device link is never read, and a write never goes through a FIFO nor
+    // replaces it (the readers' own bounds are shown on their files).
+    void specialFilesUntouched()
     {
+#ifdef _WIN32
+        QSKIP("FIFOs and /dev are POSIX");
+#else
         QTemporaryDir dir;
-        QByteArray data("kept");
-        QString error;
-        QVERIFY(!mirka::readWholeFile(dir.path(), &data, &error));
-        QCOMPARE(error, mirka::notRegularFileReason());
-#ifndef _WIN32
         const QString fifo = dir.filePath("fifo");
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        QFile::link("/dev/zero", dir.filePath("zero"));
-        QElapsedTimer t;
-        t.start();
-        QVERIFY(!mirka::readWholeFile(fifo, &data, &error));
+        QVERIFY(QFile::link("/dev/zero", dir.filePath("zero")));
+        QByteArray data("kept");
+        QString error;
         QVERIFY(!mirka::readWholeFile(dir.filePath("zero"), &data, &error, mirka::maxSettingsFileSize));
         QCOMPARE(error, mirka::notRegularFileReason());
-        // A write never goes through a special file, nor replaces it.
         QVERIFY(!mirka::writeFileAtomically(fifo, "x", &error));
         QVERIFY(mirka::isSpecialFile(fifo));
-        QVERIFY(t.elapsed() < 5000);
-#endif
         QCOMPARE(data, QByteArray("kept"));
-
-        // A 100 MB line without a line end (sparse, so cheap on disk).
-        QFile big(dir.filePath("big"));
-        QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(100LL * 1024 * 1024));
-        big.close();
-        QVERIFY(mirka::exceedsSize(big.fileName(), mirka::maxSettingsFileSize));
-        QVERIFY(!mirka::readWholeFile(big.fileName(), &data, &error, mirka::maxSettingsFileSize));
-        QCOMPARE(error, mirka::tooLargeReason(mirka::maxSettingsFileSize));
-        QVERIFY(error.contains(QStringLiteral("64 MB")));
+#endif
     }
 
     // A real full disk: every write is checked before anything is replaced.
@@ -116,18 +100,6 @@ private slots:
         QVERIFY(mirka::readWholeFile(fs.path("a"), &data) && data == "old a");
         QVERIFY(mirka::readWholeFile(fs.path("b"), &data) && data == "old b");
         QCOMPARE(QDir(fs.path(".")).entryList(QDir::Files).size(), 3); // no temporary left
-    }
-
-    void failureReasonsInJapanese()
-    {
-        QCOMPARE(mirka::systemErrorReason(ENOSPC, true), QStringLiteral("ディスクの空き容量が足りません。"));
-        QCOMPARE(mirka::systemErrorReason(EACCES, true), QStringLiteral("書き込みが許可されていません。"));
-        QCOMPARE(mirka::fileFailureMessage(QStringLiteral("保存できませんでした。"), QStringLiteral("/d/a.rtf"), QStringLiteral("理由")),
-                 QStringLiteral("保存できませんでした。\n") + QDir::toNativeSeparators(QStringLiteral("/d/a.rtf")) + QStringLiteral("\n理由"));
-        QString error;
-        QTemporaryDir dir;
-        QVERIFY(!mirka::writeFileAtomically(dir.filePath(QString(300, u'x')), "x", &error));
-        QCOMPARE(error, QStringLiteral("ファイル名が長すぎます。"));
     }
 
     void messageBoxTitleAndCommonDialogMemory()

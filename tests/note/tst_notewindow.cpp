@@ -403,22 +403,22 @@ private slots:
         SmallFilesystem fs(64 * 1024);
         if (!fs.mounted())
             QSKIP(qPrintable(fs.whyNot()));
+        const auto record = [](int from, int to) {
+            for (int i = from; i < to; ++i)
+                frmDocument::AddRecordedPage(QStringLiteral("page %1").arg(i), QStringLiteral("http://h/%1").arg(i));
+        };
         Module1::NewNote();
-        for (int i = 0; i < 100; ++i)
-            frmDocument::AddRecordedPage(QStringLiteral("page %1").arg(i), QStringLiteral("http://127.0.0.1/%1").arg(i));
+        record(0, 100);
         script->fileAnswers << fs.path("n.rtf");
         Module1::SaveNote();
-        QByteArray oldRtf, oldQvt;
-        QVERIFY(mirka::readWholeFile(fs.path("n.rtf"), &oldRtf));
-        QVERIFY(mirka::readWholeFile(fs.path("n.qvt"), &oldQvt));
+        QByteArray oldRtf, oldQvt, now;
+        QVERIFY(mirka::readWholeFile(fs.path("n.rtf"), &oldRtf) && mirka::readWholeFile(fs.path("n.qvt"), &oldQvt));
         fs.fillLeaving(4096);
-        for (int i = 100; i < 200; ++i)
-            frmDocument::AddRecordedPage(QStringLiteral("page %1").arg(i), QStringLiteral("http://127.0.0.1/%1").arg(i));
+        record(100, 200);
         doc().rtfText->setText(QString(3000, u'本'));
         Module1::SaveNote();
         QVERIFY(script->messages().last().contains(QStringLiteral("ディスクの空き容量が足りません")));
         QVERIFY(doc().Modified);
-        QByteArray now;
         QVERIFY(mirka::readWholeFile(fs.path("n.rtf"), &now) && now == oldRtf);
         QVERIFY(mirka::readWholeFile(fs.path("n.qvt"), &now) && now == oldQvt);
     }
@@ -446,26 +446,22 @@ private slots:
         QTRY_VERIFY(noteWindowGone());
 
         // A companion past 64 MB (sparse), a FIFO, a folder as the note.
+        const auto refused = [this](const char *name, const QString &reason) {
+            script->fileAnswers << env->path(name);
+            Module1::OpenNote();
+            QTRY_VERIFY(noteWindowGone());
+            QVERIFY2(script->messages().last().contains(reason), name);
+        };
         QFile big(env->path("g.qvt"));
-        QVERIFY(big.open(QIODevice::ReadWrite) && big.resize(100LL * 1024 * 1024));
-        big.close();
-        script->fileAnswers << env->path("g.rtf");
-        Module1::OpenNote();
-        QTRY_VERIFY(noteWindowGone());
-        QVERIFY(script->messages().last().contains(mirka::tooLargeReason(mirka::maxSettingsFileSize)));
-        QVERIFY(QFile::remove(env->path("g.qvt")));
+        QVERIFY(big.resize(100LL * 1024 * 1024));
+        refused("g.rtf", mirka::tooLargeReason(mirka::maxSettingsFileSize));
 #ifndef _WIN32
+        QVERIFY(QFile::remove(env->path("g.qvt")));
         QCOMPARE(::mkfifo(QFile::encodeName(env->path("g.qvt")).constData(), 0600), 0);
-        script->fileAnswers << env->path("g.rtf");
-        Module1::OpenNote();
-        QTRY_VERIFY(noteWindowGone());
-        QVERIFY(script->messages().last().contains(mirka::notRegularFileReason()));
+        refused("g.rtf", mirka::notRegularFileReason());
 #endif
         QVERIFY(QDir(env->folder()).mkdir("h.rtf"));
-        script->fileAnswers << env->path("h.rtf");
-        Module1::OpenNote();
-        QTRY_VERIFY(noteWindowGone());
-        QVERIFY(script->messages().last().contains(mirka::notRegularFileReason()));
+        refused("h.rtf", mirka::notRegularFileReason());
         QCOMPARE(env->read("g.rtf"), rtf);
     }
 
