@@ -65,8 +65,8 @@ bool isSpecialFile(const QString &path)
 
 bool exceedsSize(const QString &path, qint64 maxBytes)
 {
-    const QFileInfo info(path);
-    return info.isFile() && !isSpecialFile(path) && info.size() > maxBytes;
+    const QFileInfo info(path); // isFile() is false for FIFOs and devices
+    return info.isFile() && info.size() > maxBytes;
 }
 
 bool writeFilesTogether(const QList<FileToWrite> &files, QString *failedPath, QString *error)
