@@ -31,13 +31,13 @@ QList<Favourite> parse(const QByteArray &fileBytes, bool *more)
     QList<Favourite> list;
     if (more)
         *more = false;
-    for (const QByteArray &raw : FieldRecordReader::lines(fileBytes)) {
+    FieldRecordReader::forEachLine(fileBytes, [&](const QByteArray &raw) {
         if (raw.trimmed().isEmpty())
-            continue;
+            return true;
         if (list.size() >= maxFavourites) {
             if (more)
                 *more = true;
-            break;
+            return false;
         }
         const QStringList fields = FieldRecordReader::splitLine(cp932::decode(raw));
         Favourite f;
@@ -53,7 +53,8 @@ QList<Favourite> parse(const QByteArray &fileBytes, bool *more)
             f.address = fields.value(2);
         }
         list << f;
-    }
+        return true;
+    });
     return list;
 }
 
