@@ -186,6 +186,9 @@ frmBrowser::frmBrowser()
     connect(timTimer, &QTimer::timeout, this, &frmBrowser::timerTick);
 
     resize(tw::toPixelsX(designInnerWidth), tw::toPixelsY(designInnerHeight));
+    // The caption until a page tells its title: the window list never shows
+    // an empty entry.
+    setWindowTitle(QStringLiteral("about:blank"));
 }
 
 frmBrowser::~frmBrowser()
@@ -243,6 +246,7 @@ void frmBrowser::windowLoad()
     const QString start = Form1::get().Text1->text();
     if (!start.isEmpty()) {
         cboAddress->setEditText(start);
+        setWindowTitle(start);
         cboAddress->addItem(cboAddress->currentText());
         startBusyIndicator();
         brwWebBrowser->Navigate(start);
