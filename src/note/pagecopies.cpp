@@ -1,5 +1,7 @@
 #include "note/pagecopies.h"
 
+#include "common/codepage.h"
+#include "common/fieldrecord.h"
 #include "common/savefile.h"
 
 #include <QCoreApplication>
@@ -105,18 +107,32 @@ QList<PageCopy> PageCopies::parseIndex(const QByteArray &bytes, const QString &f
     return out;
 }
 
+namespace {
+
+// A page as the companion file stores it (code page, quotes, addresses made
+// storable), so a page read back from the note still finds its copy.
+QByteArray storedKey(const QString &title, const QString &address)
+{
+    FieldRecordWriter w;
+    w.text(title).text(cp932::storableAddress(address));
+    return w.data();
+}
+
+} // namespace
+
 QList<int> PageCopies::match(const QList<PageCopy> &copies, const QList<RecordedPage> &pages)
 {
-    // Copies of each (title, address) in order; each page takes the next.
-    QHash<RecordedPage, QList<int>> byPage;
+    // Copies of each page in order; each page takes the next.
+    QHash<QByteArray, QList<int>> byPage;
     for (int i = 0; i < copies.size(); ++i)
-        byPage[{copies[i].title, copies[i].address}] << i;
-    QHash<RecordedPage, int> taken;
+        byPage[storedKey(copies[i].title, copies[i].address)] << i;
+    QHash<QByteArray, int> taken;
     QList<int> out;
     out.reserve(pages.size());
     for (const RecordedPage &p : pages) {
-        const auto it = byPage.constFind(p);
-        int &next = taken[p];
+        const QByteArray key = storedKey(p.first, p.second);
+        const auto it = byPage.constFind(key);
+        int &next = taken[key];
         out << (it != byPage.cend() && next < it->size() ? it->at(next++) : -1);
     }
     return out;
@@ -204,7 +220,7 @@ void PageCopies::load(const QString &folder)
 {
     m_entries.clear();
     QByteArray bytes;
-    if (readWholeFile(folder + u'/' + indexName(), &bytes))
+    if (readWholeFile(folder + u'/' + indexName(), &bytes, nullptr, maxSettingsFileSize))
         m_entries = parseIndex(bytes, folder);
     for (PageCopy &c : m_entries)
         c.id = m_nextId++;

@@ -77,6 +77,12 @@ private slots:
         copies[3].title = "A", copies[3].address = "other";
         const QList<RecordedPage> pages{{"A", "a"}, {"C", "c"}, {"A", "a"}, {"A", "a"}, {"B", "b"}};
         QCOMPARE(PageCopies::match(copies, pages), (QList<int>{0, -1, 2, -1, 1}));
+
+        // A page read back from the note file finds its copy: the file
+        // holds what the code page can, and quotes as U+201D.
+        copies = {PageCopy{{}, "http://a.jp/?q=🙂", "引用 \"x\" 🙂", "a.mhtml", "/f"}};
+        const QList<RecordedPage> readBack{{"引用 ”x” ?", "http://a.jp/?q=%F0%9F%99%82"}};
+        QCOMPARE(PageCopies::match(copies, readBack), QList<int>{0});
     }
 
     void savesMoveCopyAndDropCopies()
