@@ -1,6 +1,7 @@
 #!/bin/sh
 # Prints the start-up profile: frame shown without and with the start-page
-# browser (median of 5 fresh processes each), and the busy indicator's CPU.
+# browser (median of 5 fresh processes each), the busy indicator's CPU, and
+# recording pages with their saved copies.
 # Runs under Xvfb when present, else offscreen.
 set -eu
 cd "$(dirname "$0")/.."
@@ -12,3 +13,4 @@ for mode in frame browser; do
   for i in 1 2 3 4 5; do $RUN ./build/bench/bench_startup $mode 2>/dev/null; done | sort -t' ' -k7 -n | sed -n 3p
 done
 $RUN ./build/bench/bench_startup busy 2>/dev/null
+$RUN ./build/bench/bench_startup record 2>/dev/null

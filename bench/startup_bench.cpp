@@ -6,12 +6,17 @@
 //   bench_startup frame            frame shown, no browser at start
 //   bench_startup browser          frame shown, and the start page loaded
 //   bench_startup busy             CPU while a page loads slowly (3 s)
+//   bench_startup record           recording pages of three weights: time to
+//                                  return, time and size of the saved copy;
+//                                  reading and pairing 1,000 copies on open
 #include "about/frmAbout.h"
 #include "browser/WebBrowser.h"
 #include "browser/frmBrowser.h"
 #include "common/fieldrecord.h"
 #include "common/paths.h"
 #include "common/savefile.h"
+#include "note/frmDocument.h"
+#include "note/pagecopies.h"
 #include "shell/frmMain.h"
 
 #include <QApplication>
@@ -19,6 +24,10 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QToolBar>
+#include <QToolButton>
 #include <QSettings>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -92,6 +101,88 @@ private:
     int m_delay;
 };
 
+// A local page of about textKb of text and the given number of pictures.
+QString weightedPage(const QString &dir, const QString &name, int textKb, int pictures)
+{
+    QByteArray html = "<html><head><meta charset=utf-8><title>" + name.toUtf8() + "</title></head><body>";
+    for (int i = 0; i < pictures; ++i) {
+        QImage img(320, 240, QImage::Format_RGB32);
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                img.setPixel(x, y, qRgb((x * 7 + i * 31) % 256, (y * 5 + x) % 256, (x ^ y) % 256));
+        const QString pic = QStringLiteral("%1-%2.png").arg(name).arg(i);
+        img.save(dir + u'/' + pic);
+        html += "<img src=\"" + pic.toUtf8() + "\">";
+    }
+    const QByteArray para = "<p>" + QByteArray("調査の記録、ページの本文。").repeated(20) + "</p>\n";
+    while (html.size() < textKb * 1024)
+        html += para;
+    html += "</body></html>";
+    const QString path = dir + u'/' + name + QStringLiteral(".html");
+    mirka::writeFileAtomically(path, html);
+    return path;
+}
+
+int benchRecord(const QString &dir)
+{
+    writeOptions(QString(), 0);
+    frmMain frame;
+    frame.Form_Load();
+    frame.show();
+    frmBrowser *b = frmBrowser::createNew();
+    QToolButton *record = nullptr;
+    for (QAction *a : b->tbToolBar->actions())
+        if (a->data().toString() == QLatin1String("check"))
+            record = qobject_cast<QToolButton *>(b->tbToolBar->widgetForAction(a));
+    struct Weight {
+        const char *name;
+        int textKb, pictures;
+    };
+    for (const Weight &w : {Weight{"light", 2, 0}, Weight{"medium", 100, 10}, Weight{"heavy", 1000, 40}}) {
+        const QString page = weightedPage(dir, QString::fromLatin1(w.name), w.textKb, w.pictures);
+        b->cboAddress->setEditText(QUrl::fromLocalFile(page).toString());
+        b->NavigateFromAddressBox();
+        QElapsedTimer t;
+        t.start();
+        while ((b->brwWebBrowser->Busy() || b->windowTitle() != QLatin1String(w.name)) && t.elapsed() < 20000)
+            runFor(10);
+        runFor(300);
+        t.restart();
+        record->click();
+        const double returned = t.nsecsElapsed() / 1e6;
+        const mirka::PageCopy *c = nullptr;
+        while (t.elapsed() < 60000) {
+            c = &frmDocument::instance()->Copies->entries().constLast();
+            if (!c->pending)
+                break;
+            QApplication::processEvents(QEventLoop::AllEvents, 1);
+        }
+        const double written = t.nsecsElapsed() / 1e6;
+        std::printf("record %-6s (page %5lld KB): returns in %.1f ms, copy written in %.0f ms, %lld KB\n",
+                    w.name, (long long)(QFileInfo(page).size() / 1024), returned, written,
+                    (long long)(QFileInfo(c->filePath()).size() / 1024));
+    }
+
+    // Opening a note with 1,000 copies adds reading the index and pairing.
+    QList<mirka::PageCopy> many;
+    QList<mirka::RecordedPage> pages;
+    for (int i = 0; i < 1000; ++i) {
+        const QString n = QString::number(i);
+        many << mirka::PageCopy{QDateTime::currentDateTime(), "http://example.org/" + n, "ページ " + n,
+                                n + ".mhtml", dir};
+        pages << mirka::RecordedPage{"ページ " + n, "http://example.org/" + n};
+    }
+    mirka::writeFileAtomically(dir + QStringLiteral("/index.txt"), mirka::PageCopies::indexBytes(many));
+    QElapsedTimer t;
+    t.start();
+    mirka::PageCopies copies;
+    copies.load(dir);
+    const QList<const mirka::PageCopy *> found = copies.forPages(pages);
+    const int paired = int(std::count(found.cbegin(), found.cend(), nullptr));
+    std::printf("open: index of %d copies read and paired in %.1f ms\n", 1000 - paired, t.nsecsElapsed() / 1e6);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -140,6 +231,9 @@ int main(int argc, char *argv[])
                     busyPct, idlePct, qPrintable(b->windowTitle()));
         return 0;
     }
+
+    if (mode == QLatin1String("record"))
+        return benchRecord(dir.path());
 
     const bool withBrowser = mode == QLatin1String("browser");
     writeOptions(QUrl::fromLocalFile(page).toString(), withBrowser ? 1 : 0);

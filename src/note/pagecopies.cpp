@@ -122,19 +122,31 @@ QByteArray storedKey(const QString &title, const QString &address)
 
 QList<int> PageCopies::match(const QList<PageCopy> &copies, const QList<RecordedPage> &pages)
 {
-    // Copies of each page in order; each page takes the next.
-    QHash<QByteArray, QList<int>> byPage;
-    for (int i = 0; i < copies.size(); ++i)
-        byPage[storedKey(copies[i].title, copies[i].address)] << i;
-    QHash<QByteArray, int> taken;
-    QList<int> out;
-    out.reserve(pages.size());
-    for (const RecordedPage &p : pages) {
-        const QByteArray key = storedKey(p.first, p.second);
-        const auto it = byPage.constFind(key);
-        int &next = taken[key];
-        out << (it != byPage.cend() && next < it->size() ? it->at(next++) : -1);
-    }
+    QList<int> out(pages.size(), -1);
+    QList<bool> used(copies.size(), false);
+    // Each page takes the next unused copy with its key. Pages read back
+    // unchanged pair by their text; the stored form (slower to make) is
+    // only needed for those the code page changed.
+    auto pairUp = [&](auto key) {
+        QHash<decltype(key(QString(), QString())), QList<int>> byKey;
+        for (int i = 0; i < copies.size(); ++i)
+            if (!used[i])
+                byKey[key(copies[i].title, copies[i].address)] << i;
+        if (byKey.isEmpty())
+            return;
+        for (int p = 0; p < pages.size(); ++p) {
+            if (out[p] >= 0)
+                continue;
+            auto it = byKey.find(key(pages[p].first, pages[p].second));
+            if (it == byKey.end() || it->isEmpty())
+                continue;
+            out[p] = it->takeFirst();
+            used[out[p]] = true;
+        }
+    };
+    pairUp([](const QString &t, const QString &a) { return t + QChar(0) + a; });
+    if (out.contains(-1))
+        pairUp(storedKey);
     return out;
 }
 
