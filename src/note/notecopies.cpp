@@ -172,14 +172,18 @@ void openCopy(const PageCopy &copy)
     b.setProperty(kCopyCaption, QStringLiteral("保存したページ (%1 記録) - ").arg(when(copy)));
     if (!b.property("mirkaCaptionFollowsCopy").toBool()) {
         b.setProperty("mirkaCaptionFollowsCopy", true);
-        // The caption says the window shows the copy, whoever sets it.
-        QObject::connect(&b, &QWidget::windowTitleChanged, &b, [bp = &b](const QString &title) {
+        // The caption says the window shows the copy, whoever sets it and
+        // also when the title reads as before.
+        auto follow = [bp = &b] {
             const QString prefix = bp->property(kCopyCaption).toString();
-            if (bp->brwWebBrowser->LocationURL() != bp->property(kCopyUrl).toString()
-                || title.startsWith(prefix) || title.startsWith(QLatin1String("**")))
-                return;
-            bp->setWindowTitle(prefix + title);
-        });
+            const QString title = bp->windowTitle();
+            if (bp->brwWebBrowser->LocationURL() == bp->property(kCopyUrl).toString()
+                && !title.startsWith(prefix) && !title.startsWith(QLatin1String("**")))
+                bp->setWindowTitle(prefix + title);
+        };
+        QObject::connect(&b, &QWidget::windowTitleChanged, &b, follow);
+        QObject::connect(b.brwWebBrowser, &WebBrowser::NavigateComplete2, &b, follow);
+        QObject::connect(b.brwWebBrowser, &WebBrowser::DownloadComplete, &b, follow);
     }
     b.cboAddress->setEditText(url);
     b.brwWebBrowser->Navigate(url);

@@ -27,6 +27,20 @@ QString oneLine(QString text)
     return text;
 }
 
+// ISO 8601 with the offset always written out, "+00:00" rather than "Z".
+QString isoWithOffset(const QDateTime &t)
+{
+    if (!t.isValid())
+        return QString();
+    const int offset = t.offsetFromUtc();
+    const int minutes = std::abs(offset) / 60;
+    return t.toOffsetFromUtc(offset).toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss"))
+        + QStringLiteral("%1%2:%3")
+              .arg(QLatin1String(offset < 0 ? "-" : "+"))
+              .arg(minutes / 60, 2, 10, QChar(u'0'))
+              .arg(minutes % 60, 2, 10, QChar(u'0'));
+}
+
 bool plainFileName(const QString &name)
 {
     return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..")
@@ -78,8 +92,7 @@ QByteArray PageCopies::indexBytes(const QList<PageCopy> &copies)
 {
     QByteArray out;
     for (const PageCopy &c : copies) {
-        const QDateTime t = c.recorded.toOffsetFromUtc(c.recorded.offsetFromUtc());
-        out += QStringList{t.toString(Qt::ISODate), oneLine(c.address), oneLine(c.title), c.fileName}
+        out += QStringList{isoWithOffset(c.recorded), oneLine(c.address), oneLine(c.title), c.fileName}
                    .join(u'\t')
                    .toUtf8();
         out += "\r\n";

@@ -54,6 +54,8 @@ private slots:
         const QByteArray bytes = PageCopies::indexBytes({a, b});
         QVERIFY(bytes.startsWith("2026-12-07T10:56:03+09:00\thttp://a/?q=1\t"));
         QCOMPARE(bytes.count("\r\n"), 2);
+        const QDateTime utc(QDate(2026, 12, 7), QTime(1, 2, 3), Qt::UTC);
+        QVERIFY(PageCopies::indexBytes({PageCopy{utc, "a", "t", "f"}}).startsWith("2026-12-07T01:02:03+00:00\t"));
 
         const QList<PageCopy> back = PageCopies::parseIndex(
             bytes + "broken line\n\t\t\t../../etc/passwd\nx\ty\tz\tsub/dir.mhtml\n", "/g");
