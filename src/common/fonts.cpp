@@ -5,10 +5,14 @@
 
 namespace mirka {
 
+QString gothicDesignFamily() { return QStringLiteral("ＭＳ Ｐゴシック"); }
+
+bool fontInstalled(const QString &family) { return QFontDatabase::families().contains(family); }
+
 QString gothicFamily()
 {
     static const QString family = [] {
-        const QString preferred = QStringLiteral("ＭＳ Ｐゴシック");
+        const QString preferred = gothicDesignFamily();
         const QStringList installed = QFontDatabase::families();
         for (const QString &f : {preferred, QStringLiteral("MS PGothic"),
                                  QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic"),

@@ -143,6 +143,7 @@ frmDocument::frmDocument() : dlgCommonDialog(this)
 
     connect(Text1, &QLineEdit::textChanged, this, [this] { Modified = true; });
     connect(rtfText, &RichTextBox::SelChange, this, &frmDocument::rtfText_SelChange);
+    connect(rtfText, &RichTextBox::ContentReplaced, this, &frmDocument::showSelectionState);
     connect(Command2, &QPushButton::clicked, this, &frmDocument::Command2_Click);
     connect(List1, &QListWidget::itemDoubleClicked, this, &frmDocument::List1_DblClick);
 
@@ -367,6 +368,9 @@ void frmDocument::applyLayout()
 
 bool frmDocument::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == rtfText && event->type() == QEvent::KeyPress
+        && formattingKey(static_cast<QKeyEvent *>(event)))
+        return true;
     if (event->type() == QEvent::ShortcutOverride) {
         const QKeySequence pressed(static_cast<QKeyEvent *>(event)->keyCombination());
         for (QAction *a : actions()) {
@@ -379,9 +383,29 @@ bool frmDocument::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
+// Ctrl+B, Ctrl+I and Ctrl+U in the body are the toolbar's toggles.
+bool frmDocument::formattingKey(const QKeyEvent *key)
+{
+    if (key->modifiers() != Qt::ControlModifier)
+        return false;
+    const char *name = key->key() == Qt::Key_B ? "太字"
+        : key->key() == Qt::Key_I              ? "斜体"
+        : key->key() == Qt::Key_U              ? "下線"
+                                               : nullptr;
+    if (!name)
+        return false;
+    ButtonClick(button(QString::fromUtf8(name)));
+    return true;
+}
+
 void frmDocument::rtfText_SelChange()
 {
     Modified = true;
+    showSelectionState();
+}
+
+void frmDocument::showSelectionState()
+{
     auto setValue = [this](const char *key, bool pressed) {
         if (QAction *b = button(QString::fromUtf8(key)))
             b->setChecked(pressed);
@@ -437,7 +461,8 @@ void frmDocument::mnuEditCut_Click()
 void frmDocument::mnuEditPaste_Click()
 {
     QClipboard *cb = QGuiApplication::clipboard();
-    rtfText->setSelRTF(cb ? cb->text() : QString());
+    rtfText->pasteFrom(cb ? cb->mimeData() : nullptr);
+    showSelectionState();
 }
 
 void frmDocument::ButtonClick(QAction *b)
@@ -447,9 +472,9 @@ void frmDocument::ButtonClick(QAction *b)
     const QString key = b->data().toString();
     auto toggle = [b](std::optional<bool> (RichTextBox::*get)() const,
                       void (RichTextBox::*set)(bool), RichTextBox *r) {
-        // A mixed selection has no inverse: it is left as it is.
-        if (const std::optional<bool> v = (r->*get)())
-            (r->*set)(!*v);
+        // A mixed selection takes the attribute throughout, as word
+        // processors do.
+        (r->*set)(!(r->*get)().value_or(false));
         b->setChecked((r->*get)().value_or(false));
     };
     if (key == QStringLiteral("開く"))
@@ -496,10 +521,16 @@ void frmDocument::ChooseSelectionFont()
     dlgCommonDialog.FontItalic = *italic;
     if (!dlgCommonDialog.ShowFont())
         return;
-    rtfText->setSelFontName(dlgCommonDialog.FontName);
-    rtfText->setSelFontSize(dlgCommonDialog.FontSize);
-    rtfText->setSelBold(dlgCommonDialog.FontBold);
-    rtfText->setSelItalic(dlgCommonDialog.FontItalic);
+    // Only what the user changed is written, so OK on an untouched choice
+    // leaves the text exactly as it was.
+    if (dlgCommonDialog.FontName != *name)
+        rtfText->setSelFontName(dlgCommonDialog.FontName);
+    if (dlgCommonDialog.FontSize != *size)
+        rtfText->setSelFontSize(dlgCommonDialog.FontSize);
+    if (dlgCommonDialog.FontBold != *bold)
+        rtfText->setSelBold(dlgCommonDialog.FontBold);
+    if (dlgCommonDialog.FontItalic != *italic)
+        rtfText->setSelItalic(dlgCommonDialog.FontItalic);
 }
 
 void frmDocument::ChooseSelectionColour()
@@ -510,7 +541,7 @@ void frmDocument::ChooseSelectionColour()
     if (!colour)
         return;
     dlgCommonDialog.Color = *colour;
-    if (!dlgCommonDialog.ShowColor())
+    if (!dlgCommonDialog.ShowColor() || dlgCommonDialog.Color.rgb() == colour->rgb())
         return;
     rtfText->setSelColor(dlgCommonDialog.Color);
 }

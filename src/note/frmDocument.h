@@ -8,6 +8,7 @@
 
 class QAction;
 class QActionGroup;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -110,6 +111,8 @@ private:
     void buildStatusBar();
     void applyLayout();
     void rtfText_SelChange();
+    void showSelectionState();
+    bool formattingKey(const QKeyEvent *key);
     void Command2_Click();
     void List1_DblClick();
 

@@ -6,8 +6,11 @@
 #include "note/richtext/rtf.h"
 #include "note/richtext/rtfformat.h"
 
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <cmath>
 #include <vector>
 
@@ -65,6 +68,17 @@ void RichTextBox::caretMoved()
 void RichTextBox::keyPressEvent(QKeyEvent *e)
 {
     InputScope scope(this, false);
+    // Undo and redo on the keys a writer knows, whatever the desktop's
+    // own binding for redo is.
+    if (e->modifiers() == Qt::ControlModifier && (e->key() == Qt::Key_Z || e->key() == Qt::Key_Y)) {
+        if (e->key() == Qt::Key_Z)
+            undo();
+        else
+            redo();
+        invalidateSelState();
+        e->accept();
+        return;
+    }
     QTextEdit::keyPressEvent(e);
 }
 
@@ -139,6 +153,7 @@ void RichTextBox::replaceDocument(QTextDocument *doc)
         delete old;
     setCurrentCharFormat(QTextCursor(doc).charFormat());
     invalidateSelState();
+    emit ContentReplaced();
 }
 
 QByteArray RichTextBox::RtfBytes() const { return mirka::rtf::write(document()); }
@@ -155,6 +170,7 @@ void RichTextBox::setText(const QString &text)
     setPlainText(text);
     setCurrentCharFormat(QTextCharFormat());
     invalidateSelState();
+    emit ContentReplaced();
 }
 
 // ---- selection state
@@ -387,6 +403,70 @@ void RichTextBox::setSelText(const QString &text)
     c.insertText(text);
     setTextCursor(c);
     invalidateSelState();
+}
+
+// ---- clipboard
+
+QStringList RichTextBox::rtfMimeTypes()
+{
+    QStringList types{QStringLiteral("text/rtf"), QStringLiteral("text/richtext"),
+                      QStringLiteral("application/rtf")};
+#ifdef _WIN32
+    types.prepend(QStringLiteral("application/x-qt-windows-mime;value=\"Rich Text Format\""));
+#endif
+    return types;
+}
+
+QMimeData *RichTextBox::createMimeDataFromSelection() const
+{
+    const QTextCursor c = textCursor();
+    auto *m = new QMimeData;
+    m->setText(SelText());
+    m->setHtml(QTextDocumentFragment(c).toHtml());
+    const QByteArray rtf = mirka::rtf::write(document(), c.selectionStart(), c.selectionEnd());
+    for (const QString &type : rtfMimeTypes())
+        m->setData(type, rtf);
+    return m;
+}
+
+bool RichTextBox::canInsertFromMimeData(const QMimeData *source) const
+{
+    if (!source)
+        return false;
+    if (source->hasText() || source->hasHtml())
+        return true;
+    for (const QString &type : rtfMimeTypes())
+        if (source->hasFormat(type))
+            return true;
+    return false;
+}
+
+void RichTextBox::insertFromMimeData(const QMimeData *source) { pasteFrom(source); }
+
+void RichTextBox::pasteFrom(const QMimeData *source)
+{
+    const QString text = source ? source->text() : QString();
+    if (source && !mirka::rtf::looksLikeRtf(mirka::rtf::fromString(text))) {
+        for (const QString &type : rtfMimeTypes()) {
+            const QByteArray rtf = source->data(type);
+            if (!mirka::rtf::looksLikeRtf(rtf))
+                continue;
+            QTextCursor c = textCursor();
+            if (mirka::rtf::insert(rtf, c)) {
+                setTextCursor(c);
+                invalidateSelState();
+                return;
+            }
+        }
+        if (source->hasHtml()) {
+            QTextCursor c = textCursor();
+            c.insertFragment(QTextDocumentFragment::fromHtml(source->html(), document()));
+            setTextCursor(c);
+            invalidateSelState();
+            return;
+        }
+    }
+    setSelRTF(text);
 }
 
 // ---- geometry

@@ -2,6 +2,7 @@
 // read back with the same text and formatting. Two passes over the
 // formatting runs: the first gathers the font and colour tables, the second
 // writes the body with only the control words that change.
+#include "common/fonts.h"
 #include "note/richtext/rtf.h"
 #include "note/richtext/rtfcodepage.h"
 #include "note/richtext/rtfformat.h"
@@ -153,7 +154,10 @@ private:
 // f(block, {}, -1) at the end of every block.
 template<typename F> void Writer::forEachRun(F &&f) const
 {
-    for (QTextBlock block = m_doc->findBlock(m_start); block.isValid() && block.position() <= m_end;
+    // A block that starts at the end of the range holds none of it; only the
+    // document's closing empty paragraph belongs to a range ending there.
+    for (QTextBlock block = m_doc->findBlock(m_start);
+         block.isValid() && (block.position() < m_end || (block.position() == m_end && !block.next().isValid()));
          block = block.next()) {
         const int bpos = block.position();
         const bool whole = bpos >= m_start && bpos + block.length() - 1 <= m_end;
@@ -183,7 +187,7 @@ int Writer::fontIndex(const QString &family)
     if (it != m_fontIndex.constEnd())
         return *it;
     const int i = int(m_fonts.size());
-    m_fonts.push_back(Font{family, nameLooksJapanese(family)});
+    m_fonts.push_back(Font{family, nameLooksJapanese(family) || family == mirka::gothicFamily()});
     m_fontIndex.insert(family, i);
     return i;
 }
@@ -273,7 +277,16 @@ void Writer::header(Out &out) const
         out.word("{\\f", int(i));
         out.word("\\fnil");
         out.word("\\fcharset", m_fonts[i].japanese ? 128 : 0);
-        fontName(out, m_fonts[i]);
+        // The body face stands under the design's name, with the face used
+        // here as its alternate, so either system shows the intended face.
+        const bool substitute = m_fonts[i].name == mirka::gothicFamily()
+            && m_fonts[i].name != mirka::gothicDesignFamily();
+        fontName(out, substitute ? Font{mirka::gothicDesignFamily(), true} : m_fonts[i]);
+        if (substitute) {
+            out.raw("{\\*\\falt");
+            fontName(out, m_fonts[i]);
+            out.raw("}");
+        }
         out.raw(";}");
     }
     out.raw("}");

@@ -1,0 +1,96 @@
+#include "common/colordialog.h"
+
+#include <QButtonGroup>
+#include <QColorDialog>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace mirka {
+
+namespace {
+
+constexpr int kColumns = 8;
+constexpr int kRows = 6;
+
+QString swatchStyle(const QColor &c)
+{
+    return QStringLiteral("QToolButton{background:%1;border:1px solid gray;}"
+                          "QToolButton:checked{border:3px solid black;}")
+        .arg(c.name());
+}
+
+} // namespace
+
+QList<QColor> ColorDialog::basicColors()
+{
+    // Qt numbers its standard colours down the columns.
+    QList<QColor> out;
+    for (int row = 0; row < kRows; ++row)
+        for (int col = 0; col < kColumns; ++col)
+            out << QColorDialog::standardColor(row + col * kRows);
+    return out;
+}
+
+ColorDialog::ColorDialog(const QColor &preset, QWidget *parent)
+    : QDialog(parent), m_color(preset), m_group(new QButtonGroup(this))
+{
+    setWindowTitle(QStringLiteral("色の設定"));
+    setObjectName(QStringLiteral("ColorDialog"));
+
+    auto *grid = new QGridLayout;
+    grid->setSpacing(4);
+    const QList<QColor> colors = basicColors();
+    for (int i = 0; i < colors.size(); ++i) {
+        auto *b = new QToolButton(this);
+        b->setCheckable(true);
+        b->setFixedSize(22, 18);
+        b->setStyleSheet(swatchStyle(colors[i]));
+        b->setToolTip(colors[i].name());
+        m_group->addButton(b, i);
+        grid->addWidget(b, i / kColumns, i % kColumns);
+        if (colors[i].rgb() == preset.rgb() && !m_group->checkedButton())
+            b->setChecked(true);
+    }
+    connect(m_group, &QButtonGroup::idClicked, this,
+            [this, colors](int id) { choose(colors.value(id)); });
+
+    auto *label = new QLabel(QStringLiteral("基本色(&B):"), this);
+    label->setBuddy(m_group->button(0));
+    m_current = new QWidget(this);
+    m_current->setFixedSize(60, 30);
+    auto *currentRow = new QHBoxLayout;
+    currentRow->addWidget(new QLabel(QStringLiteral("色:"), this));
+    currentRow->addWidget(m_current);
+    currentRow->addStretch();
+
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &ColorDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &ColorDialog::reject);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(label);
+    layout->addLayout(grid);
+    layout->addLayout(currentRow);
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    choose(preset);
+    if (QAbstractButton *b = m_group->checkedButton())
+        b->setFocus();
+}
+
+QAbstractButton *ColorDialog::swatch(int index) const { return m_group->button(index); }
+
+void ColorDialog::choose(const QColor &c)
+{
+    m_color = c;
+    m_current->setStyleSheet(QStringLiteral("background:%1;border:1px solid gray;").arg(c.name()));
+}
+
+} // namespace mirka
