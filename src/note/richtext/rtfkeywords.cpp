@@ -15,7 +15,7 @@ const std::unordered_map<std::string_view, KwInfo> &keywords()
                               "revtbl", "rsidtbl", "listtable", "listoverridetable", "pgdsctbl",
                               "xmlnstbl", "themedata", "colorschememapping", "latentstyles",
                               "datastore", "generator", "docvar", "pn", "pntxta", "pntxtb",
-                              "fname", "falt", "panose", "author", "operator", "title", "subject",
+                              "fname", "panose", "author", "operator", "title", "subject",
                               "keywords", "comment", "doccomm", "company", "manager", "category",
                               "hlinkbase", "creatim", "revtim", "printim", "buptim", "userprops",
                               "objdata", "objclass", "objname", "private", "mmathPr", "ftnsep",
@@ -24,7 +24,7 @@ const std::unordered_map<std::string_view, KwInfo> &keywords()
                               "formfield", "datafield", "background", "fchars", "lchars"})
             t.emplace(d, KwInfo{Kw::SkipDest});
         const std::pair<const char *, Kw> words[] = {
-            {"fonttbl", Kw::FontTbl}, {"colortbl", Kw::ColorTbl}, {"upr", Kw::Upr}, {"ud", Kw::Ud},
+            {"fonttbl", Kw::FontTbl}, {"falt", Kw::FontAlt}, {"colortbl", Kw::ColorTbl}, {"upr", Kw::Upr}, {"ud", Kw::Ud},
             {"ansi", Kw::Ansi}, {"mac", Kw::Mac}, {"pc", Kw::Pc}, {"pca", Kw::Pca},
             {"ansicpg", Kw::AnsiCpg}, {"deff", Kw::Deff}, {"plain", Kw::Plain}, {"b", Kw::Bold},
             {"i", Kw::Italic}, {"ulnone", Kw::UlNone}, {"strike", Kw::Strike},

@@ -18,7 +18,7 @@ namespace mirka::rtf::detail {
 
 qsizetype skipPreamble(const QByteArray &bytes);
 
-enum class Dest : quint8 { Body, FontTable, ColorTable, Upr, Skip };
+enum class Dest : quint8 { Body, FontTable, ColorTable, Upr, Skip, FontAlt };
 
 enum class Kw : quint8 {
     None, SkipDest, FontTbl, ColorTbl, Upr, Ud, Ansi, Mac, Pc, Pca, AnsiCpg, Deff,
@@ -26,7 +26,7 @@ enum class Kw : quint8 {
     Font, AssocFont, AssocBold, AssocItalic, AssocSize, Rtlch, Ltrch, Loch, Hich, Dbch, FontSize, MirkaFontSize, Cf, Bg,
     Pard, Ql, Qr, Qc, Qj, Li, Ri, Fi, Sb, Sa, Sl, SlMult,
     Par, Line, Tab, SoftBreak, Cell, Row,
-    Char, Uc, U, Bin, FCharset, Cpg, Red, Green, Blue,
+    Char, Uc, U, Bin, FCharset, Cpg, Red, Green, Blue, FontAlt,
 };
 
 struct KwInfo {
@@ -45,6 +45,7 @@ struct State {
 
 struct FontDef {
     QString name;
+    QString alt; // \falt: the face to use where the named one is missing
     int charset = 1;
     int cpg = 0;
 };
@@ -61,6 +62,8 @@ public:
         : m_data(data.constData()), m_size(data.size()), m_cursor(cursor), m_insert(insertMode)
     {
         m_docCp = CodePage::get(1252);
+        if (insertMode)
+            m_tailFormat = cursor.blockFormat();
     }
 
     void run();
@@ -135,6 +138,10 @@ private:
     bool m_propsDirty = true;
     RunKey m_stateKey;
     bool m_pendingPar = false;
+    // Inserting: the paragraph the text after the cursor ends up in keeps
+    // its own mark, so its properties stay those of the insertion point.
+    QTextBlockFormat m_tailFormat;
+    bool m_split = false;
     ParaProps m_parProps; // of the pending \par
     bool m_blockHasContent = false;
     bool m_lastWasCell = false;

@@ -11,7 +11,7 @@ void Reader::word(std::string_view w, bool hasParam, int param)
     const KwInfo info = it == table.end() ? KwInfo{Kw::None} : it->second;
     const bool star = m_star;
     m_star = false;
-    if (star && info.kw != Kw::Ud) {
+    if (star && info.kw != Kw::Ud && info.kw != Kw::FontAlt) {
         enterSkip();
         return;
     }
@@ -24,6 +24,12 @@ void Reader::word(std::string_view w, bool hasParam, int param)
         return;
     case Kw::SkipDest:
         enterSkip();
+        return;
+    case Kw::FontAlt:
+        if (s.dest == Dest::FontTable)
+            s.dest = Dest::FontAlt;
+        else
+            enterSkip();
         return;
     case Kw::FontTbl:
         s.dest = Dest::FontTable;

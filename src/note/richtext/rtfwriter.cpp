@@ -124,6 +124,13 @@ public:
 
 private:
     template<typename F> void forEachRun(F &&f) const;
+    // A block that starts at the end of the range holds none of it; only the
+    // document's closing empty paragraph belongs to a range ending there.
+    bool visits(const QTextBlock &block) const
+    {
+        return block.position() < m_end
+            || (block.position() == m_end && block.length() == 1 && !block.next().isValid());
+    }
     int propsOf(int formatIndex);
     int paraOf(int formatIndex);
     int fontIndex(const QString &family);
@@ -154,10 +161,7 @@ private:
 // f(block, {}, -1) at the end of every block.
 template<typename F> void Writer::forEachRun(F &&f) const
 {
-    // A block that starts at the end of the range holds none of it; only the
-    // document's closing empty paragraph belongs to a range ending there.
-    for (QTextBlock block = m_doc->findBlock(m_start);
-         block.isValid() && (block.position() < m_end || (block.position() == m_end && !block.next().isValid()));
+    for (QTextBlock block = m_doc->findBlock(m_start); block.isValid() && visits(block);
          block = block.next()) {
         const int bpos = block.position();
         const bool whole = bpos >= m_start && bpos + block.length() - 1 <= m_end;
@@ -458,6 +462,12 @@ QByteArray Writer::run()
         last = p;
         writeText(body, text, p);
     });
+
+    // A range that ends where a paragraph starts holds the mark before it:
+    // one more \par, as the last one is no mark of its own to a reader.
+    const QTextBlock next = m_doc->findBlock(m_end);
+    if (m_end > m_start && next.position() == m_end && !visits(next))
+        body.word("\\par");
 
     Out out;
     out.bytes.reserve(body.bytes.size() + 1024);
