@@ -150,6 +150,7 @@ frmDocument::frmDocument() : dlgCommonDialog(this)
     // The design's client area.
     resize(toPixels(0, 0, 8310, 5055).size());
     applyLayout();
+    showSelectionState();
 }
 
 frmDocument::~frmDocument()

