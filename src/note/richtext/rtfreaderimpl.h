@@ -62,7 +62,8 @@ public:
         : m_data(data.constData()), m_size(data.size()), m_cursor(cursor), m_insert(insertMode)
     {
         m_docCp = CodePage::get(1252);
-        if (insertMode)
+        m_keepTail = insertMode && !cursor.atBlockEnd();
+        if (m_keepTail)
             m_tailFormat = cursor.blockFormat();
     }
 
@@ -138,9 +139,10 @@ private:
     bool m_propsDirty = true;
     RunKey m_stateKey;
     bool m_pendingPar = false;
-    // Inserting: the paragraph the text after the cursor ends up in keeps
-    // its own mark, so its properties stay those of the insertion point.
+    // Inserting before text: the paragraph that text ends up in keeps its
+    // own mark, so its properties stay those of the insertion point.
     QTextBlockFormat m_tailFormat;
+    bool m_keepTail = false;
     bool m_split = false;
     ParaProps m_parProps; // of the pending \par
     bool m_blockHasContent = false;

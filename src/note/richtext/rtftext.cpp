@@ -281,7 +281,7 @@ void Reader::finish()
     // no empty paragraph of its own. Inserted text has no final mark: the
     // paragraph it ends in keeps its properties.
     if (m_insert) {
-        if (m_split)
+        if (m_split && m_keepTail)
             m_cursor.setBlockFormat(m_tailFormat);
         return;
     }

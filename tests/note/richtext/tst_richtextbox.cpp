@@ -224,6 +224,34 @@ private slots:
         QCOMPARE(*other.SelFontName(), QStringLiteral("DejaVu Sans"));
     }
 
+    void pastedParagraphsKeepTheirOwnMarks()
+    {
+        // "a" (centred) and "b" (right-aligned) pasted into "x|y": "xa" takes
+        // a's paragraph, "by" keeps y's own; into an empty paragraph, b's.
+        RichTextBox source;
+        source.setText(QStringLiteral("a\nb"));
+        select(source, 0, 0);
+        source.setSelAlignment(2);
+        select(source, 2, 2);
+        source.setSelAlignment(1);
+        select(source, 0, 3);
+        const QString copied = source.SelRTF();
+        RichTextBox box;
+        box.setText(QStringLiteral("xy\n"));
+        select(box, 1, 1);
+        box.setSelRTF(copied);
+        QCOMPARE(box.Text(), QStringLiteral("xa\nby\n"));
+        const auto alignment = [&box](int block) {
+            return box.document()->findBlockByNumber(block).blockFormat().alignment() & Qt::AlignHorizontal_Mask;
+        };
+        QCOMPARE(alignment(0), Qt::AlignHCenter);
+        QCOMPARE(alignment(1) & Qt::AlignRight, Qt::Alignment());
+        select(box, 6, 6);
+        box.setSelRTF(copied);
+        QCOMPARE(box.Text(), QStringLiteral("xa\nby\na\nb"));
+        QCOMPARE(alignment(3) & Qt::AlignRight, Qt::AlignRight);
+    }
+
     void saveAndLoadRoundTrip()
     {
         TestEnv env;
