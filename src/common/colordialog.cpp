@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -17,11 +18,16 @@ namespace {
 constexpr int kColumns = 8;
 constexpr int kRows = 6;
 
-QString swatchStyle(const QColor &c)
+// A swatch: the colour inside a frame the style draws sunken when chosen,
+// which shows on every colour, black and white included.
+QIcon swatchIcon(const QColor &c)
 {
-    return QStringLiteral("QToolButton{background:%1;border:1px solid gray;}"
-                          "QToolButton:checked{border:3px solid black;}")
-        .arg(c.name());
+    QPixmap p(18, 14);
+    p.fill(c);
+    QPainter painter(&p);
+    painter.setPen(Qt::gray);
+    painter.drawRect(0, 0, p.width() - 1, p.height() - 1);
+    return QIcon(p);
 }
 
 } // namespace
@@ -48,8 +54,9 @@ ColorDialog::ColorDialog(const QColor &preset, QWidget *parent)
     for (int i = 0; i < colors.size(); ++i) {
         auto *b = new QToolButton(this);
         b->setCheckable(true);
-        b->setFixedSize(22, 18);
-        b->setStyleSheet(swatchStyle(colors[i]));
+        b->setIcon(swatchIcon(colors[i]));
+        b->setIconSize(QSize(18, 14));
+        b->setAutoRaise(true);
         b->setToolTip(colors[i].name());
         m_group->addButton(b, i);
         grid->addWidget(b, i / kColumns, i % kColumns);

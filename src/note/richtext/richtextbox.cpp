@@ -6,7 +6,9 @@
 #include "note/richtext/rtf.h"
 #include "note/richtext/rtfformat.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -116,6 +118,16 @@ void RichTextBox::dropEvent(QDropEvent *e)
 {
     InputScope scope(this, false);
     QTextEdit::dropEvent(e);
+}
+
+void RichTextBox::contextMenuEvent(QContextMenuEvent *e)
+{
+    // The menu shows the keys this editor answers to.
+    QMenu *menu = createStandardContextMenu(e->pos());
+    if (QAction *redo = menu->findChild<QAction *>(QStringLiteral("edit-redo")))
+        redo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
+    menu->exec(e->globalPos());
+    delete menu;
 }
 
 // ---- files
