@@ -111,6 +111,11 @@ void Reader::flushLead()
 
 void Reader::put(char32_t c)
 {
+    // Symbol fonts' characters, as bytes or as \uN in the private use area.
+    if (c >= 0xF020 && c <= 0xF0FF && (currentCodePage(), m_symbolFont)) {
+        if (const char32_t u = symbolToUnicode(m_symbolFont, uchar(c - 0xF000)))
+            c = u;
+    }
     if (m_high) {
         m_high = 0;
         deliver(0xFFFD);
@@ -170,10 +175,7 @@ void Reader::emitBody(char32_t c)
         return;
     if (!m_listText.isEmpty())
         listTextEnded();
-    if (c >= 0xF020 && c <= 0xF0FF && (currentCodePage(), m_symbolFont)) {
-        if (const char32_t u = symbolToUnicode(m_symbolFont, uchar(c - 0xF000)))
-            c = u;
-    }
+
     // Characters the document model reads as structure.
     if (c == 0x2029)
         c = QChar::LineSeparator;
