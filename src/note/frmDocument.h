@@ -115,7 +115,9 @@ private:
     bool formattingKey(const QKeyEvent *key);
     void Command2_Click();
     void List1_DblClick();
+    bool dragRecordedPage(QEvent *event);
 
     QList<QMenu *> m_menus;
+    QPoint m_dragStart;
     QActionGroup *m_alignGroup = nullptr;
 };

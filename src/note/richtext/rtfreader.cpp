@@ -2,6 +2,7 @@
 // points. Control words are in rtfwords.cpp, text and code pages in
 // rtftext.cpp.
 #include "note/richtext/rtf.h"
+#include "note/richtext/rtfobjects.h"
 #include "note/richtext/rtfreaderimpl.h"
 
 #include <QTextBlock>
@@ -64,6 +65,7 @@ void Reader::pushGroup()
     }
     const Dest parent = st().dest;
     m_stack.push_back(m_stack.back());
+    st().start = m_p - 1;
     if (parent == Dest::Upr) {
         // {\upr{ansi version}{\*\ud{unicode version}}}: only the latter.
         qsizetype q = m_p;
@@ -91,24 +93,27 @@ void Reader::popGroup()
         return;
     }
     if (m_stack.size() == 1) {
-        // The end of the document, unless more than padding follows: then
-        // the brace was a stray one, and the rest is read on.
-        for (qsizetype q = m_p; q < m_size; ++q) {
-            const char c = m_data[q];
-            if (c != '\0' && c != '\r' && c != '\n' && c != ' ' && c != '\t' && c != '}') {
-                return;
-            }
-        }
+        // The end of the document: what follows is no part of it.
         m_done = true;
         return;
     }
-    const Dest d = st().dest;
+    const State &child = st();
+    const State &parent = m_stack[m_stack.size() - 2];
+    const Dest d = child.dest;
     if (d == Dest::FontTable)
         commitFont();
+    if (d != parent.dest && d == Dest::LevelText)
+        levelTextEnded();
+    const int field = child.field != parent.field ? child.field : -1;
+    const quint8 listGroup = child.listGroup != parent.listGroup ? child.listGroup : 0;
     m_stack.pop_back();
     if (d == Dest::ColorTable || d == Dest::FontTable)
         m_charFormats.clear();
     propsChanged();
+    if (listGroup)
+        listWord(Kw::None, listGroup);
+    if (field >= 0)
+        fieldEnded(field);
 }
 
 void Reader::enterSkip()
@@ -127,7 +132,10 @@ void Reader::skipGroupFast()
             ++m_skipDepth;
         } else if (c == '}') {
             if (--m_skipDepth == 0) {
+                const qsizetype start = st().start;
                 popGroup();
+                if (m_keepKind != -1)
+                    keptGroupEnded(start, m_p);
                 return;
             }
         } else if (c == '\\' && m_p < m_size) {
@@ -197,7 +205,7 @@ void Reader::run()
             }
             // Plain ASCII text in the body goes in as one span.
             if (st().dest == Dest::Body && m_lead < 0 && !m_high && uchar(c) >= 0x20 && uchar(c) < 0x80
-                && !st().ch.hidden) {
+                && m_listText.isEmpty() && currentCodePage()) {
                 qsizetype q = m_p;
                 while (q < m_size) {
                     const uchar b = uchar(m_data[q]);
@@ -219,7 +227,8 @@ void Reader::run()
                 m_runKey = key;
                 m_run.append(QLatin1String(m_data + m_p, q - m_p));
                 m_blockHasContent = true;
-                m_lastWasCell = false;
+                m_emitted += q - m_p;
+                m_bodyStarted = true;
                 m_p = q;
                 break;
             }
@@ -339,6 +348,7 @@ bool read(const QByteArray &rtf, QTextDocument *doc)
         return false;
     doc->setUndoRedoEnabled(false);
     doc->clear();
+    doc->setProperty(documentHeadProperty(), QVariant());
     QTextCursor cursor(doc);
     cursor.beginEditBlock();
     detail::Reader reader(rtf, cursor, false);
