@@ -1,5 +1,7 @@
 #include "common/colordialog.h"
 
+#include "common/dialogs.h"
+
 #include <QButtonGroup>
 #include <QColorDialog>
 #include <QDialogButtonBox>
@@ -7,7 +9,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
-#include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -75,11 +76,7 @@ ColorDialog::ColorDialog(const QColor &preset, QWidget *parent)
     currentRow->addWidget(m_current);
     currentRow->addStretch();
 
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &ColorDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &ColorDialog::reject);
+    QDialogButtonBox *buttons = okCancelButtons(this);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(label);

@@ -4,10 +4,12 @@
 #include "common/colordialog.h"
 #include "common/fontdialog.h"
 
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 
 namespace mirka {
@@ -110,6 +112,16 @@ QString InputBox(const QString &prompt, const QString &title, const QString &def
                  QWidget *parent)
 {
     return dialogs().input(parent, prompt, title.isEmpty() ? appTitle() : title, defaultText);
+}
+
+QDialogButtonBox *okCancelButtons(QDialog *dialog)
+{
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    return buttons;
 }
 
 bool CommonDialog::showFile(bool save)

@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
-#include <QPushButton>
 #include <QVBoxLayout>
 #include <cmath>
 
@@ -117,11 +116,7 @@ FontDialog::FontDialog(const FontChoice &preset, QWidget *parent) : QDialog(pare
     auto *sampleLayout = new QVBoxLayout(sampleBox);
     sampleLayout->addWidget(m_sample);
 
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &FontDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &FontDialog::reject);
+    QDialogButtonBox *buttons = okCancelButtons(this);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(grid);

@@ -1,13 +1,22 @@
 #include "common/fonts.h"
 
 #include <QFontDatabase>
+#include <QSet>
 #include <QStringList>
 
 namespace mirka {
 
 QString gothicDesignFamily() { return QStringLiteral("ＭＳ Ｐゴシック"); }
 
-bool fontInstalled(const QString &family) { return QFontDatabase::families().contains(family); }
+bool fontInstalled(const QString &family)
+{
+    // Asked once per font of every RTF table read: look the names up once.
+    static const QSet<QString> installed = [] {
+        const QStringList families = QFontDatabase::families();
+        return QSet<QString>(families.begin(), families.end());
+    }();
+    return installed.contains(family);
+}
 
 QString gothicFamily()
 {
