@@ -76,6 +76,7 @@ PageCopies::~PageCopies()
 {
     if (m_waiting.isEmpty())
         return;
+    m_lock.reset();
     QDir(m_waiting).removeRecursively();
     QDir().rmdir(QFileInfo(m_waiting).path()); // when no other note is waiting
 }
@@ -173,13 +174,26 @@ QList<const PageCopy *> PageCopies::forPages(const QList<RecordedPage> &pages) c
 
 QString PageCopies::waitingFolder()
 {
-    if (m_waiting.isEmpty()) {
-        const QString root = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation)
-            + QStringLiteral("/pagecopies/")
-            + QUuid::createUuid().toString(QUuid::WithoutBraces);
-        if (QDir().mkpath(root))
-            m_waiting = root;
+    if (!m_waiting.isEmpty())
+        return m_waiting;
+    const QString parent = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation)
+        + QStringLiteral("/pagecopies");
+    // Folders whose lock no running program holds were left behind by one
+    // that ended without closing its note: nothing can save them any more.
+    for (const QString &name : QDir(parent).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QLockFile other(parent + u'/' + name + QStringLiteral("/lock"));
+        if (other.tryLock(0)) {
+            other.unlock();
+            QDir(parent + u'/' + name).removeRecursively();
+        }
     }
+    const QString folder = parent + u'/' + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    if (!QDir().mkpath(folder))
+        return QString();
+    m_lock = std::make_unique<QLockFile>(folder + QStringLiteral("/lock"));
+    m_lock->setStaleLockTime(0);
+    m_lock->tryLock(0);
+    m_waiting = folder;
     return m_waiting;
 }
 
@@ -230,7 +244,7 @@ void PageCopies::waitForPending(int milliseconds)
 void PageCopies::removeWaitingFiles()
 {
     if (!m_waiting.isEmpty())
-        for (const QString &name : QDir(m_waiting).entryList(QDir::Files))
+        for (const QString &name : QDir(m_waiting).entryList({QStringLiteral("*.mhtml")}, QDir::Files))
             QFile::remove(m_waiting + u'/' + name);
 }
 

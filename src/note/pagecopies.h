@@ -1,8 +1,10 @@
 #pragma once
 #include <QDateTime>
 #include <QList>
+#include <QLockFile>
 #include <QObject>
 #include <QString>
+#include <memory>
 #include <utility>
 
 namespace mirka {
@@ -103,6 +105,9 @@ private:
 
     QList<PageCopy> m_entries;
     QString m_waiting;
+    // Held while this note's copies wait, so that a later start can tell
+    // folders left by a program that ended without closing the note.
+    std::unique_ptr<QLockFile> m_lock;
     int m_nextId = 1;
     Save m_save;
 };

@@ -30,7 +30,10 @@ bool save(PageCopies &c, const QString &folder, const QList<RecordedPage> &pages
     return c.prepareSave(folder, pages, &failed, &reason) && c.finishSave(&failed, &reason);
 }
 
-QStringList files(const QString &folder) { return QDir(folder).entryList(QDir::Files, QDir::Name); }
+QStringList files(const QString &folder)
+{
+    return QDir(folder).entryList({"*.mhtml", "index.txt"}, QDir::Files, QDir::Name);
+}
 
 QByteArray read(const QString &path)
 {
@@ -145,6 +148,19 @@ private slots:
         }
         // Closed without saving: nothing waits any more.
         QVERIFY(!QFileInfo::exists(waiting));
+    }
+
+    void foldersLeftByAnEndedProgramGo()
+    {
+        PageCopies open;
+        const QString live = open.waitingFolder();
+        const QString left = QFileInfo(live).path() + "/left-behind";
+        QDir().mkpath(left);
+        mirka::writeFileAtomically(left + "/x.mhtml", "copy");
+        PageCopies next;
+        QVERIFY(QFileInfo::exists(next.waitingFolder()));
+        QVERIFY(!QFileInfo::exists(left));
+        QVERIFY(QFileInfo::exists(live)); // still held by the open note
     }
 };
 
