@@ -14,6 +14,9 @@
 #include <QPainter>
 #include <QTimer>
 #include <QUrl>
+#include <QWebEngineLoadingInfo>
+#include <QWebEnginePage>
+#include <QWebEngineView>
 
 namespace mirka::notecopies {
 
@@ -106,6 +109,36 @@ void showListMenu(frmDocument *doc, const QPoint &pos)
         QGuiApplication::clipboard()->setText(address);
 }
 
+// When the page a double click asked for cannot be reached (no
+// connection, an HTTP error) and it has a copy, the copy is offered.
+void offerCopyOnFailure(frmDocument *doc, QListWidgetItem *item)
+{
+    const PageCopy *c = copyAt(doc, doc->List1->row(item));
+    frmBrowser *b = frmBrowser::sharedIfOpen();
+    if (!c || !c->hasCopy() || !b)
+        return;
+    const PageCopy copy = *c;
+    const QUrl wanted = QUrl::fromUserInput(copy.address).adjusted(QUrl::StripTrailingSlash);
+    QWebEnginePage *page = b->brwWebBrowser->view()->page();
+    auto *watch = new QObject(page);
+    QObject::connect(page, &QWebEnginePage::loadingChanged, watch, [watch, copy, wanted](const QWebEngineLoadingInfo &info) {
+        if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
+            return;
+        if (info.url().adjusted(QUrl::StripTrailingSlash) != wanted) {
+            if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus)
+                watch->deleteLater(); // the browser went elsewhere
+            return;
+        }
+        watch->deleteLater();
+        if (info.status() != QWebEngineLoadingInfo::LoadFailedStatus)
+            return;
+        if (mirka::MsgBox(QStringLiteral("ページを開けませんでした。\n保存したページ (%1 記録) を開きますか?").arg(when(copy)),
+                          mirka::MsgButtons::YesNo, QString(), frmDocument::instance())
+            == mirka::MsgAnswer::Yes)
+            openCopy(copy);
+    });
+}
+
 } // namespace
 
 QList<RecordedPage> pages(const frmDocument &doc)
@@ -125,6 +158,8 @@ void attach(frmDocument *doc)
     doc->List1->setContextMenuPolicy(Qt::CustomContextMenu);
     QObject::connect(doc->List1, &QWidget::customContextMenuRequested, doc,
                      [doc](const QPoint &pos) { showListMenu(doc, pos); });
+    QObject::connect(doc->List1, &QListWidget::itemDoubleClicked, doc,
+                     [doc](QListWidgetItem *item) { offerCopyOnFailure(doc, item); });
     auto marks = [doc] { scheduleMarks(doc); };
     QObject::connect(doc->Copies, &PageCopies::changed, doc, marks);
     QAbstractItemModel *model = doc->List1->model();

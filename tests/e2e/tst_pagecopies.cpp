@@ -207,6 +207,16 @@ private slots:
             QVERIFY(b->windowTitle().endsWith(pages[i].first));
             QCOMPARE(pageText(b).trimmed(), QStringLiteral("text of %1 本文").arg(pages[i].first));
         }
+        // The live page cannot be reached: the double click offers the copy.
+        script.messageAnswers << mirka::MsgAnswer::Yes;
+        const QRect r = doc->List1->visualItemRect(doc->List1->item(0));
+        QTest::mouseClick(doc->List1->viewport(), Qt::LeftButton, {}, r.center());
+        QTest::mouseDClick(doc->List1->viewport(), Qt::LeftButton, {}, r.center());
+        QTRY_VERIFY_WITH_TIMEOUT(script.messages().size() == 1, engineTimeout);
+        QVERIFY(script.messages().first().startsWith(QStringLiteral("ページを開けませんでした。")));
+        const QString firstCopy = QUrl::fromLocalFile(doc->Copies->entries()[0].filePath()).toString();
+        QTRY_VERIFY_WITH_TIMEOUT(showsPage(frmBrowser::sharedIfOpen(), firstCopy), engineTimeout);
+
         chooseFromListMenu(doc, 1, QStringLiteral("アドレスをコピー"));
         QTRY_COMPARE(QGuiApplication::clipboard()->text(), urls[1]);
 
