@@ -4,6 +4,7 @@
 #include "browser/frmBrowser.h"
 #include "common/dialogs.h"
 #include "note/frmDocument.h"
+#include "note/noteexport.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -158,6 +159,10 @@ void attach(frmDocument *doc)
     doc->List1->setContextMenuPolicy(Qt::CustomContextMenu);
     QObject::connect(doc->List1, &QWidget::customContextMenuRequested, doc,
                      [doc](const QPoint &pos) { showListMenu(doc, pos); });
+    // At the end of the File menu, after everything the menu already holds.
+    QAction *exportHtml = doc->mnuFile->addAction(QStringLiteral("HTMLとして書き出す(&H)..."));
+    exportHtml->setObjectName(QStringLiteral("mnuFileExportHtml"));
+    QObject::connect(exportHtml, &QAction::triggered, doc, [doc] { noteexport::exportNote(*doc); });
     QObject::connect(doc->List1, &QListWidget::itemDoubleClicked, doc,
                      [doc](QListWidgetItem *item) { offerCopyOnFailure(doc, item); });
     auto marks = [doc] { scheduleMarks(doc); };

@@ -18,6 +18,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -207,6 +208,27 @@ private slots:
             QVERIFY(b->windowTitle().endsWith(pages[i].first));
             QCOMPARE(pageText(b).trimmed(), QStringLiteral("text of %1 本文").arg(pages[i].first));
         }
+        // The note as one HTML file: its links lead to the copies.
+        script.fileAnswers << env.path("調査.html");
+        doc->findChild<QAction *>("mnuFileExportHtml")->trigger();
+        const QString exported = QString::fromUtf8(env.read("調査.html"));
+        QVERIFY(exported.contains(QStringLiteral("<a href=\"%1\">/p2</a>").arg(urls[1])));
+        const QRegularExpression copyLink("href=\"([^\"]+\\.mhtml)\"");
+        QStringList linked;
+        for (const QRegularExpressionMatch &m : copyLink.globalMatch(exported))
+            linked << QUrl::fromPercentEncoding(m.captured(1).toUtf8());
+        QCOMPARE(linked.size(), 3);
+        QVERIFY(QFileInfo(env.path(linked[2])).isFile());
+        frmBrowser *shared = &frmBrowser::shared();
+        const QString exportedUrl = QUrl::fromLocalFile(env.path("調査.html")).toString();
+        shared->cboAddress->setEditText(exportedUrl);
+        QTest::keyClick(shared->cboAddress->lineEdit(), Qt::Key_Return);
+        QTRY_VERIFY_WITH_TIMEOUT(showsPage(shared, exportedUrl), engineTimeout);
+        QCOMPARE(shared->windowTitle(), QStringLiteral("テーマ名"));
+        shared->brwWebBrowser->view()->page()->runJavaScript("document.querySelectorAll('a')[1].click()");
+        QTRY_VERIFY_WITH_TIMEOUT(showsPage(shared, QUrl::fromLocalFile(env.path(linked[0])).toString()),
+                                 engineTimeout);
+
         // The live page cannot be reached: the double click offers the copy.
         script.messageAnswers << mirka::MsgAnswer::Yes;
         const QRect r = doc->List1->visualItemRect(doc->List1->item(0));
