@@ -2,6 +2,7 @@
 
 #include "browser/WebBrowser.h"
 #include "browser/browserpictures.h"
+#include "browser/bookmarksfile.h"
 #include "browser/favourites.h"
 #include "browser/pagesaver.h"
 #include "common/dialogs.h"
@@ -181,6 +182,7 @@ frmBrowser::frmBrowser()
     connect(brwWebBrowser, &WebBrowser::DownloadComplete, this, &frmBrowser::downloadComplete);
     connect(brwWebBrowser, &WebBrowser::NewWindow2, this, &frmBrowser::newWindowRequested);
     mirka::pagesaver::watch(brwWebBrowser);
+    mirka::bookmarksfile::attach(this);
 
     timTimer = new QTimer(this);
     timTimer->setObjectName(QStringLiteral("timTimer"));

@@ -1,0 +1,94 @@
+// Favourites through the bookmarks HTML file: the format both ways, and
+// export then import from the favourites box's context menu.
+#include "../support/scripteddialogs.h"
+#include "../support/testenv.h"
+#include "browser/bookmarksfile.h"
+#include "browser/frmBrowser.h"
+#include "common/fieldrecord.h"
+#include "shell/frmMain.h"
+
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QtTest>
+
+using mirka::favourites::Favourite;
+
+namespace {
+
+void chooseFromMenu(QWidget *w, const QString &text)
+{
+    QTimer::singleShot(50, [text] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        for (QAction *a : menu->actions())
+            if (a->text() == text)
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
+    });
+    const QPoint at = w->rect().center();
+    QContextMenuEvent ev(QContextMenuEvent::Mouse, at, w->mapToGlobal(at));
+    QApplication::sendEvent(w, &ev);
+}
+
+} // namespace
+
+class TestBookmarksFile : public QObject {
+    Q_OBJECT
+private slots:
+    void formatAndParse()
+    {
+        const QList<Favourite> list{{3, "図書館 & 資料", "http://a.jp/?x=1&y=2"},
+                                    {6, "年表 \"1900\"", "file:///C:/docs/a.html"}};
+        const QList<Favourite> back = mirka::bookmarksfile::parse(mirka::bookmarksfile::format(list));
+        QCOMPARE(back.size(), 2);
+        for (int i = 0; i < 2; ++i) {
+            QCOMPARE(back[i].icon, list[i].icon);
+            QCOMPARE(back[i].text, list[i].text);
+            QCOMPARE(back[i].address, list[i].address);
+        }
+        // Another browser's file: nested folders, no icon, an icon out of range.
+        const QList<Favourite> other = mirka::bookmarksfile::parse(
+            "<DL><p><DT><H3>Folder</H3><DL><p><DT><a href=\"http://b/\" ADD_DATE=\"1\">B\n site</a>"
+            "<DT><A HREF=\"http://c/\" MIRKA_ICON=\"9\">C</A><DT><A NAME=x>no address</A></DL></DL>");
+        QCOMPARE(other.size(), 2);
+        QCOMPARE(other[0].text, QStringLiteral("B site"));
+        QCOMPARE(other[0].icon, 1);
+        QCOMPARE(other[1].icon, 1);
+    }
+
+    void exportThenImportGivesTheSameFavourites()
+    {
+        TestEnv env;
+        ScriptedDialogs script;
+        mirka::FieldRecordWriter options;
+        options.text(QString()).endLine().text(QString()).endLine().number(0).endLine();
+        env.write("mirka.ini", options.data());
+        const QByteArray favourites = mirka::favourites::format(
+            {{2, "いぬ", "http://dog.example/"}, {5, "むし, 昆虫", "http://bug.example/?a=1&b=2"}});
+        env.write("tobla.ini", favourites);
+        frmMain frame;
+        frame.Form_Load();
+        frame.show();
+        frmBrowser *b = frmBrowser::createNew();
+        QVERIFY(b);
+
+        script.fileAnswers << env.path("bookmarks.html");
+        chooseFromMenu(b->ImageCombo1, QStringLiteral("お気に入りを書き出す..."));
+        QTRY_VERIFY(!env.read("bookmarks.html").isEmpty());
+
+        env.write("tobla.ini", QByteArray());
+        script.fileAnswers << env.path("bookmarks.html");
+        chooseFromMenu(b->ImageCombo1, QStringLiteral("お気に入りを読み込む..."));
+        QTRY_COMPARE(env.read("tobla.ini"), favourites);
+        QCOMPARE(b->ImageCombo1->count(), 2);
+        // Importing again adds nothing twice.
+        script.fileAnswers << env.path("bookmarks.html");
+        chooseFromMenu(b->ImageCombo1, QStringLiteral("お気に入りを読み込む..."));
+        QTest::qWait(200);
+        QCOMPARE(env.read("tobla.ini"), favourites);
+        QCOMPARE(script.unscripted, 0);
+    }
+};
+
+QTEST_MAIN(TestBookmarksFile)
+#include "tst_bookmarksfile.moc"
