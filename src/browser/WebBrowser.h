@@ -2,6 +2,8 @@
 #include <QTimer>
 #include <QWidget>
 
+class DownloadStatus;
+class QUrl;
 class QWebEngineLoadingInfo;
 class QWebEngineView;
 
@@ -64,13 +66,18 @@ signals:
     // A page asks for a new window; the handler sets *target to the control
     // the page opens in (nullptr refuses).
     void NewWindow2(WebBrowser **target);
+    // A file from this control's page has been saved (or refused): the page
+    // on screen stays.
+    void FileDownloadRequested();
 
 private:
     void requested();
     void loadingChanged(const QWebEngineLoadingInfo &info);
     void titleChanged();
+    void permissionRequested(const QUrl &origin, int feature);
 
     QWebEngineView *m_view = nullptr;
+    DownloadStatus *m_downloads = nullptr;
     // Runs from a request until the engine answers it; one that started no
     // load ends when it runs out.
     QTimer m_requestTimeout;

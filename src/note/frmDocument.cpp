@@ -49,6 +49,8 @@ int listIndex(const QListWidget *list)
 // sends it to the address.
 void openInSharedBrowser(const QString &address)
 {
+    if (frmBrowser::refusesStoredAddress(address, frmDocument::instance()))
+        return;
     frmBrowser &b = frmBrowser::shared();
     b.cboAddress->setEditText(address);
     b.brwWebBrowser->Navigate(address);
