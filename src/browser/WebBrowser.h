@@ -31,10 +31,16 @@ class QWebEngineView;
 //   NavigateComplete2 when both are raised, stopped loads included), and when
 //   the page changes its title while the control is idle, so a window caption
 //   that follows LocationName on DownloadComplete stays current.
-// - NewWindow2 is raised from QWebEnginePage::createWindow: the handler puts
-//   the control the new page is to open in into *target (nullptr refuses);
-//   the engine then loads the requested page there, replacing whatever that
-//   control was loading.
+// - NewWindow2 is raised for a page's new-window request that the user made
+//   with a click or a key (one per click; others open nothing): the handler
+//   puts the control the new page is to open in into *target (nullptr
+//   refuses); the engine then loads the requested page there, replacing
+//   whatever that control was loading.
+// - A certificate error shows a Japanese page saying the site is not
+//   trusted, never the site; its load completes the navigation.
+// - Permission requests are asked once per site and feature for the run;
+//   downloads are offered in the save dialog and followed on a line under
+//   the page (DownloadStatus).
 // - LocationName is the page's title; for a page without a title (where the
 //   engine would put a shortened address) it is the page's address.
 class WebBrowser : public QWidget {
