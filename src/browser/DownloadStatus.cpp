@@ -2,6 +2,7 @@
 
 #include "common/dialogs.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
@@ -13,7 +14,7 @@ namespace {
 QString proposedPath(const QWebEngineDownloadRequest *download)
 {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
-    if (folder.isEmpty())
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
         folder = QDir::homePath();
     QString name = download->suggestedFileName();
     if (name.isEmpty())
@@ -47,7 +48,13 @@ void DownloadStatus::start(QWebEngineDownloadRequest *download)
     dlg.Filter = QStringLiteral("すべてのファイル (*.*)|*.*");
     dlg.FileName = proposedPath(download);
     dlg.Flags = mirka::CommonDialog::OverwritePrompt;
+    // The page asked, not the user: the keys go back where they were.
+    const QPointer<QWidget> focus = QApplication::focusWidget();
     dlg.ShowSave();
+    if (focus) {
+        focus->activateWindow();
+        focus->setFocus();
+    }
     if (dlg.FileName.isEmpty()) {
         download->cancel();
         return;

@@ -284,8 +284,9 @@ void frmBrowser::windowLoad()
         brwWebBrowser->Navigate(start);
     }
     cboAddress->move(tw::toPixelsX(addressLeft), cboAddress->y());
-    // A new window waits for an address to be typed.
-    cboAddress->setFocus();
+    // A window without a start page waits for an address to be typed.
+    if (start.isEmpty())
+        cboAddress->setFocus();
 }
 
 void frmBrowser::resizeEvent(QResizeEvent *event)

@@ -273,6 +273,14 @@ private slots:
         server.route("/report", "200 OK\r\nContent-Disposition: attachment; filename=\"report.txt\"",
                      "the report", "application/octet-stream");
         server.route("/zip", "200 OK", "a zip", "application/zip");
+#ifndef _WIN32
+        // The user's download folder, as the desktop names it.
+        QVERIFY(QDir(env.folder()).mkpath("ダウンロード") && QDir(env.folder()).mkpath("config"));
+        env.write("config/user-dirs.dirs",
+                  "XDG_DOWNLOAD_DIR=\"" + env.path("ダウンロード").toUtf8() + "\"\n");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(env.path("config")));
+        QCOMPARE(QStandardPaths::writableLocation(QStandardPaths::DownloadLocation), env.path("ダウンロード"));
+#endif
         frmBrowser *b = loaded(pageA);
         QVERIFY(b);
         auto *status = b->findChild<QLabel *>(QStringLiteral("DownloadStatus"));
@@ -284,9 +292,9 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(env.read("saved.txt"), QByteArray("the report"), engineTimeout);
         QCOMPARE(dialogs.asked.size(), 1);
         QCOMPARE(dialogs.asked[0].kind, QStringLiteral("save"));
-        const QString downloadsFolder = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
         QCOMPARE(QDir::fromNativeSeparators(dialogs.asked[0].file.initialFile),
-                 QDir(downloadsFolder).filePath("report.txt"));
+                 QDir(QStandardPaths::writableLocation(QStandardPaths::DownloadLocation))
+                     .filePath("report.txt"));
         QTRY_VERIFY(status->isVisible() && status->text().contains(QStringLiteral("ダウンロード完了")));
         QVERIFY(status->text().contains(QDir::toNativeSeparators(saved)));
         QVERIFY(settles(b));
