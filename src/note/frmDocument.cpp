@@ -4,6 +4,7 @@
 #include "browser/WebBrowser.h"
 #include "browser/frmBrowser.h"
 #include "common/fonts.h"
+#include "common/singleline.h"
 #include "common/twips.h"
 #include "note/notefiles.h"
 #include "note/richtext/richtextbox.h"
@@ -108,6 +109,7 @@ frmDocument::frmDocument() : dlgCommonDialog(this)
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setFont(mirka::gothicFont(12));
     Text1->setGeometry(toPixels(3120, 480, 3615, 375));
+    mirka::keepOnOneLine(Text1);
 
     Label1 = new QLabel(QStringLiteral("テーマ"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -145,6 +147,9 @@ frmDocument::frmDocument() : dlgCommonDialog(this)
 
     connect(Text1, &QLineEdit::textChanged, this, [this] { Modified = true; });
     connect(rtfText, &RichTextBox::SelChange, this, &frmDocument::rtfText_SelChange);
+    // Every change of the body's text or formatting (toolbar, dialogs,
+    // paste, undo) marks the note, not only those that move the caret.
+    connect(rtfText, &QTextEdit::textChanged, this, [this] { Modified = true; });
     connect(Command2, &QPushButton::clicked, this, &frmDocument::Command2_Click);
     connect(List1, &QListWidget::itemDoubleClicked, this, &frmDocument::List1_DblClick);
 
@@ -327,7 +332,9 @@ void frmDocument::closeEvent(QCloseEvent *event)
         return;
     }
     int &state = Module1::NoteWindowState();
-    if (state != 3) {
+    // A window made by recording a page is asked about too once it holds
+    // something, or closing it would silently drop the recorded pages.
+    if (state != 3 || (Modified && holdsWork())) {
         // The question has no Cancel: No, or cancelling the save dialog,
         // discards. A save that could not be written asks again rather than
         // dropping the note.
@@ -344,6 +351,8 @@ void frmDocument::closeEvent(QCloseEvent *event)
     g_doc = nullptr;
     event->accept();
 }
+
+bool frmDocument::holdsWork() const { return List1->count() > 0 || !rtfText->document()->isEmpty(); }
 
 void frmDocument::resizeEvent(QResizeEvent *event)
 {

@@ -47,6 +47,9 @@ public:
 
     // "1" once the note has changed since it was created or last saved.
     bool Modified = false;
+    // Whether the window holds recorded pages or a body: work that closing
+    // or Open would discard.
+    bool holdsWork() const;
 
     // The window's menus and their items (objectNames as the member names).
     QMenu *mnuFile = nullptr;
