@@ -2,6 +2,7 @@
 // the favourites file all windows share.
 #include "../support/scripteddialogs.h"
 #include "../support/testenv.h"
+#include "browserdriving.h"
 #include "loopbackserver.h"
 #include "browser/WebBrowser.h"
 #include "browser/favourites.h"
@@ -27,9 +28,9 @@
 #include <QtTest>
 #include <memory>
 
-namespace {
+using namespace browserdriving;
 
-constexpr int engineTimeout = 20000;
+namespace {
 
 QStringList history(const frmBrowser *b)
 {
@@ -37,39 +38,6 @@ QStringList history(const frmBrowser *b)
     for (int i = 0; i < b->cboAddress->count(); ++i)
         out << b->cboAddress->itemText(i);
     return out;
-}
-
-// Runs the action and waits for the window's next completed navigation.
-template <typename Action>
-bool completes(frmBrowser *b, Action action)
-{
-    QSignalSpy spy(b->brwWebBrowser, &WebBrowser::NavigateComplete2);
-    action();
-    return spy.count() > 0 || spy.wait(engineTimeout);
-}
-
-// Waits until the busy indicator has found the control idle.
-bool settles(frmBrowser *b)
-{
-    return QTest::qWaitFor([b] { return !b->timTimer->isActive() && !b->brwWebBrowser->Busy(); },
-                           engineTimeout);
-}
-
-void activate(frmBrowser *b);
-
-// Types into the address box the way the user does: with the window active,
-// Ctrl+L puts the caret in the box with its text selected, and every key
-// goes to whatever widget has the focus.
-void typeAndEnter(frmBrowser *b, const QString &text, Qt::Key enter = Qt::Key_Return)
-{
-    activate(b);
-    QVERIFY(QTest::qWaitFor([b] {
-        return QApplication::focusWidget() && b->isAncestorOf(QApplication::focusWidget());
-    }));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_L, Qt::ControlModifier);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
-    QTest::keyClicks(QApplication::focusWidget(), text);
-    QTest::keyClick(QApplication::focusWidget(), enter);
 }
 
 void pressButton(frmBrowser *b, const QString &key)
@@ -88,21 +56,6 @@ void chooseFromList(QComboBox *box, int index)
         return;
     const QRect r = view->visualRect(view->model()->index(index, 0));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
-}
-
-QList<frmBrowser *> browserWindows()
-{
-    QList<frmBrowser *> out;
-    for (QMdiSubWindow *sub : frmMain::instance()->mdiArea()->subWindowList(QMdiArea::CreationOrder))
-        if (auto *b = qobject_cast<frmBrowser *>(sub->widget()))
-            out << b;
-    return out;
-}
-
-void activate(frmBrowser *b)
-{
-    frmMain::instance()->activateWindow();
-    frmMain::instance()->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(b->parentWidget()));
 }
 
 QByteArray line(int icon, const QString &text, const QString &address)
@@ -175,9 +128,7 @@ private slots:
 
     void cleanup()
     {
-        QMdiArea *area = frame->mdiArea();
-        area->closeAllSubWindows();
-        QVERIFY(QTest::qWaitFor([area] { return area->subWindowList().isEmpty(); }, engineTimeout));
+        QVERIFY(closesAll());
         setOptions(QString());
         dialogs.asked.clear();
         QFile::remove(env.path("tobla.ini"));

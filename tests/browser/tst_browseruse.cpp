@@ -9,6 +9,7 @@
 #include "note/frmDocument.h"
 #include "shell/Form1.h"
 #include "shell/frmMain.h"
+#include "browserdriving.h"
 #include "loopbackserver.h"
 
 #include <QAbstractItemView>
@@ -30,51 +31,9 @@
 #include <QtTest>
 #include <memory>
 
+using namespace browserdriving;
+
 namespace {
-
-constexpr int engineTimeout = 20000;
-
-template <typename Action>
-bool completes(frmBrowser *b, Action action)
-{
-    QSignalSpy spy(b->brwWebBrowser, &WebBrowser::NavigateComplete2);
-    action();
-    return spy.count() > 0 || spy.wait(engineTimeout);
-}
-
-bool settles(frmBrowser *b)
-{
-    return QTest::qWaitFor([b] { return !b->timTimer->isActive() && !b->brwWebBrowser->Busy(); },
-                           engineTimeout);
-}
-
-QList<frmBrowser *> browserWindows()
-{
-    QList<frmBrowser *> out;
-    for (QMdiSubWindow *sub : frmMain::instance()->mdiArea()->subWindowList(QMdiArea::CreationOrder))
-        if (auto *b = qobject_cast<frmBrowser *>(sub->widget()))
-            out << b;
-    return out;
-}
-
-// Gives the window the focus as the user does, then sends the key where the
-// platform sends it.
-void key(frmBrowser *b, int k, Qt::KeyboardModifiers mods = {})
-{
-    frmMain::instance()->activateWindow();
-    frmMain::instance()->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(b->parentWidget()));
-    QVERIFY(QTest::qWaitFor([b] {
-        return QApplication::focusWidget() && b->isAncestorOf(QApplication::focusWidget());
-    }));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key(k), mods);
-}
-
-void typeAndEnter(frmBrowser *b, const QString &text, Qt::Key enter = Qt::Key_Return)
-{
-    key(b, Qt::Key_L, Qt::ControlModifier);
-    QTest::keyClicks(QApplication::focusWidget(), text);
-    QTest::keyClick(QApplication::focusWidget(), enter);
-}
 
 QVariant evaluate(frmBrowser *b, const QString &script)
 {
@@ -130,9 +89,7 @@ private slots:
 
     void cleanup()
     {
-        QMdiArea *area = frame->mdiArea();
-        area->closeAllSubWindows();
-        QVERIFY(QTest::qWaitFor([area] { return area->subWindowList().isEmpty(); }, engineTimeout));
+        QVERIFY(closesAll());
         Form1::get().Text1->setText(QString());
         dialogs.asked.clear();
         dialogs.messageAnswers.clear();
