@@ -15,7 +15,11 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QClipboard>
+#include <QDrag>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -147,15 +151,19 @@ frmDocument::frmDocument() : dlgCommonDialog(this)
 
     connect(Text1, &QLineEdit::textChanged, this, [this] { Modified = true; });
     connect(rtfText, &RichTextBox::SelChange, this, &frmDocument::rtfText_SelChange);
+    connect(rtfText, &RichTextBox::ContentReplaced, this, &frmDocument::showSelectionState);
     // Every change of the body's text or formatting (toolbar, dialogs,
     // paste, undo) marks the note, not only those that move the caret.
     connect(rtfText, &QTextEdit::textChanged, this, [this] { Modified = true; });
     connect(Command2, &QPushButton::clicked, this, &frmDocument::Command2_Click);
     connect(List1, &QListWidget::itemDoubleClicked, this, &frmDocument::List1_DblClick);
+    connect(rtfText, &RichTextBox::linkActivated, this, [](const QString &href) { openInSharedBrowser(href); });
+    List1->viewport()->installEventFilter(this);
 
     // The design's client area.
     resize(toPixels(0, 0, 8310, 5055).size());
     applyLayout();
+    showSelectionState();
 }
 
 frmDocument::~frmDocument()
@@ -378,6 +386,11 @@ void frmDocument::applyLayout()
 
 bool frmDocument::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == List1->viewport())
+        return dragRecordedPage(event) || QWidget::eventFilter(watched, event);
+    if (watched == rtfText && event->type() == QEvent::KeyPress
+        && formattingKey(static_cast<QKeyEvent *>(event)))
+        return true;
     if (event->type() == QEvent::ShortcutOverride) {
         const QKeySequence pressed(static_cast<QKeyEvent *>(event)->keyCombination());
         for (QAction *a : actions()) {
@@ -390,9 +403,54 @@ bool frmDocument::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
+// Ctrl+B, Ctrl+I and Ctrl+U in the body are the toolbar's toggles.
+bool frmDocument::formattingKey(const QKeyEvent *key)
+{
+    if (key->modifiers() != Qt::ControlModifier)
+        return false;
+    const char *name = key->key() == Qt::Key_B ? "太字"
+        : key->key() == Qt::Key_I              ? "斜体"
+        : key->key() == Qt::Key_U              ? "下線"
+                                               : nullptr;
+    if (!name)
+        return false;
+    ButtonClick(button(QString::fromUtf8(name)));
+    return true;
+}
+
+// A recorded page dragged from List1 carries its title and address, which
+// the body takes as a link.
+bool frmDocument::dragRecordedPage(QEvent *event)
+{
+    auto *m = static_cast<QMouseEvent *>(event);
+    if (event->type() == QEvent::MouseButtonPress && m->button() == Qt::LeftButton) {
+        m_dragStart = m->position().toPoint();
+        return false;
+    }
+    if (event->type() != QEvent::MouseMove || !(m->buttons() & Qt::LeftButton)
+        || (m->position().toPoint() - m_dragStart).manhattanLength() < QApplication::startDragDistance())
+        return false;
+    QListWidgetItem *item = List1->itemAt(m_dragStart);
+    const int i = item ? List1->row(item) : -1;
+    if (i < 0 || i >= List2->count())
+        return false;
+    auto *mime = new QMimeData;
+    mime->setText(item->text());
+    mime->setData(RichTextBox::recordedPageMimeType(), (item->text() + u'\n' + List2->item(i)->text()).toUtf8());
+    auto *drag = new QDrag(List1);
+    drag->setMimeData(mime);
+    drag->exec(Qt::CopyAction);
+    return true;
+}
+
 void frmDocument::rtfText_SelChange()
 {
     Modified = true;
+    showSelectionState();
+}
+
+void frmDocument::showSelectionState()
+{
     auto setValue = [this](const char *key, bool pressed) {
         if (QAction *b = button(QString::fromUtf8(key)))
             b->setChecked(pressed);
@@ -448,7 +506,8 @@ void frmDocument::mnuEditCut_Click()
 void frmDocument::mnuEditPaste_Click()
 {
     QClipboard *cb = QGuiApplication::clipboard();
-    rtfText->setSelRTF(cb ? cb->text() : QString());
+    rtfText->pasteFrom(cb ? cb->mimeData() : nullptr);
+    showSelectionState();
 }
 
 void frmDocument::ButtonClick(QAction *b)
@@ -458,9 +517,9 @@ void frmDocument::ButtonClick(QAction *b)
     const QString key = b->data().toString();
     auto toggle = [b](std::optional<bool> (RichTextBox::*get)() const,
                       void (RichTextBox::*set)(bool), RichTextBox *r) {
-        // A mixed selection has no inverse: it is left as it is.
-        if (const std::optional<bool> v = (r->*get)())
-            (r->*set)(!*v);
+        // A mixed selection takes the attribute throughout, as word
+        // processors do.
+        (r->*set)(!(r->*get)().value_or(false));
         b->setChecked((r->*get)().value_or(false));
     };
     if (key == QStringLiteral("開く"))
@@ -507,10 +566,16 @@ void frmDocument::ChooseSelectionFont()
     dlgCommonDialog.FontItalic = *italic;
     if (!dlgCommonDialog.ShowFont())
         return;
-    rtfText->setSelFontName(dlgCommonDialog.FontName);
-    rtfText->setSelFontSize(dlgCommonDialog.FontSize);
-    rtfText->setSelBold(dlgCommonDialog.FontBold);
-    rtfText->setSelItalic(dlgCommonDialog.FontItalic);
+    // Only what the user changed is written, so OK on an untouched choice
+    // leaves the text exactly as it was.
+    if (dlgCommonDialog.FontName != *name)
+        rtfText->setSelFontName(dlgCommonDialog.FontName);
+    if (dlgCommonDialog.FontSize != *size)
+        rtfText->setSelFontSize(dlgCommonDialog.FontSize);
+    if (dlgCommonDialog.FontBold != *bold)
+        rtfText->setSelBold(dlgCommonDialog.FontBold);
+    if (dlgCommonDialog.FontItalic != *italic)
+        rtfText->setSelItalic(dlgCommonDialog.FontItalic);
 }
 
 void frmDocument::ChooseSelectionColour()
@@ -521,7 +586,7 @@ void frmDocument::ChooseSelectionColour()
     if (!colour)
         return;
     dlgCommonDialog.Color = *colour;
-    if (!dlgCommonDialog.ShowColor())
+    if (!dlgCommonDialog.ShowColor() || dlgCommonDialog.Color.rgb() == colour->rgb())
         return;
     rtfText->setSelColor(dlgCommonDialog.Color);
 }

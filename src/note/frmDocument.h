@@ -8,6 +8,7 @@
 
 class QAction;
 class QActionGroup;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -113,9 +114,13 @@ private:
     void buildStatusBar();
     void applyLayout();
     void rtfText_SelChange();
+    void showSelectionState();
+    bool formattingKey(const QKeyEvent *key);
     void Command2_Click();
     void List1_DblClick();
+    bool dragRecordedPage(QEvent *event);
 
     QList<QMenu *> m_menus;
+    QPoint m_dragStart;
     QActionGroup *m_alignGroup = nullptr;
 };

@@ -1,0 +1,371 @@
+// The reader's text: code-page decoding of bytes, the font and colour
+// tables, and runs of text and paragraphs going into the document.
+#include "note/richtext/rtfobjects.h"
+#include "note/richtext/rtfreaderimpl.h"
+
+#include "common/fonts.h"
+
+#include <QTextDocument>
+
+namespace mirka::rtf::detail {
+
+bool isEastAsian(char32_t c)
+{
+    return (c >= 0x1100 && c <= 0x11FF) || (c >= 0x2E80 && c <= 0xA4CF) || (c >= 0xAC00 && c <= 0xD7AF)
+        || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFFEF)
+        || c >= 0x20000;
+}
+
+void Reader::commitFont()
+{
+    if (!m_fontOpen)
+        return;
+    m_fontOpen = false;
+    m_fontDef.name = m_fontDef.name.trimmed();
+    // Of a face and its alternate, the one installed here.
+    const QString alt = m_fontDef.alt.trimmed();
+    if (!alt.isEmpty() && !mirka::fontInstalled(m_fontDef.name) && mirka::fontInstalled(alt))
+        m_fontDef.name = alt;
+    m_fontDef.symbol = symbolFontOf(m_fontDef.name);
+    if (m_fonts.size() < kMaxTableSize || m_fonts.contains(m_fontNum))
+        m_fonts.insert(m_fontNum, m_fontDef);
+    m_fontDef = FontDef();
+    m_charFormats.clear();
+    m_cpDirty = true;
+}
+
+const CodePage *Reader::codePageOfFont(int font)
+{
+    if (font < 0)
+        font = m_deff;
+    const auto it = m_fonts.constFind(font);
+    if (it == m_fonts.constEnd())
+        return m_docCp;
+    if (it->cpg > 0) {
+        if (const CodePage *cp = CodePage::get(it->cpg))
+            return cp;
+    }
+    const int cp = codePageForCharset(it->charset);
+    if (cp < 0)
+        return nullptr; // symbol fonts: bytes are the characters
+    if (cp == 0)
+        return m_docCp;
+    const CodePage *page = CodePage::get(cp);
+    return page ? page : m_docCp;
+}
+
+const CodePage *Reader::currentCodePage()
+{
+    if (m_cpDirty) {
+        if (st().dest == Dest::FontTable || st().dest == Dest::FontAlt) {
+            const CodePage *cp = m_docCp;
+            if (m_fontDef.cpg > 0 && CodePage::get(m_fontDef.cpg))
+                cp = CodePage::get(m_fontDef.cpg);
+            else if (const int n = codePageForCharset(m_fontDef.charset); n > 0 && CodePage::get(n))
+                cp = CodePage::get(n);
+            else if (n < 0)
+                cp = nullptr;
+            m_cp = cp;
+        } else {
+            m_cp = codePageOfFont(st().ch.encFont);
+            const int font = st().ch.encFont >= 0 ? st().ch.encFont : m_deff;
+            const auto it = m_fonts.constFind(font);
+            m_symbolFont = it == m_fonts.constEnd() ? 0 : it->symbol;
+        }
+        m_cpDirty = false;
+    }
+    return m_cp;
+}
+
+void Reader::feedByte(unsigned char b)
+{
+    m_star = false;
+    if (m_lead >= 0) {
+        const unsigned char lead = uchar(m_lead);
+        const CodePage *cp = m_leadCp;
+        m_lead = -1;
+        if (CodePage::isTrailByte(b)) {
+            put(cp->pair(lead, b));
+            return;
+        }
+        put(0xFFFD);
+    }
+    if (b < 0x20 && st().dest == Dest::LevelText) {
+        // A list level's length and level numbers.
+        m_levelText.append(QChar(b));
+        return;
+    }
+    if (b == 0)
+        return;
+    const CodePage *cp = currentCodePage();
+    if (cp && cp->isLeadByte(b)) {
+        m_lead = b;
+        m_leadCp = cp;
+        m_leadRaw = false;
+        return;
+    }
+    put(cp ? char32_t(cp->single(b)) : m_symbolFont && b >= 0x20 ? char32_t(0xF000 + b) : char32_t(b));
+}
+
+void Reader::flushLead()
+{
+    if (m_lead >= 0) {
+        m_lead = -1;
+        put(0xFFFD);
+    }
+}
+
+void Reader::put(char32_t c)
+{
+    // Symbol fonts' characters, as bytes or as \uN in the private use area.
+    if (c >= 0xF020 && c <= 0xF0FF && (currentCodePage(), m_symbolFont)) {
+        if (const char32_t u = symbolToUnicode(m_symbolFont, uchar(c - 0xF000)))
+            c = u;
+    }
+    if (m_high) {
+        m_high = 0;
+        deliver(0xFFFD);
+    }
+    deliver(c);
+}
+
+void Reader::deliver(char32_t c)
+{
+    switch (st().dest) {
+    case Dest::Body:
+        emitBody(c);
+        return;
+    case Dest::FontTable:
+        if (c == ';') {
+            commitFont();
+        } else if (m_fontOpen) {
+            if (m_fontDef.name.size() < 256)
+                m_fontDef.name.append(QString::fromUcs4(&c, 1));
+        }
+        return;
+    case Dest::FontAlt:
+        if (m_fontOpen && m_fontDef.alt.size() < 256)
+            m_fontDef.alt.append(QString::fromUcs4(&c, 1));
+        return;
+    case Dest::FieldInst:
+        if (st().field >= 0) {
+            QString &inst = m_fieldDefs[size_t(st().field)].inst;
+            if (inst.size() < 4096)
+                inst.append(QString::fromUcs4(&c, 1));
+        }
+        return;
+    case Dest::LevelText:
+        if (m_levelText.size() < 256)
+            m_levelText.append(QString::fromUcs4(&c, 1));
+        return;
+    case Dest::ListText:
+        if (m_listText.isEmpty())
+            m_listTextKey = keyFor(st().ch, 'a');
+        if (m_listText.size() < 256 && (c >= 0x20 || c == '\t'))
+            m_listText.append(QString::fromUcs4(&c, 1));
+        return;
+    case Dest::ColorTable:
+        if (c == ';') {
+            if (m_colors.size() < size_t(kMaxTableSize))
+                m_colors.push_back(m_colorSet ? QColor(m_red, m_green, m_blue) : QColor());
+            m_colorSet = false;
+            m_red = m_green = m_blue = 0;
+            m_charFormats.clear();
+        }
+        return;
+    default:
+        return;
+    }
+}
+
+void Reader::emitBody(char32_t c)
+{
+    const CharProps &ch = st().ch;
+    if (c < 0x20 && c != '\t')
+        return;
+    if (!m_listText.isEmpty())
+        listTextEnded();
+
+    // Characters the document model reads as structure.
+    if (c == 0x2029)
+        c = QChar::LineSeparator;
+    else if (c == 0xFDD0 || c == 0xFDD1 || c == 0xFFFC)
+        return;
+    ensureBlock();
+    if (m_propsDirty) {
+        m_stateKey = keyFor(ch, 'a');
+        m_propsDirty = false;
+        m_lastPara = st().para;
+    }
+    RunKey key = m_stateKey;
+    if (ch.hasEastAsianProps())
+        key = keyFor(ch, c);
+    if (key != m_runKey && !m_run.isEmpty())
+        flushRun();
+    m_runKey = key;
+    if (c > 0xFFFF) {
+        m_run.append(QChar::highSurrogate(c));
+        m_run.append(QChar::lowSurrogate(c));
+    } else {
+        m_run.append(QChar(char16_t(c)));
+    }
+    m_blockHasContent = true;
+    m_bodyStarted = true;
+    ++m_emitted;
+}
+
+RunKey Reader::keyFor(const CharProps &ch, char32_t c) const
+{
+    RunKey k;
+    int font = ch.font >= 0 ? ch.font : m_deff;
+    bool bold = ch.bold, italic = ch.italic;
+    k.size = ch.size;
+    const bool eastAsian = isEastAsian(c);
+    if (eastAsian && ch.fontEA >= 0)
+        font = ch.fontEA;
+    // A \dbch run's associated properties cover its blanks and punctuation too.
+    if (eastAsian || ch.charType == 2) {
+        if (ch.boldEA >= 0)
+            bold = ch.boldEA;
+        if (ch.italicEA >= 0)
+            italic = ch.italicEA;
+        if (ch.sizeEA > 0)
+            k.size = ch.sizeEA;
+    }
+    // Symbol fonts' characters come as their Unicode equivalents, shown in
+    // the text font.
+    if (const auto f = m_fonts.constFind(font); f != m_fonts.constEnd() && f->symbol)
+        font = m_deff;
+    k.font = font;
+    k.link = ch.link;
+    k.fg = ch.fg;
+    k.bg = ch.bg;
+    k.flags = quint8((bold ? 1 : 0) | (italic ? 2 : 0) | (ch.underline ? 4 : 0) | (ch.strike ? 8 : 0)
+                     | (ch.vpos << 4) | (ch.hidden ? 64 : 0));
+    return k;
+}
+
+const QTextCharFormat &Reader::charFormat(const RunKey &key)
+{
+    auto it = m_charFormats.find(key);
+    if (it != m_charFormats.end())
+        return *it;
+    QTextCharFormat f;
+    const auto font = m_fonts.constFind(key.font);
+    if (font != m_fonts.constEnd() && !font->name.isEmpty())
+        f.setFontFamilies(QStringList(font->name));
+    const QColor fg = key.fg > 0 && key.fg < int(m_colors.size()) ? m_colors[size_t(key.fg)] : QColor();
+    const QColor bg = key.bg > 0 && key.bg < int(m_colors.size()) ? m_colors[size_t(key.bg)] : QColor();
+    applyCharProps(f, key, fg, bg);
+    if (key.link > 0 && key.link < int(m_links.size())) {
+        f.setAnchor(true);
+        f.setAnchorHref(m_links[size_t(key.link)]);
+        // A link looks like one even when the field result has no look of its own.
+        if (!fg.isValid())
+            f.setForeground(QColor(0, 0, 255));
+        if (!(key.flags & 4))
+            f.setFontUnderline(true);
+    }
+    return *m_charFormats.insert(key, f);
+}
+
+const QTextBlockFormat &Reader::blockFormat(const ParaProps &p)
+{
+    auto it = m_blockFormats.find(p);
+    if (it != m_blockFormats.end())
+        return *it;
+    return *m_blockFormats.insert(p, toBlockFormat(p));
+}
+
+void Reader::flushRun()
+{
+    if (m_run.isEmpty())
+        return;
+    m_cursor.insertText(m_run, charFormat(m_runKey));
+    m_run.clear();
+}
+
+// A \par takes effect when something follows it: only then does it end a
+// paragraph with its properties and start the next.
+void Reader::ensureBlock()
+{
+    if (m_tableDirty || st().para.itap != int(m_tables.size()))
+        syncTables(st().dest == Dest::Body ? st().para.itap : int(m_tables.size()));
+    if (!m_pendingPar)
+        return;
+    m_pendingPar = false;
+    finishBlock(m_parProps);
+    const State &s = st();
+    m_cursor.insertBlock(blockFormat(s.para), charFormat(keyFor(s.ch, 'a')));
+    m_split = true;
+    m_blockHasContent = false;
+}
+
+void Reader::finishBlock(const ParaProps &p)
+{
+    m_cursor.setBlockFormat(blockFormat(p));
+    if (p.ls)
+        listFor(p);
+}
+
+void Reader::paragraphEnd()
+{
+    flushLead();
+    if (m_high) {
+        m_high = 0;
+        deliver(0xFFFD);
+    }
+    if (!m_listText.isEmpty())
+        listTextEnded();
+    ensureBlock();
+    flushRun();
+    m_parProps = st().para;
+    m_pendingPar = true;
+    m_bodyStarted = true;
+}
+
+void Reader::finish()
+{
+    if (m_stack.empty())
+        return;
+    if (m_skipDepth > 0 && m_keepKind != -1) {
+        // A kept group cut short by the end of the file: closed, so that
+        // writing it back keeps the braces balanced.
+        const qsizetype start = st().start;
+        m_stack.resize(qMax<size_t>(1, m_stack.size() - 1));
+        m_keepClose = m_skipDepth;
+        m_skipDepth = 0;
+        keptGroupEnded(start, m_size);
+    }
+    m_stack.resize(1);
+    m_stack.back().dest = Dest::Body;
+    flushLead();
+    if (m_high) {
+        m_high = 0;
+        deliver(0xFFFD);
+    }
+    flushRun();
+    if (!m_head.isEmpty() && !m_insert)
+        m_cursor.document()->setProperty(documentHeadProperty(), m_head);
+    if (!m_tables.empty()) {
+        finishBlock(m_pendingPar ? m_parProps : m_lastPara);
+        m_pendingPar = false;
+        while (!m_tables.empty())
+            closeTable();
+        return;
+    }
+    // A last \par stands for the document's final paragraph mark: it makes
+    // no empty paragraph of its own. Inserted text has no final mark: the
+    // paragraph it ends in keeps its properties.
+    if (m_insert) {
+        if (m_split && m_keepTail)
+            m_cursor.setBlockFormat(m_tailFormat);
+        return;
+    }
+    if (m_pendingPar)
+        finishBlock(m_parProps);
+    else if (m_blockHasContent)
+        finishBlock(m_lastPara);
+}
+
+} // namespace mirka::rtf::detail
