@@ -22,9 +22,11 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QToolBar>
+#include <QUrl>
 
 using mirka::favourites::Favourite;
 namespace tw = mirka::twips;
@@ -172,6 +174,9 @@ frmBrowser::frmBrowser()
     cboAddress->setDuplicatesEnabled(true);
     cboAddress->setCompleter(nullptr);
     cboAddress->setGeometry(tw::toPixels(addressDesignLeft, 0, addressDesignWidth, addressHeight));
+    // An editable combo box takes the keys itself and hands them to its line
+    // edit directly; the line edit sees them first only when it has the focus.
+    cboAddress->installEventFilter(this);
     cboAddress->lineEdit()->installEventFilter(this);
     connect(cboAddress, &QComboBox::activated, this, &frmBrowser::addressChosen);
 
@@ -181,6 +186,10 @@ frmBrowser::frmBrowser()
     connect(brwWebBrowser, &WebBrowser::NavigateComplete2, this, &frmBrowser::navigateComplete);
     connect(brwWebBrowser, &WebBrowser::DownloadComplete, this, &frmBrowser::downloadComplete);
     connect(brwWebBrowser, &WebBrowser::NewWindow2, this, &frmBrowser::newWindowRequested);
+    // A download leaves the page on screen, so the address box goes back to
+    // it rather than keep the file's address beside the page's caption.
+    connect(brwWebBrowser, &WebBrowser::FileDownloadRequested, this,
+            [this] { cboAddress->setEditText(brwWebBrowser->LocationURL()); });
     mirka::pagesaver::watch(brwWebBrowser);
     mirka::bookmarksfile::attach(this);
 
@@ -189,10 +198,38 @@ frmBrowser::frmBrowser()
     timTimer->setInterval(5);
     connect(timTimer, &QTimer::timeout, this, &frmBrowser::timerTick);
 
+    addKeys();
     resize(tw::toPixelsX(designInnerWidth), tw::toPixelsY(designInnerHeight));
     // The caption until a page tells its title: the window list never shows
     // an empty entry.
     setWindowTitle(QStringLiteral("about:blank"));
+}
+
+// The keys every browser has, as further ways to the address box and to
+// the toolbar's commands.
+void frmBrowser::addKeys()
+{
+    auto key = [this](QKeySequence keys, auto slot) {
+        auto *s = new QShortcut(keys, this);
+        s->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(s, &QShortcut::activated, this, slot);
+    };
+    for (QKeySequence keys : {QKeySequence(Qt::CTRL | Qt::Key_L), QKeySequence(Qt::ALT | Qt::Key_D),
+                              QKeySequence(Qt::Key_F6)})
+        key(keys, [this] {
+            cboAddress->setFocus(Qt::ShortcutFocusReason);
+            cboAddress->lineEdit()->selectAll();
+        });
+    const std::pair<QKeySequence, const char *> commands[] = {
+        {QKeySequence(Qt::ALT | Qt::Key_Left), "Back"},
+        {QKeySequence(Qt::ALT | Qt::Key_Right), "Forward"},
+        {QKeySequence(Qt::Key_F5), "Refresh"},
+        {QKeySequence(Qt::Key_Escape), "Stop"},
+    };
+    for (const auto &[keys, name] : commands) {
+        QAction *button = tbToolBar->findChild<QAction *>(QLatin1String(name));
+        key(keys, [button] { button->trigger(); });
+    }
 }
 
 frmBrowser::~frmBrowser()
@@ -256,6 +293,9 @@ void frmBrowser::windowLoad()
         brwWebBrowser->Navigate(start);
     }
     cboAddress->move(tw::toPixelsX(addressLeft), cboAddress->y());
+    // A window without a start page waits for an address to be typed.
+    if (start.isEmpty())
+        cboAddress->setFocus();
 }
 
 void frmBrowser::resizeEvent(QResizeEvent *event)
@@ -309,18 +349,41 @@ void frmBrowser::NavigateFromAddressBox()
 
 void frmBrowser::addressChosen() { NavigateFromAddressBox(); }
 
+bool frmBrowser::refusesStoredAddress(const QString &address, QWidget *parent)
+{
+    // Judged as Navigate reads the text, so no spelling gets past it.
+    if (QUrl::fromUserInput(address).scheme() != QLatin1String("javascript"))
+        return false;
+    mirka::MsgBox(QStringLiteral("このアドレスは開けません\n%1").arg(address), mirka::MsgButtons::OK,
+                  QString(), parent);
+    return true;
+}
+
 bool frmBrowser::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == cboAddress->lineEdit() && event->type() == QEvent::KeyPress) {
+    if ((watched == cboAddress || watched == cboAddress->lineEdit())
+        && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter)
             NavigateFromAddressBox();
         return false; // the box still gets the key
     }
     // The favourites box takes no typing; a click on its text opens the list.
-    if (watched == ImageCombo1->lineEdit() && event->type() == QEvent::MouseButtonPress) {
-        ImageCombo1->showPopup();
-        return true;
+    // It opens on the release: opened on the press, the release that follows
+    // would land on the list and close it again.
+    if (watched == ImageCombo1->lineEdit()) {
+        switch (event->type()) {
+        case QEvent::MouseButtonRelease:
+            if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
+                ImageCombo1->showPopup();
+            return true;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+            return true;
+        default:
+            break;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -467,7 +530,10 @@ void frmBrowser::OpenFavourite()
     const int selected = ImageCombo1->currentIndex();
     if (selected < 0)
         return;
-    cboAddress->setEditText(ImageCombo1->itemData(selected, addressRole).toString());
+    const QString address = ImageCombo1->itemData(selected, addressRole).toString();
+    if (refusesStoredAddress(address, this))
+        return;
+    cboAddress->setEditText(address);
     NavigateFromAddressBox();
 }
 

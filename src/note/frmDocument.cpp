@@ -56,11 +56,8 @@ int listIndex(const QListWidget *list)
 // sends it to the address.
 void openInSharedBrowser(const QString &address)
 {
-    // A javascript: address would run in whatever page the browser shows.
-    if (address.trimmed().startsWith(QLatin1String("javascript:"), Qt::CaseInsensitive)) {
-        mirka::MsgBox(QStringLiteral("このアドレスは開けません\n%1").arg(address));
+    if (frmBrowser::refusesStoredAddress(address, frmDocument::instance()))
         return;
-    }
     frmBrowser &b = frmBrowser::shared();
     b.cboAddress->setEditText(address);
     b.brwWebBrowser->Navigate(address);

@@ -13,6 +13,9 @@ TestEnv::TestEnv()
     const QString settings = m_dir.path() + QStringLiteral("/settings");
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings);
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings);
+    // The per-user data and cache folders (the browser's profile) too.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.path() + QStringLiteral("/data")));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(m_dir.path() + QStringLiteral("/cache")));
 }
 
 TestEnv::~TestEnv() { mirka::setExecutableFolder(QString()); }

@@ -4,7 +4,8 @@
 
 // A folder of the test's own that stands in for the executable's folder
 // (options and favourites files live there) and for the per-user settings
-// store, for as long as the object lives.
+// store, and on Linux for the per-user data and cache folders, for as long
+// as the object lives.
 class TestEnv {
 public:
     TestEnv();
