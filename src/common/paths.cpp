@@ -55,4 +55,15 @@ void setExecutableFolder(const QString &folder)
     folderOverride() = QDir::toNativeSeparators(folder);
 }
 
+bool samePath(const QString &a, const QString &b)
+{
+#ifdef _WIN32
+    const Qt::CaseSensitivity cs = Qt::CaseInsensitive;
+#else
+    const Qt::CaseSensitivity cs = Qt::CaseSensitive;
+#endif
+    return QDir::cleanPath(QFileInfo(a).absoluteFilePath())
+               .compare(QDir::cleanPath(QFileInfo(b).absoluteFilePath()), cs) == 0;
+}
+
 } // namespace mirka

@@ -17,6 +17,10 @@ QString fileBesideExecutable(const QString &fileName);
 // started from a copy of the file beside the executable if there is one.
 QString settingsFile(const QString &fileName);
 
+// Whether two paths name the same place, compared as the file system does
+// (case-insensitively on Windows), after making them absolute and clean.
+bool samePath(const QString &a, const QString &b);
+
 // Replaces the executable's folder, so tests work in a folder of their own.
 // An empty text restores the real one.
 void setExecutableFolder(const QString &folder);

@@ -3,6 +3,7 @@
 #include "common/codepage.h"
 #include "common/dialogs.h"
 #include "common/fieldrecord.h"
+#include "common/paths.h"
 #include "common/fileerror.h"
 #include "common/savefile.h"
 #include "note/frmDocument.h"
@@ -41,17 +42,6 @@ QString companionName(const QString &bareName)
     return base + QStringLiteral(".qvt");
 }
 
-bool samePath(const QString &a, const QString &b)
-{
-#ifdef _WIN32
-    const Qt::CaseSensitivity cs = Qt::CaseInsensitive;
-#else
-    const Qt::CaseSensitivity cs = Qt::CaseSensitive;
-#endif
-    return QDir::cleanPath(QFileInfo(a).absoluteFilePath())
-               .compare(QDir::cleanPath(QFileInfo(b).absoluteFilePath()), cs) == 0;
-}
-
 // A note holds at most this many recorded pages (list indexes are 16-bit).
 constexpr int kMaxPages = 32767;
 
@@ -80,7 +70,7 @@ QByteArray companionBytes(const frmDocument &d)
 // intact; the failure is reported with the file and the reason.
 bool writeNotePair(frmDocument &d, const QString &notePath, const QString &companionPath)
 {
-    if (samePath(notePath, companionPath)) {
+    if (mirka::samePath(notePath, companionPath)) {
         reportSaveFailure(d, notePath,
                           QStringLiteral("ノートのファイルと \".qvt\" ファイルが同じ名前になります。"));
         return false;

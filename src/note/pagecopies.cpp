@@ -2,6 +2,7 @@
 
 #include "common/codepage.h"
 #include "common/fieldrecord.h"
+#include "common/paths.h"
 #include "common/savefile.h"
 
 #include <QCoreApplication>
@@ -45,17 +46,6 @@ bool plainFileName(const QString &name)
 {
     return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..")
         && !name.contains(u'/') && !name.contains(u'\\') && !name.contains(u':');
-}
-
-bool sameFolder(const QString &a, const QString &b)
-{
-#ifdef _WIN32
-    const Qt::CaseSensitivity cs = Qt::CaseInsensitive;
-#else
-    const Qt::CaseSensitivity cs = Qt::CaseSensitive;
-#endif
-    return QDir::cleanPath(QFileInfo(a).absoluteFilePath())
-               .compare(QDir::cleanPath(QFileInfo(b).absoluteFilePath()), cs) == 0;
 }
 
 // A name not yet taken in the folder, kept as it is when free.
@@ -296,7 +286,7 @@ bool PageCopies::prepareSave(const QString &folder, const QList<RecordedPage> &p
         if (c.pending || (!c.fileName.isEmpty() && !QFileInfo::exists(c.filePath())))
             c.fileName.clear(); // still unwritten, or removed by hand: the time stays
         c.pending = false;
-        if (c.fileName.isEmpty() || sameFolder(c.folder, folder)) {
+        if (c.fileName.isEmpty() || samePath(c.folder, folder)) {
             c.folder = folder;
             taken.insert(c.fileName);
             continue;

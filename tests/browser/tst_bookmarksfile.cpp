@@ -1,5 +1,6 @@
 // Favourites through the bookmarks HTML file: the format both ways, and
 // export then import from the favourites box's context menu.
+#include "../support/contextmenu.h"
 #include "../support/scripteddialogs.h"
 #include "../support/testenv.h"
 #include "browser/bookmarksfile.h"
@@ -13,24 +14,6 @@
 #include <QtTest>
 
 using mirka::favourites::Favourite;
-
-namespace {
-
-void chooseFromMenu(QWidget *w, const QString &text)
-{
-    QTimer::singleShot(50, [text] {
-        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        QVERIFY(menu);
-        for (QAction *a : menu->actions())
-            if (a->text() == text)
-                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
-    });
-    const QPoint at = w->rect().center();
-    QContextMenuEvent ev(QContextMenuEvent::Mouse, at, w->mapToGlobal(at));
-    QApplication::sendEvent(w, &ev);
-}
-
-} // namespace
 
 class TestBookmarksFile : public QObject {
     Q_OBJECT
@@ -73,17 +56,17 @@ private slots:
         QVERIFY(b);
 
         script.fileAnswers << env.path("bookmarks.html");
-        chooseFromMenu(b->ImageCombo1, QStringLiteral("お気に入りを書き出す..."));
+        chooseFromContextMenu(b->ImageCombo1, b->ImageCombo1->rect().center(), QStringLiteral("お気に入りを書き出す..."));
         QTRY_VERIFY(!env.read("bookmarks.html").isEmpty());
 
         env.write("tobla.ini", QByteArray());
         script.fileAnswers << env.path("bookmarks.html");
-        chooseFromMenu(b->ImageCombo1, QStringLiteral("お気に入りを読み込む..."));
+        chooseFromContextMenu(b->ImageCombo1, b->ImageCombo1->rect().center(), QStringLiteral("お気に入りを読み込む..."));
         QTRY_COMPARE(env.read("tobla.ini"), favourites);
         QCOMPARE(b->ImageCombo1->count(), 2);
         // Importing again adds nothing twice.
         script.fileAnswers << env.path("bookmarks.html");
-        chooseFromMenu(b->ImageCombo1, QStringLiteral("お気に入りを読み込む..."));
+        chooseFromContextMenu(b->ImageCombo1, b->ImageCombo1->rect().center(), QStringLiteral("お気に入りを読み込む..."));
         QTest::qWait(200);
         QCOMPARE(env.read("tobla.ini"), favourites);
         QCOMPARE(script.unscripted, 0);

@@ -1,6 +1,7 @@
 // Recorded pages with their saved copies through the real windows and the
 // real engine: record from a loopback server, save, stop the server, open
 // the note again and read every copy offline.
+#include "../support/contextmenu.h"
 #include "../support/scripteddialogs.h"
 #include "../support/testenv.h"
 #include "browser/WebBrowser.h"
@@ -107,15 +108,7 @@ bool copiesWritten(frmDocument *doc)
 void chooseFromListMenu(frmDocument *doc, int row, const QString &text)
 {
     const QRect r = doc->List1->visualItemRect(doc->List1->item(row));
-    QTimer::singleShot(50, [text] {
-        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        QVERIFY(menu);
-        for (QAction *a : menu->actions())
-            if (a->text() == text)
-                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
-    });
-    QContextMenuEvent ev(QContextMenuEvent::Mouse, r.center(), doc->List1->viewport()->mapToGlobal(r.center()));
-    QApplication::sendEvent(doc->List1->viewport(), &ev);
+    chooseFromContextMenu(doc->List1->viewport(), r.center(), text);
 }
 
 QByteArray qvtWithoutCopies(const QString &theme, const QList<mirka::RecordedPage> &pages)

@@ -1,0 +1,20 @@
+#include "contextmenu.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QTimer>
+#include <QtTest>
+
+void chooseFromContextMenu(QWidget *w, const QPoint &pos, const QString &text)
+{
+    QTimer::singleShot(50, [text] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        for (QAction *a : menu->actions())
+            if (a->text() == text)
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
+    });
+    QContextMenuEvent ev(QContextMenuEvent::Mouse, pos, w->mapToGlobal(pos));
+    QApplication::sendEvent(w, &ev);
+}
