@@ -1,0 +1,280 @@
+// The reader's text: code-page decoding of bytes, the font and colour
+// tables, and runs of text and paragraphs going into the document.
+#include "note/richtext/rtfreaderimpl.h"
+
+#include <QTextDocument>
+
+namespace mirka::rtf::detail {
+
+bool isEastAsian(char32_t c)
+{
+    return (c >= 0x1100 && c <= 0x11FF) || (c >= 0x2E80 && c <= 0xA4CF) || (c >= 0xAC00 && c <= 0xD7AF)
+        || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFFEF)
+        || c >= 0x20000;
+}
+
+void Reader::commitFont()
+{
+    if (!m_fontOpen)
+        return;
+    m_fontOpen = false;
+    m_fontDef.name = m_fontDef.name.trimmed();
+    if (m_fonts.size() < kMaxTableSize || m_fonts.contains(m_fontNum))
+        m_fonts.insert(m_fontNum, m_fontDef);
+    m_fontDef = FontDef();
+    m_charFormats.clear();
+    m_cpDirty = true;
+}
+
+const CodePage *Reader::codePageOfFont(int font)
+{
+    if (font < 0)
+        font = m_deff;
+    const auto it = m_fonts.constFind(font);
+    if (it == m_fonts.constEnd())
+        return m_docCp;
+    if (it->cpg > 0) {
+        if (const CodePage *cp = CodePage::get(it->cpg))
+            return cp;
+    }
+    const int cp = codePageForCharset(it->charset);
+    if (cp < 0)
+        return nullptr; // symbol fonts: bytes are the characters
+    if (cp == 0)
+        return m_docCp;
+    const CodePage *page = CodePage::get(cp);
+    return page ? page : m_docCp;
+}
+
+const CodePage *Reader::currentCodePage()
+{
+    if (m_cpDirty) {
+        if (st().dest == Dest::FontTable) {
+            const CodePage *cp = m_docCp;
+            if (m_fontDef.cpg > 0 && CodePage::get(m_fontDef.cpg))
+                cp = CodePage::get(m_fontDef.cpg);
+            else if (const int n = codePageForCharset(m_fontDef.charset); n > 0 && CodePage::get(n))
+                cp = CodePage::get(n);
+            else if (n < 0)
+                cp = nullptr;
+            m_cp = cp;
+        } else {
+            m_cp = codePageOfFont(st().ch.encFont);
+        }
+        m_cpDirty = false;
+    }
+    return m_cp;
+}
+
+void Reader::feedByte(unsigned char b)
+{
+    m_star = false;
+    if (m_lead >= 0) {
+        const unsigned char lead = uchar(m_lead);
+        const CodePage *cp = m_leadCp;
+        m_lead = -1;
+        if (CodePage::isTrailByte(b)) {
+            put(cp->pair(lead, b));
+            return;
+        }
+        put(0xFFFD);
+    }
+    if (b == 0)
+        return;
+    const CodePage *cp = currentCodePage();
+    if (cp && cp->isLeadByte(b)) {
+        m_lead = b;
+        m_leadCp = cp;
+        m_leadRaw = false;
+        return;
+    }
+    put(cp ? char32_t(cp->single(b)) : char32_t(b));
+}
+
+void Reader::flushLead()
+{
+    if (m_lead >= 0) {
+        m_lead = -1;
+        put(0xFFFD);
+    }
+}
+
+void Reader::put(char32_t c)
+{
+    if (m_high) {
+        m_high = 0;
+        deliver(0xFFFD);
+    }
+    deliver(c);
+}
+
+void Reader::deliver(char32_t c)
+{
+    switch (st().dest) {
+    case Dest::Body:
+        emitBody(c);
+        return;
+    case Dest::FontTable:
+        if (c == ';') {
+            commitFont();
+        } else if (m_fontOpen) {
+            if (m_fontDef.name.size() < 256)
+                m_fontDef.name.append(QString::fromUcs4(&c, 1));
+        }
+        return;
+    case Dest::ColorTable:
+        if (c == ';') {
+            if (m_colors.size() < size_t(kMaxTableSize))
+                m_colors.push_back(m_colorSet ? QColor(m_red, m_green, m_blue) : QColor());
+            m_colorSet = false;
+            m_red = m_green = m_blue = 0;
+            m_charFormats.clear();
+        }
+        return;
+    default:
+        return;
+    }
+}
+
+void Reader::emitBody(char32_t c)
+{
+    const CharProps &ch = st().ch;
+    if (ch.hidden)
+        return;
+    if (c < 0x20 && c != '\t')
+        return;
+    // Characters the document model reads as structure.
+    if (c == 0x2029)
+        c = QChar::LineSeparator;
+    else if (c == 0xFDD0 || c == 0xFDD1 || c == 0xFFFC)
+        return;
+    ensureBlock();
+    if (m_propsDirty) {
+        m_stateKey = keyFor(ch, 'a');
+        m_propsDirty = false;
+        m_lastPara = st().para;
+    }
+    RunKey key = m_stateKey;
+    if (ch.hasEastAsianProps())
+        key = keyFor(ch, c);
+    if (key != m_runKey && !m_run.isEmpty())
+        flushRun();
+    m_runKey = key;
+    if (c > 0xFFFF) {
+        m_run.append(QChar::highSurrogate(c));
+        m_run.append(QChar::lowSurrogate(c));
+    } else {
+        m_run.append(QChar(char16_t(c)));
+    }
+    m_blockHasContent = true;
+    m_lastWasCell = false;
+}
+
+RunKey Reader::keyFor(const CharProps &ch, char32_t c) const
+{
+    RunKey k;
+    int font = ch.font >= 0 ? ch.font : m_deff;
+    bool bold = ch.bold, italic = ch.italic;
+    k.size = ch.size;
+    const bool eastAsian = isEastAsian(c);
+    if (eastAsian && ch.fontEA >= 0)
+        font = ch.fontEA;
+    // A \dbch run's associated properties cover its blanks and punctuation too.
+    if (eastAsian || ch.charType == 2) {
+        if (ch.boldEA >= 0)
+            bold = ch.boldEA;
+        if (ch.italicEA >= 0)
+            italic = ch.italicEA;
+        if (ch.sizeEA > 0)
+            k.size = ch.sizeEA;
+    }
+    k.font = font;
+    k.fg = ch.fg;
+    k.bg = ch.bg;
+    k.flags = quint8((bold ? 1 : 0) | (italic ? 2 : 0) | (ch.underline ? 4 : 0) | (ch.strike ? 8 : 0)
+                     | (ch.vpos << 4));
+    return k;
+}
+
+const QTextCharFormat &Reader::charFormat(const RunKey &key)
+{
+    auto it = m_charFormats.find(key);
+    if (it != m_charFormats.end())
+        return *it;
+    QTextCharFormat f;
+    const auto font = m_fonts.constFind(key.font);
+    if (font != m_fonts.constEnd() && !font->name.isEmpty())
+        f.setFontFamilies(QStringList(font->name));
+    const QColor fg = key.fg > 0 && key.fg < int(m_colors.size()) ? m_colors[size_t(key.fg)] : QColor();
+    const QColor bg = key.bg > 0 && key.bg < int(m_colors.size()) ? m_colors[size_t(key.bg)] : QColor();
+    applyCharProps(f, key, fg, bg);
+    return *m_charFormats.insert(key, f);
+}
+
+const QTextBlockFormat &Reader::blockFormat(const ParaProps &p)
+{
+    auto it = m_blockFormats.find(p);
+    if (it != m_blockFormats.end())
+        return *it;
+    return *m_blockFormats.insert(p, toBlockFormat(p));
+}
+
+void Reader::flushRun()
+{
+    if (m_run.isEmpty())
+        return;
+    m_cursor.insertText(m_run, charFormat(m_runKey));
+    m_run.clear();
+}
+
+// A \par takes effect when something follows it: only then does it end a
+// paragraph with its properties and start the next.
+void Reader::ensureBlock()
+{
+    if (!m_pendingPar)
+        return;
+    m_pendingPar = false;
+    m_cursor.setBlockFormat(blockFormat(m_parProps));
+    const State &s = st();
+    m_cursor.insertBlock(blockFormat(s.para), charFormat(keyFor(s.ch, 'a')));
+    m_blockHasContent = false;
+}
+
+void Reader::paragraphEnd()
+{
+    flushLead();
+    if (m_high) {
+        m_high = 0;
+        deliver(0xFFFD);
+    }
+    ensureBlock();
+    flushRun();
+    m_parProps = st().para;
+    m_pendingPar = true;
+    m_lastWasCell = false;
+}
+
+void Reader::finish()
+{
+    if (m_stack.empty())
+        return;
+    m_stack.resize(1);
+    m_stack.back().dest = Dest::Body;
+    flushLead();
+    if (m_high) {
+        m_high = 0;
+        deliver(0xFFFD);
+    }
+    flushRun();
+    // A last \par stands for the document's final paragraph mark: it makes
+    // no empty paragraph of its own. Inserted text has no final mark: the
+    // paragraph it ends in keeps its properties.
+    if (m_insert)
+        return;
+    if (m_pendingPar)
+        m_cursor.setBlockFormat(blockFormat(m_parProps));
+    else if (m_blockHasContent)
+        m_cursor.setBlockFormat(blockFormat(m_lastPara));
+}
+
+} // namespace mirka::rtf::detail

@@ -1,0 +1,225 @@
+// The reader's control words: what each one does to the group state, the
+// tables and the text.
+#include "note/richtext/rtfreaderimpl.h"
+
+namespace mirka::rtf::detail {
+
+void Reader::word(std::string_view w, bool hasParam, int param)
+{
+    const auto &table = keywords();
+    const auto it = table.find(w);
+    const KwInfo info = it == table.end() ? KwInfo{Kw::None} : it->second;
+    const bool star = m_star;
+    m_star = false;
+    if (star && info.kw != Kw::Ud) {
+        enterSkip();
+        return;
+    }
+    State &s = st();
+    CharProps &ch = s.ch;
+    ParaProps &pa = s.para;
+    const bool on = !hasParam || param != 0;
+    switch (info.kw) {
+    case Kw::None:
+        return;
+    case Kw::SkipDest:
+        enterSkip();
+        return;
+    case Kw::FontTbl:
+        s.dest = Dest::FontTable;
+        m_fontOpen = false;
+        return;
+    case Kw::ColorTbl:
+        s.dest = Dest::ColorTable;
+        m_colors.clear();
+        m_colorSet = false;
+        m_red = m_green = m_blue = 0;
+        return;
+    case Kw::Upr:
+        s.dest = Dest::Upr;
+        return;
+    case Kw::Ud:
+        if (s.dest == Dest::Upr || s.dest == Dest::Skip)
+            s.dest = Dest::Body;
+        return;
+    case Kw::Ansi: m_docCp = CodePage::get(1252); m_cpDirty = true; return;
+    case Kw::Mac: m_docCp = CodePage::get(10000); m_cpDirty = true; return;
+    case Kw::Pc: m_docCp = CodePage::get(437); m_cpDirty = true; return;
+    case Kw::Pca: m_docCp = CodePage::get(850); m_cpDirty = true; return;
+    case Kw::AnsiCpg:
+        if (const CodePage *cp = CodePage::get(param))
+            m_docCp = cp;
+        m_cpDirty = true;
+        return;
+    case Kw::Deff:
+        m_deff = param;
+        propsChanged();
+        return;
+    case Kw::Plain:
+        ch = CharProps();
+        propsChanged();
+        return;
+    case Kw::Bold: ch.bold = on; break;
+    case Kw::Italic: ch.italic = on; break;
+    case Kw::Underline: ch.underline = on; break;
+    case Kw::UlNone: ch.underline = false; break;
+    case Kw::Strike: ch.strike = on; break;
+    case Kw::Super: ch.vpos = on ? 1 : 0; break;
+    case Kw::Sub: ch.vpos = on ? 2 : 0; break;
+    case Kw::NoSuperSub: ch.vpos = 0; break;
+    case Kw::Hidden: ch.hidden = on; break;
+    case Kw::Font:
+        if (s.dest == Dest::FontTable) {
+            commitFont();
+            m_fontOpen = true;
+            m_fontNum = param;
+            m_fontDef = FontDef();
+            m_cpDirty = true;
+            return;
+        }
+        if (ch.charType == 2)
+            ch.fontEA = param;
+        else
+            ch.font = param;
+        ch.encFont = param;
+        break;
+    case Kw::AssocFont:
+        // The associated font matters for double-byte text only.
+        if (ch.charType == 2 && !ch.rtlch) {
+            ch.fontEA = param;
+            ch.encFont = param;
+        }
+        break;
+    case Kw::AssocBold:
+        if (ch.charType == 2 && !ch.rtlch)
+            ch.boldEA = on ? 1 : 0;
+        break;
+    case Kw::AssocItalic:
+        if (ch.charType == 2 && !ch.rtlch)
+            ch.italicEA = on ? 1 : 0;
+        break;
+    case Kw::AssocSize:
+        if (ch.charType == 2 && !ch.rtlch && hasParam && param > 0)
+            ch.sizeEA = qBound(100, qMin(param, 3276) * 50, 163800);
+        break;
+    case Kw::Rtlch: ch.rtlch = true; break;
+    case Kw::Ltrch: ch.rtlch = false; break;
+    case Kw::Loch: ch.charType = 0; break;
+    case Kw::Hich: ch.charType = 1; break;
+    case Kw::Dbch: ch.charType = 2; break;
+    case Kw::FontSize:
+        if (hasParam && param > 0)
+            ch.size = qBound(100, qMin(param, 3276) * 50, 163800);
+        break;
+    case Kw::MirkaFontSize:
+        if (hasParam && param > 0)
+            ch.size = qBound(100, param, 163800);
+        break;
+    case Kw::Cf: ch.fg = qMax(0, param); break;
+    case Kw::Bg: ch.bg = qMax(0, param); break;
+    case Kw::Pard: pa = ParaProps(); break;
+    case Kw::Ql: pa.align = 0; break;
+    case Kw::Qr: pa.align = 1; break;
+    case Kw::Qc: pa.align = 2; break;
+    case Kw::Qj: pa.align = 3; break;
+    case Kw::Li: pa.li = clampTwips(param); break;
+    case Kw::Ri: pa.ri = clampTwips(param); break;
+    case Kw::Fi: pa.fi = clampTwips(param); break;
+    case Kw::Sb: pa.sb = qMax(0, clampTwips(param)); break;
+    case Kw::Sa: pa.sa = qMax(0, clampTwips(param)); break;
+    case Kw::Sl: pa.sl = clampTwips(param); break;
+    case Kw::SlMult: pa.slMult = on; break;
+    case Kw::Par:
+        if (s.dest == Dest::Body) {
+            m_ucSkip = 0;
+            paragraphEnd();
+        }
+        return;
+    case Kw::SoftBreak:
+        if (s.dest == Dest::Body && !m_pendingPar && (m_blockHasContent || !m_run.isEmpty())) {
+            m_ucSkip = 0;
+            paragraphEnd();
+        }
+        return;
+    case Kw::Row:
+        if (s.dest == Dest::Body) {
+            m_ucSkip = 0;
+            if (m_lastWasCell && m_run.endsWith(QLatin1Char('\t')))
+                m_run.chop(1);
+            paragraphEnd();
+        }
+        return;
+    case Kw::Line:
+    case Kw::Tab:
+    case Kw::Cell:
+    case Kw::Char: {
+        if (m_ucSkip > 0) {
+            --m_ucSkip;
+            return;
+        }
+        flushLead();
+        const char32_t c = info.kw == Kw::Line ? char32_t(QChar::LineSeparator)
+            : info.kw == Kw::Char             ? char32_t(info.ch)
+                                              : U'\t';
+        put(c);
+        m_lastWasCell = info.kw == Kw::Cell;
+        return;
+    }
+    case Kw::Uc:
+        s.uc = quint8(qBound(0, param, 16));
+        return;
+    case Kw::U: {
+        flushLead();
+        int v = param;
+        if (v < 0)
+            v += 65536;
+        m_ucSkip = s.uc;
+        if (v < 0 || v > 0xFFFF) {
+            put(0xFFFD);
+            return;
+        }
+        const char16_t u = char16_t(v);
+        if (QChar::isHighSurrogate(u)) {
+            if (m_high)
+                deliver(0xFFFD);
+            m_high = u;
+            return;
+        }
+        if (QChar::isLowSurrogate(u)) {
+            if (m_high) {
+                const char32_t full = QChar::surrogateToUcs4(m_high, u);
+                m_high = 0;
+                deliver(full);
+            } else {
+                put(0xFFFD);
+            }
+            return;
+        }
+        put(u);
+        return;
+    }
+    case Kw::Bin: {
+        const qint64 n = qBound<qint64>(0, qint64(param), qint64(m_size - m_p));
+        m_p += n;
+        return;
+    }
+    case Kw::FCharset:
+        if (s.dest == Dest::FontTable) {
+            m_fontDef.charset = param;
+            m_cpDirty = true;
+        }
+        return;
+    case Kw::Cpg:
+        if (s.dest == Dest::FontTable) {
+            m_fontDef.cpg = param;
+            m_cpDirty = true;
+        }
+        return;
+    case Kw::Red: m_red = qBound(0, param, 255); m_colorSet = true; return;
+    case Kw::Green: m_green = qBound(0, param, 255); m_colorSet = true; return;
+    case Kw::Blue: m_blue = qBound(0, param, 255); m_colorSet = true; return;
+    }
+    propsChanged();
+}
+
+} // namespace mirka::rtf::detail
