@@ -100,6 +100,7 @@ private:
     const char *m_data;
     qsizetype m_size;
     qsizetype m_p = 0;
+    qsizetype m_tail = 0; // where the closing padding begins
     QTextCursor &m_cursor;
     bool m_insert;
     bool m_done = false;
