@@ -193,6 +193,18 @@ void Reader::run()
                 m_p = q;
                 break;
             }
+            if (c == ';' && st().dest == Dest::FontTable) {
+                // Only a literal semicolon ends a font's name: an escaped
+                // one (\'3b, \u59) is part of it.
+                flushLead();
+                if (m_high) {
+                    m_high = 0;
+                    deliver(0xFFFD);
+                }
+                commitFont();
+                ++m_p;
+                break;
+            }
             feedByte(uchar(c));
             m_leadRaw = m_lead >= 0;
             ++m_p;

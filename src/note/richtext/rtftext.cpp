@@ -115,9 +115,7 @@ void Reader::deliver(char32_t c)
         emitBody(c);
         return;
     case Dest::FontTable:
-        if (c == ';') {
-            commitFont();
-        } else if (m_fontOpen) {
+        if (m_fontOpen && c >= 0x20) {
             if (m_fontDef.name.size() < 256)
                 m_fontDef.name.append(QString::fromUcs4(&c, 1));
         }
