@@ -138,6 +138,9 @@ private:
     bool m_pendingPar = false;
     ParaProps m_parProps; // of the pending \par
     bool m_blockHasContent = false;
+    bool m_blockKnown = false; // the current block was made here, with these:
+    ParaProps m_blockPara;
+    RunKey m_blockCharKey;
     bool m_lastWasCell = false;
     ParaProps m_lastPara;
     QHash<RunKey, QTextCharFormat> m_charFormats;

@@ -399,6 +399,8 @@ QByteArray Writer::run()
     forEachRun([this](const QTextBlock &block, const QString &text, int formatIndex) {
         if (formatIndex < 0) {
             paraOf(block.blockFormatIndex());
+            if (block.length() == 1)
+                propsOf(block.charFormatIndex());
             return;
         }
         const Props &p = m_runProps[size_t(propsOf(formatIndex))];
@@ -436,6 +438,13 @@ QByteArray Writer::run()
             }
         }
         if (formatIndex < 0) {
+            // An empty paragraph's own format: the size and weight of an
+            // empty line.
+            if (block.length() == 1) {
+                const Props &p = m_runProps[size_t(propsOf(block.charFormatIndex()))];
+                writeProps(body, p, last);
+                last = p;
+            }
             body.word("\\par");
             body.newline();
             return;
