@@ -249,7 +249,7 @@ void Writer::fontName(Out &out, const Font &font) const
     out.raw(" ");
     for (qsizetype i = 0; i < name.size(); ++i) {
         const char16_t c = name.at(i).unicode();
-        if (c >= 0x20 && c < 0x80 && c != '\\' && c != '{' && c != '}' && c != ';') {
+        if (c >= 0x20 && c < 0x7F && c != '\\' && c != '{' && c != '}' && c != ';') {
             out.text(char(c));
             continue;
         }
@@ -347,7 +347,7 @@ void Writer::writeText(Out &out, QStringView text, const Props &p)
     const CodePage *cp = m_fonts[size_t(p.font)].japanese ? m_cp932 : m_cp1252;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text.at(i).unicode();
-        if (c >= 0x20 && c < 0x80) {
+        if (c >= 0x20 && c < 0x7F) { // DEL is no text byte in CP932: escaped below
             if (c == '\\' || c == '{' || c == '}') {
                 const char s[2] = {'\\', char(c)};
                 out.raw(QByteArray(s, 2).constData());
