@@ -182,6 +182,7 @@ private:
     const char *m_data;
     qsizetype m_size;
     qsizetype m_p = 0;
+    qsizetype m_tail = 0; // where the closing padding begins
     QTextCursor &m_cursor;
     bool m_insert;
     bool m_done = false;
@@ -221,6 +222,9 @@ private:
     bool m_blockHasContent = false;
     qint64 m_emitted = 0; // characters shown so far
     int m_symbolFont = 0; // of the current font: see FontDef::symbol
+    bool m_blockKnown = false; // the current block was made here, with these:
+    ParaProps m_blockPara;
+    RunKey m_blockCharKey;
     ParaProps m_lastPara;
     QHash<RunKey, QTextCharFormat> m_charFormats;
     QHash<ParaProps, QTextBlockFormat> m_blockFormats;

@@ -3,6 +3,7 @@
 #include "note/richtext/rtfobjects.h"
 #include "note/richtext/rtfreaderimpl.h"
 
+#include <QTextBlock>
 #include <QTextDocument>
 
 namespace mirka::rtf::detail {
@@ -130,9 +131,7 @@ void Reader::deliver(char32_t c)
         emitBody(c);
         return;
     case Dest::FontTable:
-        if (c == ';') {
-            commitFont();
-        } else if (m_fontOpen) {
+        if (m_fontOpen && c >= 0x20) {
             if (m_fontDef.name.size() < 256)
                 m_fontDef.name.append(QString::fromUcs4(&c, 1));
         }
@@ -284,9 +283,16 @@ void Reader::ensureBlock()
     if (!m_pendingPar)
         return;
     m_pendingPar = false;
-    finishBlock(m_parProps);
+    // Formats are set only when they change: each setting is an edit of
+    // its own, which a run of empty paragraphs would otherwise pay twice.
+    if (!m_blockKnown || m_parProps != m_blockPara || m_parProps.ls)
+        finishBlock(m_parProps);
     const State &s = st();
-    m_cursor.insertBlock(blockFormat(s.para), charFormat(keyFor(s.ch, 'a')));
+    const RunKey key = keyFor(s.ch, 'a');
+    m_cursor.insertBlock(blockFormat(s.para), charFormat(key));
+    m_blockKnown = true;
+    m_blockPara = s.para;
+    m_blockCharKey = key;
     m_blockHasContent = false;
 }
 
@@ -308,6 +314,15 @@ void Reader::paragraphEnd()
         listTextEnded();
     ensureBlock();
     flushRun();
+    // An empty paragraph shows the format its mark was given (the size and
+    // weight of an empty line).
+    if (!m_blockHasContent && (!m_insert || m_cursor.block().length() == 1)) {
+        const RunKey key = keyFor(st().ch, 'a');
+        if (!m_blockKnown || key != m_blockCharKey) {
+            m_cursor.setBlockCharFormat(charFormat(key));
+            m_blockCharKey = key;
+        }
+    }
     m_parProps = st().para;
     m_pendingPar = true;
     m_bodyStarted = true;

@@ -278,6 +278,10 @@ void Reader::word(std::string_view w, bool hasParam, int param)
         s.uc = quint8(qBound(0, param, 16));
         return;
     case Kw::U: {
+        // A bare \u names no character: it is an unknown word, with no
+        // fallback to skip after it.
+        if (!hasParam)
+            return;
         flushLead();
         int v = param;
         if (v < 0)

@@ -312,7 +312,7 @@ void Writer::fontName(Out &out, const Font &font) const
     out.raw(" ");
     for (qsizetype i = 0; i < name.size(); ++i) {
         const char16_t c = name.at(i).unicode();
-        if (c >= 0x20 && c < 0x80 && c != '\\' && c != '{' && c != '}' && c != ';') {
+        if (c >= 0x20 && c < 0x7F && c != '\\' && c != '{' && c != '}' && c != ';') {
             out.text(char(c));
             continue;
         }
@@ -426,7 +426,7 @@ void Writer::writeText(Out &out, QStringView text, const Props &p)
     const CodePage *cp = m_fonts[size_t(p.font)].japanese ? m_cp932 : m_cp1252;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text.at(i).unicode();
-        if (c >= 0x20 && c < 0x80) {
+        if (c >= 0x20 && c < 0x7F) { // DEL is no text byte in CP932: escaped below
             if (c == '\\' || c == '{' || c == '}') {
                 const char s[2] = {'\\', char(c)};
                 out.raw(QByteArray(s, 2).constData());
@@ -599,6 +599,13 @@ void Writer::writeBlock(Out &out, const QTextBlock &block, int depth, const char
         m_last = m_beforeLink;
         m_link = 0;
     }
+    if (block.length() == 1) {
+        // An empty paragraph's own format: the size and weight of an
+        // empty line.
+        const Props &p = m_runProps[size_t(propsOf(block.charFormatIndex()))];
+        writeProps(out, p, m_last);
+        m_last = p;
+    }
     out.word(end);
     out.newline();
 }
@@ -634,6 +641,8 @@ QByteArray Writer::run()
     forEachRun([this](const QTextBlock &block, const QString &text, int formatIndex) {
         if (formatIndex < 0) {
             paraOf(block.blockFormatIndex());
+            if (block.length() == 1)
+                propsOf(block.charFormatIndex());
             return;
         }
         const Props &p = m_runProps[size_t(propsOf(formatIndex))];
