@@ -178,6 +178,7 @@ private:
     bool m_haveLastPara = false;
     int m_link = 0;         // the link whose field is open
     Props m_beforeLink;     // the state the field's group closes back to
+    int m_ucBeforeLink = 1;
 };
 
 // Calls f(block, text, formatIndex) for every run of the range, and
@@ -571,9 +572,11 @@ void Writer::writeBlock(Out &out, const QTextBlock &block, int depth, const char
             : style == QTextListFormat::ListCircle               ? QStringLiteral("\u25CB")
             : style == QTextListFormat::ListSquare               ? QStringLiteral("\u25A0")
                                                                  : list->itemText(block);
+        const int uc = m_uc;
         writeText(out, label, m_runProps[size_t(propsOf(-1))]);
         out.word("\\tab");
         out.raw("}");
+        m_uc = uc; // the group's \uc ends with it
     }
     forEachRunIn(block, [&](const QTextBlock &, const QString &text, int formatIndex) {
         const Props &p = m_runProps[size_t(propsOf(formatIndex))];
@@ -581,10 +584,12 @@ void Writer::writeBlock(Out &out, const QTextBlock &block, int depth, const char
             if (m_link) {
                 out.raw("}}}");
                 m_last = m_beforeLink;
+                m_uc = m_ucBeforeLink;
             }
             m_link = p.link;
             if (m_link) {
                 m_beforeLink = m_last;
+                m_ucBeforeLink = m_uc;
                 out.raw(hyperlinkFieldStart(m_links[size_t(m_link)]));
             }
         }
@@ -597,6 +602,7 @@ void Writer::writeBlock(Out &out, const QTextBlock &block, int depth, const char
     if (m_link) {
         out.raw("}}}");
         m_last = m_beforeLink;
+        m_uc = m_ucBeforeLink;
         m_link = 0;
     }
     if (block.length() == 1) {

@@ -196,6 +196,8 @@ private slots:
         link.setAnchor(true);
         link.setAnchorHref(QStringLiteral("http://example.com/\"q\"\\x"));
         c.insertText(QStringLiteral("図書館"), link);
+        // The field's group ends its \uc: what follows reads right.
+        c.insertText(QStringLiteral("の本"), QTextCharFormat());
         c.insertBlock();
         QTextTable *t = c.insertTable(2, 3);
         t->cellAt(1, 2).firstCursorPosition().insertText("x");
@@ -211,6 +213,7 @@ private slots:
                  qPrintable(inv.pictures.join(',')));
         QCOMPARE(inv.links, QStringList{"図書館 -> http://example.com/%22q%22\\x"});
         QCOMPARE(inv.tables, QStringList{"2x3:||||||x"});
+        QVERIFY(inv.text.startsWith(QStringLiteral("図書館の本\n")));
         QCOMPARE(inv.labels, QStringList{"a.-5"});
     }
 
