@@ -62,6 +62,7 @@ void Reader::keptGroupEnded(qsizetype start, qsizetype end)
     }
     if (kind < 0 || st().dest != Dest::Body)
         return;
+    ++m_kept;
     const QTextCharFormat base = charFormat(keyFor(st().ch, 'a'));
     if (kind == KeepPicture) {
         const Picture pic = decodePicture(raw.constData(), raw.size());

@@ -313,6 +313,8 @@ bool read(const QByteArray &rtf, QTextDocument *doc)
     doc->setUndoRedoEnabled(false);
     doc->clear();
     doc->setProperty(documentHeadProperty(), QVariant());
+    doc->setProperty(documentFontsProperty(), QVariant());
+    doc->setProperty(documentColorsProperty(), QVariant());
     QTextCursor cursor(doc);
     cursor.beginEditBlock();
     detail::Reader reader(rtf, cursor, false);

@@ -238,6 +238,7 @@ private:
     bool m_bodyStarted = false;
     int m_footnotes = 0;
     int m_pictures = 0;
+    int m_kept = 0; // kept groups and pictures read as they came
 
     // Fields: m_links[0] is no link.
     std::vector<FieldDef> m_fieldDefs;

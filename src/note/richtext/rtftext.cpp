@@ -349,8 +349,17 @@ void Reader::finish()
         deliver(0xFFFD);
     }
     flushRun();
-    if (!m_head.isEmpty() && !m_insert)
-        m_cursor.document()->setProperty(documentHeadProperty(), m_head);
+    if (!m_insert && (m_kept > 0 || !m_head.isEmpty())) {
+        QTextDocument *doc = m_cursor.document();
+        doc->setProperty(documentHeadProperty(), m_head);
+        QVariantList fonts, colors;
+        for (auto it = m_fonts.constBegin(); it != m_fonts.constEnd(); ++it)
+            fonts.append(QVariant(QVariantList{it.key(), it->name, it->charset}));
+        for (const QColor &c : m_colors)
+            colors.append(c);
+        doc->setProperty(documentFontsProperty(), fonts);
+        doc->setProperty(documentColorsProperty(), colors);
+    }
     if (!m_tables.empty()) {
         finishBlock(m_pendingPar ? m_parProps : m_lastPara);
         m_pendingPar = false;

@@ -35,6 +35,7 @@ struct Props {
 struct Font {
     QString name;
     bool japanese = false;
+    int charset = -1; // as read; -1: from japanese
 };
 
 class Out {
@@ -129,6 +130,7 @@ public:
     {
         m_props.assign(size_t(m_formats.size()), -1);
         m_paras.assign(size_t(m_formats.size()), -1);
+        keepTables();
         fontIndex(doc->defaultFont().family());
     }
 
@@ -137,13 +139,14 @@ public:
 private:
     template<typename F> void forEachRun(F &&f) const;
     template<typename F> void forEachRunIn(const QTextBlock &block, F &&f) const;
-    void writeItems(Out &out, QTextFrame::iterator it, QTextFrame::iterator end, int depth, bool inCell);
+    void writeItems(Out &out, const QTextFrame *parent, int from, int to, int depth, bool inCell);
     void writeTable(Out &out, QTextTable *table, int depth);
     void writeBlock(Out &out, const QTextBlock &block, int depth, const char *end);
     void writeObjects(Out &out, int formatIndex, int count);
     bool inRange(int from, int to) const { return from <= m_end && to >= m_start; }
     int propsOf(int formatIndex);
     int paraOf(int formatIndex);
+    void keepTables();
     int fontIndex(const QString &family);
     int colorIndex(const QColor &c);
     void header(Out &out) const;
@@ -223,6 +226,33 @@ int Writer::fontIndex(const QString &family)
     m_fonts.push_back(Font{family, nameLooksJapanese(family)});
     m_fontIndex.insert(family, i);
     return i;
+}
+
+// Kept groups name fonts and colours by the numbers they were read with:
+// those stay, and what the editor adds comes after them.
+void Writer::keepTables()
+{
+    const QVariantList fonts = m_doc->property(documentFontsProperty()).toList();
+    for (const QVariant &v : fonts) {
+        const QVariantList f = v.toList();
+        const int n = f.value(0).toInt();
+        const QString name = f.value(1).toString();
+        if (f.size() != 3 || n < 0 || n > 32767 || name.isEmpty())
+            continue;
+        if (size_t(n) >= m_fonts.size())
+            m_fonts.resize(size_t(n) + 1);
+        const int charset = f.value(2).toInt();
+        m_fonts[size_t(n)] = Font{name, charset == 128, charset};
+        if (!m_fontIndex.contains(name))
+            m_fontIndex.insert(name, n);
+    }
+    const QVariantList colors = m_doc->property(documentColorsProperty()).toList();
+    for (qsizetype i = 1; i < colors.size() && i < 32767; ++i) {
+        const QColor c = colors.at(i).value<QColor>();
+        m_colors.push_back(c);
+        if (c.isValid() && !m_colorIndex.contains(c.rgb()))
+            m_colorIndex.insert(c.rgb(), int(m_colors.size()));
+    }
 }
 
 int Writer::colorIndex(const QColor &c)
@@ -334,9 +364,13 @@ void Writer::header(Out &out) const
     out.raw("{\\rtf1\\ansi\\ansicpg932\\deff0\\deflang1033\\deflangfe1041");
     out.raw("{\\fonttbl");
     for (size_t i = 0; i < m_fonts.size(); ++i) {
+        if (m_fonts[i].name.isEmpty())
+            continue; // a number the kept table does not use
         out.word("{\\f", int(i));
         out.word("\\fnil");
-        out.word("\\fcharset", m_fonts[i].japanese ? 128 : 0);
+        out.word("\\fcharset", m_fonts[i].charset >= 0 && !m_fonts[i].japanese ? m_fonts[i].charset
+                                 : m_fonts[i].japanese                          ? 128
+                                                                                : 0);
         fontName(out, m_fonts[i]);
         out.raw(";}");
     }
@@ -344,6 +378,10 @@ void Writer::header(Out &out) const
     out.newline();
     out.raw("{\\colortbl ;");
     for (const QColor &c : m_colors) {
+        if (!c.isValid()) {
+            out.raw(";");
+            continue;
+        }
         out.word("\\red", c.red());
         out.word("\\green", c.green());
         out.word("\\blue", c.blue());
@@ -475,34 +513,40 @@ void Writer::writeText(Out &out, QStringView text, const Props &p)
 
 // The blocks and tables of a frame or table cell, in order. In a cell the
 // last paragraph ends with the cell mark instead of \par.
-void Writer::writeItems(Out &out, QTextFrame::iterator it, QTextFrame::iterator end, int depth, bool inCell)
+void Writer::writeItems(Out &out, const QTextFrame *parent, int from, int to, int depth, bool inCell)
 {
+    // Blocks are walked in order and the parent's frames met on the way;
+    // the frame iterator would look each block's frame up from the root.
+    QList<QTextFrame *> frames;
+    for (QTextFrame *f : parent->childFrames()) {
+        if (f->firstPosition() >= from && f->lastPosition() <= to)
+            frames.append(f);
+    }
+    qsizetype next = 0;
     bool first = true;
-    for (; it != end && !it.atEnd(); ++it) {
-        QTextFrame::iterator next = it;
-        ++next;
-        const bool last = next == end || next.atEnd();
-        if (QTextFrame *frame = it.currentFrame()) {
-            if (!inRange(frame->firstPosition(), frame->lastPosition()))
-                continue;
-            if (auto *table = qobject_cast<QTextTable *>(frame))
-                writeTable(out, table, qMin(depth + 1, 16));
-            else
-                writeItems(out, frame->begin(), frame->end(), depth, inCell);
+    for (QTextBlock block = m_doc->findBlock(from); block.isValid() && block.position() <= to;) {
+        if (next < frames.size() && block.position() >= frames.at(next)->firstPosition()) {
+            QTextFrame *frame = frames.at(next++);
+            if (inRange(frame->firstPosition(), frame->lastPosition())) {
+                if (auto *table = qobject_cast<QTextTable *>(frame))
+                    writeTable(out, table, qMin(depth + 1, 16));
+                else
+                    writeItems(out, frame, frame->firstPosition(), frame->lastPosition(), depth, inCell);
+            }
+            block = m_doc->findBlock(frame->lastPosition() + 1);
             first = false;
             continue;
         }
-        const QTextBlock block = it.currentBlock();
+        const bool last = block.position() + block.length() - 1 >= to;
+        const bool beforeFrame = next < frames.size()
+            && block.position() + block.length() >= frames.at(next)->firstPosition();
         // Before a table at the start of a frame or cell the document holds
         // an empty paragraph that is no part of the text.
-        if (first && !last && block.length() == 1 && next.currentFrame()) {
-            first = false;
-            continue;
-        }
+        const bool skip = first && !last && block.length() == 1 && beforeFrame;
         first = false;
-        if (!inRange(block.position(), block.position() + block.length() - 1))
-            continue;
-        writeBlock(out, block, depth, inCell && last ? (depth > 1 ? "\\nestcell" : "\\cell") : "\\par");
+        if (!skip && inRange(block.position(), block.position() + block.length() - 1))
+            writeBlock(out, block, depth, inCell && last ? (depth > 1 ? "\\nestcell" : "\\cell") : "\\par");
+        block = block.next();
     }
 }
 
@@ -541,7 +585,7 @@ void Writer::writeTable(Out &out, QTextTable *table, int depth)
                 m_haveLastPara = false;
                 continue;
             }
-            writeItems(out, cell.begin(), cell.end(), depth, true);
+            writeItems(out, table, cell.firstPosition(), cell.lastPosition(), depth, true);
         }
         if (depth == 1) {
             out.word("\\row");
@@ -669,8 +713,8 @@ QByteArray Writer::run()
 
     Out body;
     body.bytes.reserve(qMax(1024, (m_end - m_start) * 3));
-    QTextFrame *root = m_doc->rootFrame();
-    writeItems(body, root->begin(), root->end(), 0, false);
+    const QTextFrame *root = m_doc->rootFrame();
+    writeItems(body, root, root->firstPosition(), root->lastPosition(), 0, false);
 
     Out out;
     out.bytes.reserve(body.bytes.size() + 1024);
