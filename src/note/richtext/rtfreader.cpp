@@ -67,6 +67,7 @@ void Reader::pushGroup()
     const Dest parent = st().dest;
     m_stack.push_back(m_stack.back());
     st().start = m_p - 1;
+    st().emittedAt = m_emitted;
     if (parent == Dest::Upr) {
         // {\upr{ansi version}{\*\ud{unicode version}}}: only the latter.
         qsizetype q = m_p;
@@ -241,6 +242,7 @@ void Reader::controlWord()
         symbol(c);
         return;
     }
+    m_wordStart = m_p - 1;
     const ControlWord w = lexControlWord(m_data, m_size, &m_p);
     if (w.word.size() > size_t(kMaxWordLength)) {
         m_star = false;

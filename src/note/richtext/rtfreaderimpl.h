@@ -66,6 +66,7 @@ struct State {
     int field = -1;      // the field this group opened
     quint8 listGroup = 0; // 1 \list, 2 \listlevel, 3 \listoverride, 4 \pn opened here
     qsizetype start = 0; // offset of the group's opening brace
+    qint64 emittedAt = 0; // characters shown when it opened
 };
 
 // A list level as \listlevel or \pn gives it.
@@ -148,7 +149,7 @@ private:
     void finishBlock(const ParaProps &p);
 
     // ---- kept groups and pictures (rtfkept.cpp)
-    void keepGroup(int kind);
+    void keepGroup(int kind, bool star = false);
     void keptGroupEnded(qsizetype start, qsizetype end);
     void insertObject(const QTextCharFormat &f);
     void docLevelWord(std::string_view w, bool hasParam, int param);
@@ -232,6 +233,9 @@ private:
     // Kept groups.
     int m_keepKind = -1;      // the kind of the group being skipped to keep
     int m_keepClose = 0;      // closing braces missing at the end of the file
+    qsizetype m_wordStart = 0; // the backslash of the control word being read
+    qsizetype m_keepWordStart = 0;
+    QByteArray m_keepOpening;  // what stands for the group's start when text came before the word
     qsizetype m_keepStart = 0;
     QByteArray m_keepPrefix;  // small groups that belong to the next kept one
     QByteArray m_head;        // document-level groups and page setup

@@ -166,29 +166,29 @@ void Reader::word(std::string_view w, bool hasParam, int param)
     case Kw::Itap: pa.itap = qBound(0, param, kMaxTableDepth); return;
     case Kw::Keep:
         if (s.dest == Dest::Body)
-            keepGroup(info.ch);
+            keepGroup(info.ch, star);
         else
             enterSkip();
         return;
     case Kw::KeepPrefix:
-        keepGroup(s.dest == Dest::Body ? KeepToPrefix : -1);
+        keepGroup(s.dest == Dest::Body ? KeepToPrefix : -1, star);
         return;
     case Kw::DocGroup:
         if (s.dest != Dest::Body || m_insert)
             enterSkip();
         else if (!m_bodyStarted)
-            keepGroup(KeepToHead);
+            keepGroup(KeepToHead, star);
         else if (w == "info")
             enterSkip();
         else
-            keepGroup(info.ch);
+            keepGroup(info.ch, star);
         return;
     case Kw::PageSetup:
         docLevelWord(w, hasParam, param);
         return;
     case Kw::Pict:
         if (s.dest == Dest::Body)
-            keepGroup(KeepPicture);
+            keepGroup(KeepPicture, star);
         else
             enterSkip();
         return;

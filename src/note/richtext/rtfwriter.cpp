@@ -324,11 +324,7 @@ int Writer::paraOf(int formatIndex)
             m_lists.push_back(list->format());
             ls = int(m_lists.size());
         }
-        pp.ls = ls;
-        if (!pp.li) {
-            pp.li = listIndentTwips(list->format());
-            pp.fi = -360;
-        }
+        pp.ls = ls; // without an indent of its own, the list level's applies
     }
     m_paraProps.push_back(pp);
     if (formatIndex >= 0 && formatIndex < int(m_paras.size()))

@@ -232,6 +232,12 @@ private slots:
         QVERIFY(mirka::rtf::read(deep, &doc));
         QVERIFY(mirka::rtf::read("{\\rtf1 \\trowd\\cellx1\\cell\\cell\\cell\\row\\row\\row a}", &doc));
         QVERIFY(mirka::rtf::plainText(&doc).endsWith('a'));
+        // A list label outside any table waiting when a cell ends.
+        QVERIFY(mirka::rtf::read("{\\rtf1 \\trowd\\cellx100 {\\listtext x}\\cell a\\cell\\row}", &doc));
+        // Text between a group's brace and its kept word stays text, once.
+        QTextDocument once;
+        roundTrip("{\\rtf1 a{\\*\\{\\footnote x}b}", once);
+        QCOMPARE(mirka::rtf::plainText(&once), QStringLiteral("a{[注]b"));
     }
 };
 
