@@ -4,6 +4,7 @@
 #include "browser/browserpictures.h"
 #include "browser/favourites.h"
 #include "common/dialogs.h"
+#include "common/fileerror.h"
 #include "common/paths.h"
 #include "common/savefile.h"
 #include "common/twips.h"
@@ -49,7 +50,7 @@ constexpr int designInnerHeight = 6630;
 // Where the favourites box keeps each entry's fields beside its text.
 constexpr int addressRole = Qt::UserRole;
 constexpr int iconRole = Qt::UserRole + 1;
-constexpr int damagedLineRole = Qt::UserRole + 2;
+constexpr int storedLineRole = Qt::UserRole + 2;
 
 struct ToolbarButton {
     const char16_t *caption;
@@ -76,7 +77,7 @@ Favourite entryAt(const QComboBox *box, int index)
     f.text = box->itemText(index);
     f.address = box->itemData(index, addressRole).toString();
     f.icon = box->itemData(index, iconRole).toInt();
-    f.damagedLine = box->itemData(index, damagedLineRole).toByteArray();
+    f.storedLine = box->itemData(index, storedLineRole).toByteArray();
     return f;
 }
 
@@ -86,14 +87,14 @@ void appendEntry(QComboBox *box, const QIcon &icon, const Favourite &f)
     const int i = box->count() - 1;
     box->setItemData(i, f.address, addressRole);
     box->setItemData(i, f.icon, iconRole);
-    if (!f.damagedLine.isEmpty())
-        box->setItemData(i, f.damagedLine, damagedLineRole);
+    if (!f.storedLine.isEmpty())
+        box->setItemData(i, f.storedLine, storedLineRole);
 }
 
 bool sameEntry(const Favourite &a, const Favourite &b)
 {
     return a.text == b.text && a.address == b.address && a.icon == b.icon
-        && a.damagedLine == b.damagedLine;
+        && a.storedLine == b.storedLine;
 }
 
 // Sets the box's selection and text back after its items changed: Qt moves
@@ -185,6 +186,9 @@ frmBrowser::frmBrowser()
     connect(timTimer, &QTimer::timeout, this, &frmBrowser::timerTick);
 
     resize(tw::toPixelsX(designInnerWidth), tw::toPixelsY(designInnerHeight));
+    // The caption until a page tells its title: the window list never shows
+    // an empty entry.
+    setWindowTitle(QStringLiteral("about:blank"));
 }
 
 frmBrowser::~frmBrowser()
@@ -242,6 +246,7 @@ void frmBrowser::windowLoad()
     const QString start = Form1::get().Text1->text();
     if (!start.isEmpty()) {
         cboAddress->setEditText(start);
+        setWindowTitle(start);
         cboAddress->addItem(cboAddress->currentText());
         startBusyIndicator();
         brwWebBrowser->Navigate(start);
@@ -394,16 +399,16 @@ void frmBrowser::LoadFavourites()
 
     const QSignalBlocker block(ImageCombo1);
     ImageCombo1->clear();
-    QByteArray bytes;
-    if (mirka::readWholeFile(favouritesFile(), &bytes)) {
-        for (const Favourite &f : mirka::favourites::parse(bytes))
-            appendEntry(ImageCombo1, ImageList2.value(f.icon - 1), f);
-    }
+    const mirka::favourites::Loaded loaded = mirka::favourites::load(favouritesFile());
+    for (const Favourite &f : loaded.list)
+        appendEntry(ImageCombo1, ImageList2.value(f.icon - 1), f);
     // The entry the user had chosen stays chosen while the file still holds
     // it at the same place, so GO and X keep working after switching windows.
     const bool keep = selected >= 0 && selected < ImageCombo1->count()
         && sameEntry(entryAt(ImageCombo1, selected), selectedEntry);
     restoreBox(ImageCombo1, keep ? selected : -1, text);
+    if (!loaded.notice.isEmpty())
+        mirka::MsgBox(loaded.notice, mirka::MsgButtons::OK, QString(), this);
 }
 
 bool frmBrowser::SaveFavourites()
@@ -415,7 +420,7 @@ bool frmBrowser::SaveFavourites()
     QString error;
     if (mirka::writeFileAtomically(path, mirka::favourites::format(list), &error))
         return true;
-    mirka::MsgBox(QStringLiteral("お気に入りをファイル %1 に保存できませんでした。\n%2").arg(path, error),
+    mirka::MsgBox(mirka::fileFailureMessage(QStringLiteral("お気に入りを保存できませんでした。"), path, error),
                   mirka::MsgButtons::OK, QString(), this);
     return false;
 }

@@ -33,3 +33,54 @@ void TestEnv::write(const QString &name, const QByteArray &bytes) const
     if (f.open(QIODevice::WriteOnly))
         f.write(bytes);
 }
+
+#ifdef __linux__
+#include <cstring>
+#include <sys/mount.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+#endif
+
+SmallFilesystem::SmallFilesystem(qint64 bytes)
+{
+#ifdef __linux__
+    if (geteuid() != 0) {
+        m_whyNot = QStringLiteral("mounting a small tmpfs needs root");
+        return;
+    }
+    const QByteArray options = "size=" + QByteArray::number(bytes);
+    if (::mount("tmpfs", QFile::encodeName(m_dir.path()).constData(), "tmpfs", 0, options.constData()) != 0) {
+        m_whyNot = QStringLiteral("mount tmpfs failed: ") + QString::fromLocal8Bit(strerror(errno));
+        return;
+    }
+    m_mounted = true;
+#else
+    Q_UNUSED(bytes);
+    m_whyNot = QStringLiteral("a small tmpfs is mounted on Linux only");
+#endif
+}
+
+SmallFilesystem::~SmallFilesystem()
+{
+#ifdef __linux__
+    if (m_mounted)
+        ::umount2(QFile::encodeName(m_dir.path()).constData(), MNT_DETACH);
+#endif
+}
+
+QString SmallFilesystem::path(const QString &name) const { return m_dir.path() + u'/' + name; }
+
+void SmallFilesystem::fillLeaving(qint64 freeBytes) const
+{
+#ifdef __linux__
+    struct statvfs st;
+    if (::statvfs(QFile::encodeName(m_dir.path()).constData(), &st) != 0)
+        return;
+    const qint64 avail = qint64(st.f_bavail) * qint64(st.f_frsize);
+    QFile filler(path(QStringLiteral("filler")));
+    if (avail > freeBytes && filler.open(QIODevice::WriteOnly))
+        filler.write(QByteArray(avail - freeBytes, 'x'));
+#else
+    Q_UNUSED(freeBytes);
+#endif
+}
