@@ -14,7 +14,11 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QClipboard>
+#include <QDrag>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -49,6 +53,11 @@ int listIndex(const QListWidget *list)
 // sends it to the address.
 void openInSharedBrowser(const QString &address)
 {
+    // A javascript: address would run in whatever page the browser shows.
+    if (address.trimmed().startsWith(QLatin1String("javascript:"), Qt::CaseInsensitive)) {
+        mirka::MsgBox(QStringLiteral("このアドレスは開けません\n%1").arg(address));
+        return;
+    }
     frmBrowser &b = frmBrowser::shared();
     b.cboAddress->setEditText(address);
     b.brwWebBrowser->Navigate(address);
@@ -145,6 +154,8 @@ frmDocument::frmDocument() : dlgCommonDialog(this)
     connect(rtfText, &RichTextBox::SelChange, this, &frmDocument::rtfText_SelChange);
     connect(Command2, &QPushButton::clicked, this, &frmDocument::Command2_Click);
     connect(List1, &QListWidget::itemDoubleClicked, this, &frmDocument::List1_DblClick);
+    connect(rtfText, &RichTextBox::linkActivated, this, [](const QString &href) { openInSharedBrowser(href); });
+    List1->viewport()->installEventFilter(this);
 
     // The design's client area.
     resize(toPixels(0, 0, 8310, 5055).size());
@@ -367,6 +378,8 @@ void frmDocument::applyLayout()
 
 bool frmDocument::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == List1->viewport())
+        return dragRecordedPage(event) || QWidget::eventFilter(watched, event);
     if (event->type() == QEvent::ShortcutOverride) {
         const QKeySequence pressed(static_cast<QKeyEvent *>(event)->keyCombination());
         for (QAction *a : actions()) {
@@ -377,6 +390,31 @@ bool frmDocument::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+// A recorded page dragged from List1 carries its title and address, which
+// the body takes as a link.
+bool frmDocument::dragRecordedPage(QEvent *event)
+{
+    auto *m = static_cast<QMouseEvent *>(event);
+    if (event->type() == QEvent::MouseButtonPress && m->button() == Qt::LeftButton) {
+        m_dragStart = m->position().toPoint();
+        return false;
+    }
+    if (event->type() != QEvent::MouseMove || !(m->buttons() & Qt::LeftButton)
+        || (m->position().toPoint() - m_dragStart).manhattanLength() < QApplication::startDragDistance())
+        return false;
+    QListWidgetItem *item = List1->itemAt(m_dragStart);
+    const int i = item ? List1->row(item) : -1;
+    if (i < 0 || i >= List2->count())
+        return false;
+    auto *mime = new QMimeData;
+    mime->setText(item->text());
+    mime->setData(RichTextBox::recordedPageMimeType(), (item->text() + u'\n' + List2->item(i)->text()).toUtf8());
+    auto *drag = new QDrag(List1);
+    drag->setMimeData(mime);
+    drag->exec(Qt::CopyAction);
+    return true;
 }
 
 void frmDocument::rtfText_SelChange()

@@ -112,7 +112,9 @@ private:
     void rtfText_SelChange();
     void Command2_Click();
     void List1_DblClick();
+    bool dragRecordedPage(QEvent *event);
 
     QList<QMenu *> m_menus;
+    QPoint m_dragStart;
     QActionGroup *m_alignGroup = nullptr;
 };

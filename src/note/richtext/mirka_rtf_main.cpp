@@ -3,9 +3,11 @@
 //   mirka-rtf to-html FILE.rtf    prints the document as HTML
 //   mirka-rtf to-text FILE.rtf    prints its plain text (UTF-8)
 //   mirka-rtf from-html FILE.html prints RTF
+//   mirka-rtf to-rtf FILE.rtf     reads and writes back, as the editor saves
 #include "common/savefile.h"
 #include "note/richtext/richtextbox.h"
 #include "note/richtext/rtf.h"
+#include "note/richtext/rtfobjects.h"
 
 #include <QGuiApplication>
 #include <QTextDocument>
@@ -13,7 +15,7 @@
 
 static int usage()
 {
-    std::fputs("usage: mirka-rtf to-html FILE.rtf | to-text FILE.rtf | from-html FILE.html\n", stderr);
+    std::fputs("usage: mirka-rtf to-html FILE.rtf | to-text FILE.rtf | to-rtf FILE.rtf | from-html FILE.html\n", stderr);
     return 2;
 }
 
@@ -35,7 +37,7 @@ int main(int argc, char *argv[])
     const QString command = args.at(1);
     const QString path = args.at(2);
     if (command != QLatin1String("to-html") && command != QLatin1String("to-text")
-        && command != QLatin1String("from-html"))
+        && command != QLatin1String("to-rtf") && command != QLatin1String("from-html"))
         return usage();
 
     QByteArray bytes;
@@ -57,7 +59,9 @@ int main(int argc, char *argv[])
     }
     if (command == QLatin1String("to-html"))
         print(doc.toHtml().toUtf8());
+    else if (command == QLatin1String("to-rtf"))
+        print(mirka::rtf::write(&doc));
     else
-        print(doc.toPlainText().toUtf8() + '\n');
+        print(mirka::rtf::plainText(&doc).toUtf8() + '\n');
     return 0;
 }

@@ -5,7 +5,13 @@
 #include "common/twips.h"
 #include "note/richtext/rtf.h"
 #include "note/richtext/rtfformat.h"
+#include "note/richtext/rtfobjects.h"
 
+#include <QImage>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QTextImageFormat>
+#include <QUrl>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <cmath>
@@ -38,6 +44,7 @@ RichTextBox::RichTextBox(QWidget *parent) : QTextEdit(parent)
     const QFont body = defaultBodyFont();
     setFont(body);
     document()->setDefaultFont(body);
+    mirka::rtf::KeptObjectHandler::install(document());
     connect(this, &QTextEdit::cursorPositionChanged, this, &RichTextBox::caretMoved);
     connect(this, &QTextEdit::selectionChanged, this, &RichTextBox::caretMoved);
     connect(this, &QTextEdit::currentCharFormatChanged, this, [this] { invalidateSelState(); });
@@ -90,6 +97,12 @@ void RichTextBox::mouseReleaseEvent(QMouseEvent *e)
 {
     InputScope scope(this, false);
     QTextEdit::mouseReleaseEvent(e);
+    if (e->button() == Qt::LeftButton && (e->modifiers() & Qt::ControlModifier)
+        && !textCursor().hasSelection()) {
+        const QString href = anchorAt(e->position().toPoint());
+        if (!href.isEmpty())
+            emit linkActivated(href);
+    }
 }
 
 void RichTextBox::mouseDoubleClickEvent(QMouseEvent *e)
@@ -102,6 +115,46 @@ void RichTextBox::dropEvent(QDropEvent *e)
 {
     InputScope scope(this, false);
     QTextEdit::dropEvent(e);
+}
+
+bool RichTextBox::canInsertFromMimeData(const QMimeData *source) const
+{
+    return source->hasFormat(recordedPageMimeType()) || source->hasImage()
+        || QTextEdit::canInsertFromMimeData(source);
+}
+
+// A recorded page goes in as a link to its address; a picture from the
+// clipboard or a browser page is kept in the document (and saved as PNG).
+void RichTextBox::insertFromMimeData(const QMimeData *source)
+{
+    QTextCursor c = textCursor();
+    if (source->hasFormat(recordedPageMimeType())) {
+        const QStringList page = QString::fromUtf8(source->data(recordedPageMimeType())).split(u'\n');
+        if (page.size() >= 2 && !page.at(1).isEmpty()) {
+            QTextCharFormat link = c.charFormat();
+            link.setAnchor(true);
+            link.setAnchorHref(page.at(1));
+            link.setForeground(QColor(0, 0, 255));
+            link.setFontUnderline(true);
+            c.insertText(page.at(0).isEmpty() ? page.at(1) : page.at(0), link);
+            return;
+        }
+    }
+    if (source->hasImage()) {
+        const QImage image = qvariant_cast<QImage>(source->imageData());
+        if (!image.isNull()) {
+            static int pasted = 0;
+            const QString name = QStringLiteral("mirka-pasted:%1").arg(++pasted);
+            document()->addResource(QTextDocument::ImageResource, QUrl(name), image);
+            QTextImageFormat f;
+            f.setName(name);
+            f.setWidth(image.width());
+            f.setHeight(image.height());
+            c.insertImage(f);
+            return;
+        }
+    }
+    QTextEdit::insertFromMimeData(source);
 }
 
 // ---- files
@@ -135,6 +188,7 @@ void RichTextBox::replaceDocument(QTextDocument *doc)
     QTextDocument *old = document();
     const bool ours = old && old->parent() == this;
     setDocument(doc);
+    mirka::rtf::KeptObjectHandler::install(doc);
     if (ours)
         delete old;
     setCurrentCharFormat(QTextCursor(doc).charFormat());

@@ -72,10 +72,16 @@ public:
     int RightMargin() const { return m_rightMargin; }
     bool setRightMargin(int twips);
 
+    // The drag format of a recorded page: its title and address as UTF-8,
+    // one line each. Dropped into the body it becomes a link.
+    static QString recordedPageMimeType() { return QStringLiteral("application/x-mirka-recorded-page"); }
+
 signals:
     // After every change of the selection or the caret, typing and clicks
     // included: once per change (one keystroke or click gives one).
     void SelChange();
+    // Ctrl+click on a link.
+    void linkActivated(const QString &href);
 
 protected:
     void keyPressEvent(QKeyEvent *e) override;
@@ -85,6 +91,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent *e) override;
     void mouseDoubleClickEvent(QMouseEvent *e) override;
     void dropEvent(QDropEvent *e) override;
+    bool canInsertFromMimeData(const QMimeData *source) const override;
+    void insertFromMimeData(const QMimeData *source) override;
 
 private:
     struct SelState {

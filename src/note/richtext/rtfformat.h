@@ -11,6 +11,18 @@ namespace mirka::rtf {
 
 constexpr double kTwipsPerPixel = 15.0;
 
+enum : int {
+    // A kept RTF group (footnote, comment, object, shape, picture Qt cannot
+    // draw) standing as one character.
+    KeptObjectType = QTextFormat::UserObject + 17,
+};
+
+enum : int {
+    KeptRtf = QTextFormat::UserProperty + 0x4d10, // QByteArray: the group as read
+    KeptLabel,                                    // QString: what the placeholder shows
+    HiddenText,                                   // bool: \v text
+};
+
 inline int clampTwips(int v) { return qBound(-31680, v, 31680); }
 
 // Character properties of a group.
@@ -29,6 +41,7 @@ struct CharProps {
     // LibreOffice writes Japanese bold and size; -1 / 0: as the single-byte text.
     qint8 boldEA = -1, italicEA = -1;
     int sizeEA = 0;
+    int link = 0; // index of the HYPERLINK field whose result this is; 0 none
     bool hasEastAsianProps() const { return fontEA >= 0 || boldEA >= 0 || italicEA >= 0 || sizeEA > 0; }
 };
 
@@ -38,16 +51,18 @@ struct RunKey {
     int size = 0;
     int fg = 0;
     int bg = 0;
-    quint8 flags = 0; // 1 bold, 2 italic, 4 underline, 8 strike, vpos << 4
+    quint8 flags = 0; // 1 bold, 2 italic, 4 underline, 8 strike, vpos << 4, 64 hidden
+    int link = 0;
     bool operator==(const RunKey &o) const
     {
-        return font == o.font && size == o.size && fg == o.fg && bg == o.bg && flags == o.flags;
+        return font == o.font && size == o.size && fg == o.fg && bg == o.bg && flags == o.flags
+            && link == o.link;
     }
     bool operator!=(const RunKey &o) const { return !(*this == o); }
 };
 inline size_t qHash(const RunKey &k, size_t seed = 0)
 {
-    return qHashMulti(seed, k.font, k.size, k.fg, k.bg, k.flags);
+    return qHashMulti(seed, k.font, k.size, k.fg, k.bg, k.flags, k.link);
 }
 
 // Paragraph properties (reset by \pard).
@@ -55,16 +70,18 @@ struct ParaProps {
     quint8 align = 0; // 0 left, 1 right, 2 centre, 3 justified
     int li = 0, ri = 0, fi = 0, sb = 0, sa = 0, sl = 0;
     bool slMult = false;
+    int itap = 0;        // table nesting depth: \intbl 1, \itapN
+    int ls = 0, ilvl = 0; // list override (negative: an old-style \pn list) and level
     bool operator==(const ParaProps &o) const
     {
         return align == o.align && li == o.li && ri == o.ri && fi == o.fi && sb == o.sb && sa == o.sa
-            && sl == o.sl && slMult == o.slMult;
+            && sl == o.sl && slMult == o.slMult && itap == o.itap && ls == o.ls && ilvl == o.ilvl;
     }
     bool operator!=(const ParaProps &o) const { return !(*this == o); }
 };
 inline size_t qHash(const ParaProps &p, size_t seed = 0)
 {
-    return qHashMulti(seed, p.align, p.li, p.ri, p.fi, p.sb, p.sa, p.sl, p.slMult);
+    return qHashMulti(seed, p.align, p.li, p.ri, p.fi, p.sb, p.sa, p.sl, p.slMult, p.itap, p.ls, p.ilvl);
 }
 
 // Applies the non-font parts of a run to a char format.
@@ -79,6 +96,12 @@ inline void applyCharProps(QTextCharFormat &f, const RunKey &k, const QColor &fg
         f.setFontUnderline(true);
     if (k.flags & 8)
         f.setFontStrikeOut(true);
+    if (k.flags & 64) {
+        // Hidden text stays in view, marked by a dotted underline.
+        f.setProperty(HiddenText, true);
+        if (!(k.flags & 4))
+            f.setUnderlineStyle(QTextCharFormat::DotLine);
+    }
     if ((k.flags >> 4) == 1)
         f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
     else if ((k.flags >> 4) == 2)

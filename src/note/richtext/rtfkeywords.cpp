@@ -7,21 +7,18 @@ const std::unordered_map<std::string_view, KwInfo> &keywords()
 {
     static const std::unordered_map<std::string_view, KwInfo> table = [] {
         std::unordered_map<std::string_view, KwInfo> t;
-        for (const char *d : {"pict", "object", "info", "stylesheet", "header", "headerl", "headerr",
-                              "headerf", "footer", "footerl", "footerr", "footerf", "footnote",
-                              "annotation", "atnid", "atnauthor", "atntime", "atnref", "atndate",
-                              "atnicn", "fldinst", "nonshppict", "shp", "shpinst", "shptxt", "sp",
-                              "template", "xe", "tc", "txe", "rxe", "bkmkstart", "bkmkend", "filetbl",
-                              "revtbl", "rsidtbl", "listtable", "listoverridetable", "pgdsctbl",
+        for (const char *d : {"stylesheet", "xe", "tc", "txe", "rxe", "bkmkstart", "bkmkend", "filetbl",
+                              "revtbl", "rsidtbl", "pgdsctbl", "nonshppict", "nonesttables",
                               "xmlnstbl", "themedata", "colorschememapping", "latentstyles",
-                              "datastore", "generator", "docvar", "pn", "pntxta", "pntxtb",
-                              "fname", "falt", "panose", "author", "operator", "title", "subject",
-                              "keywords", "comment", "doccomm", "company", "manager", "category",
-                              "hlinkbase", "creatim", "revtim", "printim", "buptim", "userprops",
-                              "objdata", "objclass", "objname", "private", "mmathPr", "ftnsep",
-                              "ftnsepc", "ftncn", "aftnsep", "aftnsepc", "aftncn", "protusertbl",
-                              "wgrffmtfilter", "passwordhash", "blipuid", "picprop", "do",
-                              "formfield", "datafield", "background", "fchars", "lchars"})
+                              "datastore", "generator", "docvar", "template",
+                              "fname", "falt", "panose", "hlinkbase", "userprops", "private", "mmathPr",
+                              "ftnsep", "ftnsepc", "ftncn", "aftnsep", "aftnsepc", "aftncn", "protusertbl",
+                              "wgrffmtfilter", "passwordhash", "blipuid", "picprop",
+                              "formfield", "datafield", "background", "fchars", "lchars", "listpicture",
+                              "pnseclvl", "listname", "levelnumbers", "shpinst", "shptxt", "sp",
+                              "author", "operator", "title", "subject", "keywords", "comment", "doccomm",
+                              "company", "manager", "category", "creatim", "revtim", "printim", "buptim",
+                              "objdata", "objclass", "objname", "result", "shprslt"})
             t.emplace(d, KwInfo{Kw::SkipDest});
         const std::pair<const char *, Kw> words[] = {
             {"fonttbl", Kw::FontTbl}, {"colortbl", Kw::ColorTbl}, {"upr", Kw::Upr}, {"ud", Kw::Ud},
@@ -39,12 +36,51 @@ const std::unordered_map<std::string_view, KwInfo> &keywords()
             {"sb", Kw::Sb}, {"sa", Kw::Sa}, {"sl", Kw::Sl}, {"slmult", Kw::SlMult},
             {"par", Kw::Par}, {"line", Kw::Line}, {"lbr", Kw::Line}, {"tab", Kw::Tab},
             {"page", Kw::SoftBreak}, {"sect", Kw::SoftBreak}, {"column", Kw::SoftBreak},
-            {"cell", Kw::Cell}, {"nestcell", Kw::Cell}, {"row", Kw::Row}, {"nestrow", Kw::Row},
+            {"cell", Kw::Cell}, {"nestcell", Kw::NestCell}, {"row", Kw::Row}, {"nestrow", Kw::NestRow},
             {"uc", Kw::Uc}, {"u", Kw::U}, {"bin", Kw::Bin}, {"fcharset", Kw::FCharset},
             {"cpg", Kw::Cpg}, {"red", Kw::Red}, {"green", Kw::Green}, {"blue", Kw::Blue},
         };
         for (const auto &w : words)
             t.emplace(w.first, KwInfo{w.second});
+        const std::pair<const char *, char16_t> kept[] = {
+            {"footnote", KeepNote}, {"annotation", KeepComment}, {"object", KeepObject},
+            {"shp", KeepShape}, {"shpgrp", KeepShape}, {"do", KeepShape},
+        };
+        for (const auto &k : kept)
+            t.emplace(k.first, KwInfo{Kw::Keep, k.second});
+        for (const char *h : {"header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr",
+                              "footerf", "info"})
+            t.emplace(h, KwInfo{Kw::DocGroup, h[0] == 'f' ? char16_t(KeepFooter) : char16_t(KeepHeader)});
+        for (const char *a : {"atnid", "atnauthor", "atntime", "atnref", "atndate", "atnicn", "atrfstart",
+                              "atrfend", "atnparent"})
+            t.emplace(a, KwInfo{Kw::KeepPrefix});
+        for (const char *w : {"paperw", "paperh", "margl", "margr", "margt", "margb", "gutter",
+                              "landscape", "facingp", "margmirror", "titlepg", "pgnstart"})
+            t.emplace(w, KwInfo{Kw::PageSetup});
+        const std::pair<const char *, Kw> more[] = {
+            {"pict", Kw::Pict}, {"shppict", Kw::Transparent}, {"nesttableprops", Kw::Transparent},
+            {"chftn", Kw::Chftn}, {"chatn", Kw::Chatn}, {"field", Kw::Field}, {"fldinst", Kw::FldInst}, {"fldrslt", Kw::FldRslt},
+            {"listtable", Kw::ListTable}, {"listoverridetable", Kw::ListTable}, {"list", Kw::List},
+            {"listlevel", Kw::ListLevel}, {"levelnfc", Kw::LevelNfc}, {"levelnfcn", Kw::LevelNfc},
+            {"levelstartat", Kw::LevelStartAt}, {"leveltext", Kw::LevelText}, {"listid", Kw::ListId},
+            {"listoverride", Kw::ListOverride}, {"ls", Kw::Ls}, {"ilvl", Kw::Ilvl},
+            {"listtext", Kw::ListText}, {"pntext", Kw::ListText}, {"pn", Kw::Pn},
+            {"pnstart", Kw::PnStart},
+            {"trowd", Kw::Trowd}, {"cellx", Kw::Cellx}, {"intbl", Kw::Intbl}, {"itap", Kw::Itap},
+        };
+        for (const auto &m : more)
+            t.emplace(m.first, KwInfo{m.second});
+        const std::pair<const char *, char16_t> pnFormats[] = {
+            {"pndec", 0}, {"pnucrm", 1}, {"pnlcrm", 2}, {"pnucltr", 3}, {"pnlcltr", 4},
+        };
+        for (const auto &f : pnFormats)
+            t.emplace(f.first, KwInfo{Kw::PnFormat, f.second});
+        // The old-style list levels: body (numbered), bullet, continued (no label).
+        t.emplace("pnlvlbody", KwInfo{Kw::PnLevel, 0});
+        t.emplace("pnlvlblt", KwInfo{Kw::PnLevel, 23});
+        t.emplace("pnlvlcont", KwInfo{Kw::PnLevel, 255});
+        t.emplace("pntxtb", KwInfo{Kw::PnText, 'b'});
+        t.emplace("pntxta", KwInfo{Kw::PnText, 'a'});
         for (const char *u : {"ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave",
                               "ulldash", "ulth", "ulthd", "ulthdash", "ulthdashd", "ulthdashdd",
                               "ulthldash", "ululdbwave", "ulw", "ulwave"})

@@ -3,6 +3,7 @@
 // rtftext.cpp.
 #include "note/richtext/rtf.h"
 #include "note/richtext/rtflexer.h"
+#include "note/richtext/rtfobjects.h"
 #include "note/richtext/rtfreaderimpl.h"
 
 #include <QTextBlock>
@@ -65,6 +66,7 @@ void Reader::pushGroup()
     }
     const Dest parent = st().dest;
     m_stack.push_back(m_stack.back());
+    st().start = m_p - 1;
     if (parent == Dest::Upr) {
         // {\upr{ansi version}{\*\ud{unicode version}}}: only the latter.
         qsizetype q = m_p;
@@ -92,19 +94,27 @@ void Reader::popGroup()
         return;
     }
     if (m_stack.size() == 1) {
-        // The end of the document, unless more than padding follows: then
-        // the brace was a stray one, and the rest is read on.
-        if (m_p >= m_tail)
-            m_done = true;
+        // The end of the document: what follows is no part of it.
+        m_done = true;
         return;
     }
-    const Dest d = st().dest;
+    const State &child = st();
+    const State &parent = m_stack[m_stack.size() - 2];
+    const Dest d = child.dest;
     if (d == Dest::FontTable)
         commitFont();
+    if (d != parent.dest && d == Dest::LevelText)
+        levelTextEnded();
+    const int field = child.field != parent.field ? child.field : -1;
+    const quint8 listGroup = child.listGroup != parent.listGroup ? child.listGroup : 0;
     m_stack.pop_back();
     if (d == Dest::ColorTable || d == Dest::FontTable)
         m_charFormats.clear();
     propsChanged();
+    if (listGroup)
+        listWord(Kw::None, listGroup);
+    if (field >= 0)
+        fieldEnded(field);
 }
 
 void Reader::enterSkip()
@@ -117,14 +127,17 @@ void Reader::enterSkip()
 // reading on the way, as its data may hold braces.
 void Reader::skipGroupFast()
 {
-    if (skipGroup(m_data, m_size, &m_p, &m_skipDepth))
+    if (skipGroup(m_data, m_size, &m_p, &m_skipDepth)) {
+        const qsizetype start = st().start;
         popGroup();
+        if (m_keepKind != -1)
+            keptGroupEnded(start, m_p);
+    }
 }
 
 void Reader::run()
 {
     m_p = skipPreamble(QByteArray::fromRawData(m_data, m_size));
-    m_tail = paddingStart(m_data, m_size);
     State root;
     m_stack.reserve(64);
     m_stack.push_back(root);
@@ -167,7 +180,7 @@ void Reader::run()
             }
             // Plain ASCII text in the body goes in as one span.
             if (st().dest == Dest::Body && m_lead < 0 && !m_high && uchar(c) >= 0x20 && uchar(c) < 0x80
-                && !st().ch.hidden) {
+                && m_listText.isEmpty() && currentCodePage()) {
                 qsizetype q = m_p;
                 while (q < m_size) {
                     const uchar b = uchar(m_data[q]);
@@ -189,7 +202,8 @@ void Reader::run()
                 m_runKey = key;
                 m_run.append(QLatin1String(m_data + m_p, q - m_p));
                 m_blockHasContent = true;
-                m_lastWasCell = false;
+                m_emitted += q - m_p;
+                m_bodyStarted = true;
                 m_p = q;
                 break;
             }
@@ -297,6 +311,7 @@ bool read(const QByteArray &rtf, QTextDocument *doc)
         return false;
     doc->setUndoRedoEnabled(false);
     doc->clear();
+    doc->setProperty(documentHeadProperty(), QVariant());
     QTextCursor cursor(doc);
     cursor.beginEditBlock();
     detail::Reader reader(rtf, cursor, false);

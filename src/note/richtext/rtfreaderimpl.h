@@ -10,6 +10,8 @@
 #include <QColor>
 #include <QHash>
 #include <QTextCursor>
+#include <QTextList>
+#include <QTextTable>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -18,7 +20,13 @@ namespace mirka::rtf::detail {
 
 qsizetype skipPreamble(const QByteArray &bytes);
 
-enum class Dest : quint8 { Body, FontTable, ColorTable, Upr, Skip };
+enum class Dest : quint8 {
+    Body, FontTable, ColorTable, Upr, Skip,
+    FieldInst,  // a field's instruction text
+    ListTable,  // \listtable, \listoverridetable and \pn: words only
+    LevelText,  // a list level's \leveltext, or \pntxta / \pntxtb
+    ListText,   // \listtext / \pntext: a label, shown only without a list
+};
 
 enum class Kw : quint8 {
     None, SkipDest, FontTbl, ColorTbl, Upr, Ud, Ansi, Mac, Pc, Pca, AnsiCpg, Deff,
@@ -27,7 +35,21 @@ enum class Kw : quint8 {
     Pard, Ql, Qr, Qc, Qj, Li, Ri, Fi, Sb, Sa, Sl, SlMult,
     Par, Line, Tab, SoftBreak, Cell, Row,
     Char, Uc, U, Bin, FCharset, Cpg, Red, Green, Blue,
+    // Kept groups and the document level.
+    Keep, KeepPrefix, DocGroup, PageSetup, Pict, Transparent, Chftn, Chatn,
+    // Fields.
+    Field, FldInst, FldRslt,
+    // Lists.
+    ListTable, List, ListLevel, LevelNfc, LevelStartAt, LevelText, ListId, ListOverride, Ls, Ilvl,
+    ListText, Pn, PnLevel, PnFormat, PnStart, PnText,
+    // Tables.
+    Trowd, Cellx, Intbl, Itap, NestCell, NestRow,
 };
+
+// What the placeholder of a kept group shows (KwInfo::ch of Kw::Keep).
+enum KeepKind : char16_t { KeepNote, KeepComment, KeepObject, KeepShape, KeepHeader, KeepFooter, KeepPicture };
+constexpr int KeepToPrefix = -2; // the group goes before the next kept one
+constexpr int KeepToHead = -3;   // the group belongs to the document level
 
 struct KwInfo {
     Kw kw;
@@ -41,17 +63,52 @@ struct State {
     ParaProps para;
     Dest dest = Dest::Body;
     quint8 uc = 1;
+    int field = -1;      // the field this group opened
+    quint8 listGroup = 0; // 1 \list, 2 \listlevel, 3 \listoverride, 4 \pn opened here
+    qsizetype start = 0; // offset of the group's opening brace
+};
+
+// A list level as \listlevel or \pn gives it.
+struct ListLevelDef {
+    int nfc = 0; // \levelnfc: 0 decimal, 1 I, 2 i, 3 A, 4 a, 23 bullet, 255 none
+    int start = 1;
+    QString text; // \leveltext without its length: characters below 10 stand for levels
+};
+
+struct ListDef {
+    int id = 0;
+    std::vector<ListLevelDef> levels;
+};
+
+struct FieldDef {
+    QString inst;
+    qint64 resultAt = -1; // characters shown before the result began
+};
+
+// A table being filled: where the cursor is, and whether a \cell or \row
+// waits for the next content to move on.
+struct OpenTable {
+    class QTextTable *table = nullptr;
+    int row = 0, col = 0;
+    bool cellEnded = false, rowEnded = false;
+    bool widthsSet = false;
 };
 
 struct FontDef {
     QString name;
     int charset = 1;
     int cpg = 0;
+    int symbol = 0; // 1 Symbol, 2 Wingdings: bytes are symbols with Unicode equivalents
 };
+
+// The Unicode character of a byte in a symbol font (0: none known).
+char32_t symbolToUnicode(int symbolFont, uchar byte);
+int symbolFontOf(const QString &name);
 
 constexpr int kMaxStack = 4096;
 constexpr int kMaxWordLength = 32;
 constexpr int kMaxTableSize = 32767; // fonts and colours: more is no real document
+constexpr int kMaxTableDepth = 16;
 
 bool isEastAsian(char32_t c);
 
@@ -88,6 +145,31 @@ private:
     void ensureBlock();
     void paragraphEnd();
     void finish();
+    void finishBlock(const ParaProps &p);
+
+    // ---- kept groups and pictures (rtfkept.cpp)
+    void keepGroup(int kind);
+    void keptGroupEnded(qsizetype start, qsizetype end);
+    void insertObject(const QTextCharFormat &f);
+    void docLevelWord(std::string_view w, bool hasParam, int param);
+
+    // ---- fields (rtffields.cpp)
+    void fieldEnded(int field);
+    QString hyperlinkOf(const QString &inst) const;
+
+    // ---- lists (rtflists.cpp)
+    void listWord(Kw kw, int param);
+    void levelTextEnded();
+    void listTextEnded();
+    bool listKnown(const ParaProps &p) const;
+    QTextList *listFor(const ParaProps &p);
+
+    // ---- tables (rtftables.cpp)
+    void syncTables(int depth);
+    void openTable();
+    void closeTable();
+    void endCell(int depth);
+    void endRow(int depth);
 
     const CodePage *currentCodePage();
     const CodePage *codePageOfFont(int font);
@@ -100,7 +182,6 @@ private:
     const char *m_data;
     qsizetype m_size;
     qsizetype m_p = 0;
-    qsizetype m_tail = 0; // where the closing padding begins
     QTextCursor &m_cursor;
     bool m_insert;
     bool m_done = false;
@@ -138,13 +219,45 @@ private:
     bool m_pendingPar = false;
     ParaProps m_parProps; // of the pending \par
     bool m_blockHasContent = false;
-    bool m_blockKnown = false; // the current block was made here, with these:
-    ParaProps m_blockPara;
-    RunKey m_blockCharKey;
-    bool m_lastWasCell = false;
+    qint64 m_emitted = 0; // characters shown so far
+    int m_symbolFont = 0; // of the current font: see FontDef::symbol
     ParaProps m_lastPara;
     QHash<RunKey, QTextCharFormat> m_charFormats;
     QHash<ParaProps, QTextBlockFormat> m_blockFormats;
+
+    // Kept groups.
+    int m_keepKind = -1;      // the kind of the group being skipped to keep
+    int m_keepClose = 0;      // closing braces missing at the end of the file
+    qsizetype m_keepStart = 0;
+    QByteArray m_keepPrefix;  // small groups that belong to the next kept one
+    QByteArray m_head;        // document-level groups and page setup
+    bool m_bodyStarted = false;
+    int m_footnotes = 0;
+    int m_pictures = 0;
+
+    // Fields: m_links[0] is no link.
+    std::vector<FieldDef> m_fieldDefs;
+    std::vector<QString> m_links{QString()};
+
+    // Lists.
+    QHash<int, ListDef> m_listDefs;
+    ListDef m_list;
+    ListLevelDef m_level;
+    int m_overrideListId = 0;
+    int m_overrideLs = 0;
+    QHash<int, int> m_overrides; // \ls -> \listid
+    QString m_levelText;
+    QString m_listText;         // the label of \listtext, kept until the paragraph shows a list
+    RunKey m_listTextKey;
+    QHash<QString, int> m_pnLists; // an old-style \pn list by its description -> its negative \ls
+    QHash<qint64, QTextList *> m_textLists;
+    QString m_pnBefore, m_pnAfter;
+    char m_pnText = 0; // 'b' before, 'a' after: which \pntxt is being read
+
+    // Tables.
+    std::vector<OpenTable> m_tables;
+    std::vector<int> m_cellx;
+    bool m_tableDirty = false;
 };
 
 } // namespace mirka::rtf::detail

@@ -1,5 +1,6 @@
 // The reader's text: code-page decoding of bytes, the font and colour
 // tables, and runs of text and paragraphs going into the document.
+#include "note/richtext/rtfobjects.h"
 #include "note/richtext/rtfreaderimpl.h"
 
 #include <QTextBlock>
@@ -20,6 +21,7 @@ void Reader::commitFont()
         return;
     m_fontOpen = false;
     m_fontDef.name = m_fontDef.name.trimmed();
+    m_fontDef.symbol = symbolFontOf(m_fontDef.name);
     if (m_fonts.size() < kMaxTableSize || m_fonts.contains(m_fontNum))
         m_fonts.insert(m_fontNum, m_fontDef);
     m_fontDef = FontDef();
@@ -61,6 +63,9 @@ const CodePage *Reader::currentCodePage()
             m_cp = cp;
         } else {
             m_cp = codePageOfFont(st().ch.encFont);
+            const int font = st().ch.encFont >= 0 ? st().ch.encFont : m_deff;
+            const auto it = m_fonts.constFind(font);
+            m_symbolFont = it == m_fonts.constEnd() ? 0 : it->symbol;
         }
         m_cpDirty = false;
     }
@@ -80,6 +85,11 @@ void Reader::feedByte(unsigned char b)
         }
         put(0xFFFD);
     }
+    if (b < 0x20 && st().dest == Dest::LevelText) {
+        // A list level's length and level numbers.
+        m_levelText.append(QChar(b));
+        return;
+    }
     if (b == 0)
         return;
     const CodePage *cp = currentCodePage();
@@ -89,7 +99,7 @@ void Reader::feedByte(unsigned char b)
         m_leadRaw = false;
         return;
     }
-    put(cp ? char32_t(cp->single(b)) : char32_t(b));
+    put(cp ? char32_t(cp->single(b)) : m_symbolFont && b >= 0x20 ? char32_t(0xF000 + b) : char32_t(b));
 }
 
 void Reader::flushLead()
@@ -102,6 +112,11 @@ void Reader::flushLead()
 
 void Reader::put(char32_t c)
 {
+    // Symbol fonts' characters, as bytes or as \uN in the private use area.
+    if (c >= 0xF020 && c <= 0xF0FF && (currentCodePage(), m_symbolFont)) {
+        if (const char32_t u = symbolToUnicode(m_symbolFont, uchar(c - 0xF000)))
+            c = u;
+    }
     if (m_high) {
         m_high = 0;
         deliver(0xFFFD);
@@ -121,6 +136,23 @@ void Reader::deliver(char32_t c)
                 m_fontDef.name.append(QString::fromUcs4(&c, 1));
         }
         return;
+    case Dest::FieldInst:
+        if (st().field >= 0) {
+            QString &inst = m_fieldDefs[size_t(st().field)].inst;
+            if (inst.size() < 4096)
+                inst.append(QString::fromUcs4(&c, 1));
+        }
+        return;
+    case Dest::LevelText:
+        if (m_levelText.size() < 256)
+            m_levelText.append(QString::fromUcs4(&c, 1));
+        return;
+    case Dest::ListText:
+        if (m_listText.isEmpty())
+            m_listTextKey = keyFor(st().ch, 'a');
+        if (m_listText.size() < 256 && (c >= 0x20 || c == '\t'))
+            m_listText.append(QString::fromUcs4(&c, 1));
+        return;
     case Dest::ColorTable:
         if (c == ';') {
             if (m_colors.size() < size_t(kMaxTableSize))
@@ -138,10 +170,11 @@ void Reader::deliver(char32_t c)
 void Reader::emitBody(char32_t c)
 {
     const CharProps &ch = st().ch;
-    if (ch.hidden)
-        return;
     if (c < 0x20 && c != '\t')
         return;
+    if (!m_listText.isEmpty())
+        listTextEnded();
+
     // Characters the document model reads as structure.
     if (c == 0x2029)
         c = QChar::LineSeparator;
@@ -166,7 +199,8 @@ void Reader::emitBody(char32_t c)
         m_run.append(QChar(char16_t(c)));
     }
     m_blockHasContent = true;
-    m_lastWasCell = false;
+    m_bodyStarted = true;
+    ++m_emitted;
 }
 
 RunKey Reader::keyFor(const CharProps &ch, char32_t c) const
@@ -187,11 +221,16 @@ RunKey Reader::keyFor(const CharProps &ch, char32_t c) const
         if (ch.sizeEA > 0)
             k.size = ch.sizeEA;
     }
+    // Symbol fonts' characters come as their Unicode equivalents, shown in
+    // the text font.
+    if (const auto f = m_fonts.constFind(font); f != m_fonts.constEnd() && f->symbol)
+        font = m_deff;
     k.font = font;
+    k.link = ch.link;
     k.fg = ch.fg;
     k.bg = ch.bg;
     k.flags = quint8((bold ? 1 : 0) | (italic ? 2 : 0) | (ch.underline ? 4 : 0) | (ch.strike ? 8 : 0)
-                     | (ch.vpos << 4));
+                     | (ch.vpos << 4) | (ch.hidden ? 64 : 0));
     return k;
 }
 
@@ -207,6 +246,15 @@ const QTextCharFormat &Reader::charFormat(const RunKey &key)
     const QColor fg = key.fg > 0 && key.fg < int(m_colors.size()) ? m_colors[size_t(key.fg)] : QColor();
     const QColor bg = key.bg > 0 && key.bg < int(m_colors.size()) ? m_colors[size_t(key.bg)] : QColor();
     applyCharProps(f, key, fg, bg);
+    if (key.link > 0 && key.link < int(m_links.size())) {
+        f.setAnchor(true);
+        f.setAnchorHref(m_links[size_t(key.link)]);
+        // A link looks like one even when the field result has no look of its own.
+        if (!fg.isValid())
+            f.setForeground(QColor(0, 0, 255));
+        if (!(key.flags & 4))
+            f.setFontUnderline(true);
+    }
     return *m_charFormats.insert(key, f);
 }
 
@@ -230,20 +278,25 @@ void Reader::flushRun()
 // paragraph with its properties and start the next.
 void Reader::ensureBlock()
 {
+    if (m_tableDirty || st().para.itap != int(m_tables.size()))
+        syncTables(st().dest == Dest::Body ? st().para.itap : int(m_tables.size()));
     if (!m_pendingPar)
         return;
     m_pendingPar = false;
     // Formats are set only when they change: each setting is an edit of
     // its own, which a run of empty paragraphs would otherwise pay twice.
-    if (!m_blockKnown || m_parProps != m_blockPara)
-        m_cursor.setBlockFormat(blockFormat(m_parProps));
+    if (m_parProps.ls || m_cursor.blockFormat() != blockFormat(m_parProps))
+        finishBlock(m_parProps);
     const State &s = st();
-    const RunKey key = keyFor(s.ch, 'a');
-    m_cursor.insertBlock(blockFormat(s.para), charFormat(key));
-    m_blockKnown = true;
-    m_blockPara = s.para;
-    m_blockCharKey = key;
+    m_cursor.insertBlock(blockFormat(s.para), charFormat(keyFor(s.ch, 'a')));
     m_blockHasContent = false;
+}
+
+void Reader::finishBlock(const ParaProps &p)
+{
+    m_cursor.setBlockFormat(blockFormat(p));
+    if (p.ls)
+        listFor(p);
 }
 
 void Reader::paragraphEnd()
@@ -253,26 +306,35 @@ void Reader::paragraphEnd()
         m_high = 0;
         deliver(0xFFFD);
     }
+    if (!m_listText.isEmpty())
+        listTextEnded();
     ensureBlock();
     flushRun();
     // An empty paragraph shows the format its mark was given (the size and
     // weight of an empty line).
     if (!m_blockHasContent && (!m_insert || m_cursor.block().length() == 1)) {
-        const RunKey key = keyFor(st().ch, 'a');
-        if (!m_blockKnown || key != m_blockCharKey) {
-            m_cursor.setBlockCharFormat(charFormat(key));
-            m_blockCharKey = key;
-        }
+        const QTextCharFormat &f = charFormat(keyFor(st().ch, 'a'));
+        if (m_cursor.block().charFormat() != f)
+            m_cursor.setBlockCharFormat(f);
     }
     m_parProps = st().para;
     m_pendingPar = true;
-    m_lastWasCell = false;
+    m_bodyStarted = true;
 }
 
 void Reader::finish()
 {
     if (m_stack.empty())
         return;
+    if (m_skipDepth > 0 && m_keepKind != -1) {
+        // A kept group cut short by the end of the file: closed, so that
+        // writing it back keeps the braces balanced.
+        const qsizetype start = st().start;
+        m_stack.resize(qMax<size_t>(1, m_stack.size() - 1));
+        m_keepClose = m_skipDepth;
+        m_skipDepth = 0;
+        keptGroupEnded(start, m_size);
+    }
     m_stack.resize(1);
     m_stack.back().dest = Dest::Body;
     flushLead();
@@ -281,15 +343,24 @@ void Reader::finish()
         deliver(0xFFFD);
     }
     flushRun();
+    if (!m_head.isEmpty() && !m_insert)
+        m_cursor.document()->setProperty(documentHeadProperty(), m_head);
+    if (!m_tables.empty()) {
+        finishBlock(m_pendingPar ? m_parProps : m_lastPara);
+        m_pendingPar = false;
+        while (!m_tables.empty())
+            closeTable();
+        return;
+    }
     // A last \par stands for the document's final paragraph mark: it makes
     // no empty paragraph of its own. Inserted text has no final mark: the
     // paragraph it ends in keeps its properties.
     if (m_insert)
         return;
     if (m_pendingPar)
-        m_cursor.setBlockFormat(blockFormat(m_parProps));
+        finishBlock(m_parProps);
     else if (m_blockHasContent)
-        m_cursor.setBlockFormat(blockFormat(m_lastPara));
+        finishBlock(m_lastPara);
 }
 
 } // namespace mirka::rtf::detail

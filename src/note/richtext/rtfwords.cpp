@@ -1,5 +1,6 @@
 // The reader's control words: what each one does to the group state, the
 // tables and the text.
+#include "note/richtext/rtfobjects.h"
 #include "note/richtext/rtfreaderimpl.h"
 
 namespace mirka::rtf::detail {
@@ -11,7 +12,7 @@ void Reader::word(std::string_view w, bool hasParam, int param)
     const KwInfo info = it == table.end() ? KwInfo{Kw::None} : it->second;
     const bool star = m_star;
     m_star = false;
-    if (star && info.kw != Kw::Ud) {
+    if (star && (info.kw == Kw::None || info.kw == Kw::SkipDest)) {
         enterSkip();
         return;
     }
@@ -141,17 +142,126 @@ void Reader::word(std::string_view w, bool hasParam, int param)
             paragraphEnd();
         }
         return;
+    case Kw::Cell:
+    case Kw::NestCell:
     case Kw::Row:
+    case Kw::NestRow:
         if (s.dest == Dest::Body) {
             m_ucSkip = 0;
-            if (m_lastWasCell && m_run.endsWith(QLatin1Char('\t')))
-                m_run.chop(1);
-            paragraphEnd();
+            const int depth = info.kw == Kw::Cell || info.kw == Kw::Row ? 1 : qMax(2, pa.itap);
+            if (info.kw == Kw::Cell || info.kw == Kw::NestCell)
+                endCell(depth);
+            else
+                endRow(depth);
+        }
+        return;
+    case Kw::Trowd:
+        m_cellx.clear();
+        return;
+    case Kw::Cellx:
+        if (m_cellx.size() < 256)
+            m_cellx.push_back(clampTwips(param));
+        return;
+    case Kw::Intbl: pa.itap = qMax(pa.itap, 1); return;
+    case Kw::Itap: pa.itap = qBound(0, param, kMaxTableDepth); return;
+    case Kw::Keep:
+        if (s.dest == Dest::Body)
+            keepGroup(info.ch);
+        else
+            enterSkip();
+        return;
+    case Kw::KeepPrefix:
+        keepGroup(s.dest == Dest::Body ? KeepToPrefix : -1);
+        return;
+    case Kw::DocGroup:
+        if (s.dest != Dest::Body || m_insert)
+            enterSkip();
+        else if (!m_bodyStarted)
+            keepGroup(KeepToHead);
+        else if (w == "info")
+            enterSkip();
+        else
+            keepGroup(info.ch);
+        return;
+    case Kw::PageSetup:
+        docLevelWord(w, hasParam, param);
+        return;
+    case Kw::Pict:
+        if (s.dest == Dest::Body)
+            keepGroup(KeepPicture);
+        else
+            enterSkip();
+        return;
+    case Kw::Transparent:
+        return;
+    case Kw::Chftn:
+        if (s.dest == Dest::Body)
+            insertObject(keptFormat(charFormat(keyFor(ch, 'a')), QByteArrayLiteral("\\chftn "),
+                                    QString::number(++m_footnotes)));
+        return;
+    case Kw::Chatn:
+        // The comment's mark goes with the comment that follows.
+        if (s.dest == Dest::Body && m_keepPrefix.size() < (1 << 20))
+            m_keepPrefix += "\\chatn ";
+        return;
+    case Kw::Field:
+        if (m_fieldDefs.size() < 100000) {
+            s.field = int(m_fieldDefs.size());
+            m_fieldDefs.emplace_back();
+        }
+        return;
+    case Kw::FldInst:
+        if (s.field >= 0 && s.dest == Dest::Body)
+            s.dest = Dest::FieldInst;
+        else
+            enterSkip();
+        return;
+    case Kw::FldRslt:
+        if (s.field >= 0 && s.dest == Dest::Body) {
+            FieldDef &f = m_fieldDefs[size_t(s.field)];
+            f.resultAt = m_emitted;
+            const QString href = hyperlinkOf(f.inst);
+            if (!href.isEmpty() && m_links.size() < 100000) {
+                ch.link = int(m_links.size());
+                m_links.push_back(href);
+                break;
+            }
+        }
+        return;
+    case Kw::ListTable:
+    case Kw::List:
+    case Kw::ListLevel:
+    case Kw::LevelNfc:
+    case Kw::LevelStartAt:
+    case Kw::LevelText:
+    case Kw::ListId:
+    case Kw::ListOverride:
+    case Kw::Pn:
+    case Kw::PnLevel:
+    case Kw::PnFormat:
+    case Kw::PnStart:
+    case Kw::PnText:
+        listWord(info.kw, info.kw == Kw::PnFormat || info.kw == Kw::PnLevel || info.kw == Kw::PnText
+                                ? int(info.ch)
+                                : param);
+        return;
+    case Kw::Ls:
+        if (s.dest == Dest::ListTable)
+            listWord(info.kw, param);
+        else
+            pa.ls = qBound(0, param, 0xFFFF);
+        return;
+    case Kw::Ilvl: pa.ilvl = qBound(0, param, 8); return;
+    case Kw::ListText:
+        if (s.dest == Dest::Body) {
+            s.dest = Dest::ListText;
+            m_listText.clear();
+        } else {
+            enterSkip();
         }
         return;
     case Kw::Line:
     case Kw::Tab:
-    case Kw::Cell:
     case Kw::Char: {
         if (m_ucSkip > 0) {
             --m_ucSkip;
@@ -162,7 +272,6 @@ void Reader::word(std::string_view w, bool hasParam, int param)
             : info.kw == Kw::Char             ? char32_t(info.ch)
                                               : U'\t';
         put(c);
-        m_lastWasCell = info.kw == Kw::Cell;
         return;
     }
     case Kw::Uc:

@@ -5,10 +5,17 @@
 #include "note/richtext/rtf.h"
 #include "note/richtext/rtfcodepage.h"
 #include "note/richtext/rtfformat.h"
+#include "note/richtext/rtfobjects.h"
+#include "note/richtext/rtfwriterparts.h"
 
 #include <QHash>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextImageFormat>
+#include <QTextList>
+#include <QTextTable>
+#include <QPixmap>
+#include <QUrl>
 #include <vector>
 
 namespace mirka::rtf {
@@ -20,8 +27,9 @@ struct Props {
     int size = 0;
     int fg = 0;
     int bg = 0;
-    bool bold = false, italic = false, underline = false, strike = false;
+    bool bold = false, italic = false, underline = false, strike = false, hidden = false;
     quint8 vpos = 0;
+    int link = 0; // index into the link addresses, 0 none
 };
 
 struct Font {
@@ -47,6 +55,11 @@ public:
     void raw(const char *s)
     {
         bytes.append(s);
+        m_delimit = false;
+    }
+    void raw(const QByteArray &b)
+    {
+        bytes.append(b);
         m_delimit = false;
     }
     void text(char c)
@@ -123,6 +136,12 @@ public:
 
 private:
     template<typename F> void forEachRun(F &&f) const;
+    template<typename F> void forEachRunIn(const QTextBlock &block, F &&f) const;
+    void writeItems(Out &out, QTextFrame::iterator it, QTextFrame::iterator end, int depth, bool inCell);
+    void writeTable(Out &out, QTextTable *table, int depth);
+    void writeBlock(Out &out, const QTextBlock &block, int depth, const char *end);
+    void writeObjects(Out &out, int formatIndex, int count);
+    bool inRange(int from, int to) const { return from <= m_end && to >= m_start; }
     int propsOf(int formatIndex);
     int paraOf(int formatIndex);
     int fontIndex(const QString &family);
@@ -146,7 +165,19 @@ private:
     QHash<QString, int> m_fontIndex;
     std::vector<QColor> m_colors;
     QHash<QRgb, int> m_colorIndex;
+    std::vector<QString> m_links{QString()};
+    QHash<QString, int> m_linkIndex;
+    std::vector<QTextListFormat> m_lists;
+    QHash<const QTextObject *, int> m_listIndex;
+    std::vector<signed char> m_isObject; // format index -> 1 picture or kept item, 0 not, -1 unknown
     int m_uc = 1;
+
+    // Pass 2.
+    Props m_last;           // what a reader holds
+    ParaProps m_lastPara;
+    bool m_haveLastPara = false;
+    int m_link = 0;         // the link whose field is open
+    Props m_beforeLink;     // the state the field's group closes back to
 };
 
 // Calls f(block, text, formatIndex) for every run of the range, and
@@ -155,25 +186,30 @@ template<typename F> void Writer::forEachRun(F &&f) const
 {
     for (QTextBlock block = m_doc->findBlock(m_start); block.isValid() && block.position() <= m_end;
          block = block.next()) {
-        const int bpos = block.position();
-        const bool whole = bpos >= m_start && bpos + block.length() - 1 <= m_end;
-        for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment frag = it.fragment();
-            if (!frag.isValid())
-                continue;
-            if (whole) {
-                f(block, frag.text(), frag.charFormatIndex());
-                continue;
-            }
-            const int fpos = frag.position();
-            const int from = qMax(fpos, m_start);
-            const int to = qMin(fpos + frag.length(), m_end);
-            if (from >= to)
-                continue;
-            const QString t = frag.text();
-            f(block, QStringView(t).mid(from - fpos, to - from).toString(), frag.charFormatIndex());
-        }
+        forEachRunIn(block, f);
         f(block, QString(), -1);
+    }
+}
+
+template<typename F> void Writer::forEachRunIn(const QTextBlock &block, F &&f) const
+{
+    const int bpos = block.position();
+    const bool whole = bpos >= m_start && bpos + block.length() - 1 <= m_end;
+    for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment frag = it.fragment();
+        if (!frag.isValid())
+            continue;
+        if (whole) {
+            f(block, frag.text(), frag.charFormatIndex());
+            continue;
+        }
+        const int fpos = frag.position();
+        const int from = qMax(fpos, m_start);
+        const int to = qMin(fpos + frag.length(), m_end);
+        if (from >= to)
+            continue;
+        const QString t = frag.text();
+        f(block, QStringView(t).mid(from - fpos, to - from).toString(), frag.charFormatIndex());
     }
 }
 
@@ -219,6 +255,20 @@ int Writer::propsOf(int formatIndex)
     p.underline = s.underline;
     p.strike = s.strike;
     p.vpos = s.vpos;
+    if (cf.boolProperty(HiddenText)) {
+        p.hidden = true;
+        if (cf.underlineStyle() == QTextCharFormat::DotLine)
+            p.underline = false; // the mark of hidden text, not an underline
+    }
+    if (cf.isAnchor() && !cf.anchorHref().isEmpty()) {
+        const QString href = cf.anchorHref();
+        int &link = m_linkIndex[href];
+        if (!link) {
+            link = int(m_links.size());
+            m_links.push_back(href);
+        }
+        p.link = link;
+    }
     p.fg = colorIndex(s.fg);
     p.bg = colorIndex(s.bg);
     const int i = int(m_runProps.size());
@@ -236,7 +286,20 @@ int Writer::paraOf(int formatIndex)
         ? m_formats.at(formatIndex).toBlockFormat()
         : QTextBlockFormat();
     const int i = int(m_paraProps.size());
-    m_paraProps.push_back(fromBlockFormat(bf));
+    ParaProps pp = fromBlockFormat(bf);
+    if (const auto *list = qobject_cast<const QTextList *>(m_doc->objectForFormat(bf))) {
+        int &ls = m_listIndex[list];
+        if (!ls) {
+            m_lists.push_back(list->format());
+            ls = int(m_lists.size());
+        }
+        pp.ls = ls;
+        if (!pp.li) {
+            pp.li = listIndentTwips(list->format());
+            pp.fi = -360;
+        }
+    }
+    m_paraProps.push_back(pp);
     if (formatIndex >= 0 && formatIndex < int(m_paras.size()))
         m_paras[size_t(formatIndex)] = i;
     return i;
@@ -287,6 +350,12 @@ void Writer::header(Out &out) const
     }
     out.raw("}");
     out.newline();
+    out.raw(listTables(m_lists));
+    const QByteArray head = m_doc->property(documentHeadProperty()).toByteArray();
+    if (!head.isEmpty()) {
+        out.raw(head);
+        out.newline();
+    }
     out.word("\\viewkind4\\uc1");
 }
 
@@ -313,6 +382,14 @@ void Writer::writePara(Out &out, const ParaProps &p) const
         out.word("\\sl", p.sl);
         out.word("\\slmult", p.slMult ? 1 : 0);
     }
+    if (p.itap > 0)
+        out.word("\\intbl");
+    if (p.itap > 1)
+        out.word("\\itap", p.itap);
+    if (p.ls) {
+        out.word("\\ls", p.ls);
+        out.word("\\ilvl0");
+    }
 }
 
 void Writer::writeProps(Out &out, const Props &p, const Props &prev) const
@@ -334,6 +411,8 @@ void Writer::writeProps(Out &out, const Props &p, const Props &prev) const
         out.word(p.underline ? "\\ul" : "\\ulnone");
     if (p.strike != prev.strike)
         out.word(p.strike ? "\\strike" : "\\strike0");
+    if (p.hidden != prev.hidden)
+        out.word(p.hidden ? "\\v" : "\\v0");
     if (p.vpos != prev.vpos)
         out.word(p.vpos == 1 ? "\\super" : p.vpos == 2 ? "\\sub" : "\\nosupersub");
     if (p.fg != prev.fg)
@@ -393,6 +472,169 @@ void Writer::writeText(Out &out, QStringView text, const Props &p)
     }
 }
 
+// The blocks and tables of a frame or table cell, in order. In a cell the
+// last paragraph ends with the cell mark instead of \par.
+void Writer::writeItems(Out &out, QTextFrame::iterator it, QTextFrame::iterator end, int depth, bool inCell)
+{
+    bool first = true;
+    for (; it != end && !it.atEnd(); ++it) {
+        QTextFrame::iterator next = it;
+        ++next;
+        const bool last = next == end || next.atEnd();
+        if (QTextFrame *frame = it.currentFrame()) {
+            if (!inRange(frame->firstPosition(), frame->lastPosition()))
+                continue;
+            if (auto *table = qobject_cast<QTextTable *>(frame))
+                writeTable(out, table, qMin(depth + 1, 16));
+            else
+                writeItems(out, frame->begin(), frame->end(), depth, inCell);
+            first = false;
+            continue;
+        }
+        const QTextBlock block = it.currentBlock();
+        // Before a table at the start of a frame or cell the document holds
+        // an empty paragraph that is no part of the text.
+        if (first && !last && block.length() == 1 && next.currentFrame()) {
+            first = false;
+            continue;
+        }
+        first = false;
+        if (!inRange(block.position(), block.position() + block.length() - 1))
+            continue;
+        writeBlock(out, block, depth, inCell && last ? (depth > 1 ? "\\nestcell" : "\\cell") : "\\par");
+    }
+}
+
+void Writer::writeTable(Out &out, QTextTable *table, int depth)
+{
+    const QTextTableFormat format = table->format();
+    const QList<QTextLength> widths = format.columnWidthConstraints();
+    const int columns = table->columns();
+    QByteArray rowDef("\\trowd\\trgaph108");
+    int right = 0;
+    for (int c = 0; c < columns; ++c) {
+        int w = 9000 / qMax(1, columns);
+        if (c < widths.size() && widths.at(c).type() == QTextLength::FixedLength)
+            w = qMax(1, qRound(widths.at(c).rawValue() * kTwipsPerPixel));
+        else if (c < widths.size() && widths.at(c).type() == QTextLength::PercentageLength)
+            w = qMax(1, qRound(widths.at(c).rawValue() * 90));
+        right += w;
+        rowDef += "\\clbrdrt\\brdrs\\brdrw10\\clbrdrl\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10"
+                  "\\clbrdrr\\brdrs\\brdrw10\\cellx"
+            + QByteArray::number(right);
+    }
+    const char *cellEnd = depth > 1 ? "\\nestcell" : "\\cell";
+    for (int r = 0; r < table->rows(); ++r) {
+        if (depth == 1) {
+            out.raw(rowDef.constData());
+            out.newline();
+        }
+        for (int c = 0; c < columns; ++c) {
+            const QTextTableCell cell = table->cellAt(r, c);
+            if (cell.row() != r || cell.column() != c) {
+                // A cell another one spans: an empty cell of its own.
+                out.word("\\pard\\intbl");
+                if (depth > 1)
+                    out.word("\\itap", depth);
+                out.word(cellEnd);
+                m_haveLastPara = false;
+                continue;
+            }
+            writeItems(out, cell.begin(), cell.end(), depth, true);
+        }
+        if (depth == 1) {
+            out.word("\\row");
+        } else {
+            out.raw("{\\*\\nesttableprops");
+            out.raw(rowDef.constData());
+            out.word("\\nestrow");
+            out.raw("}{\\nonesttables\\par}");
+        }
+        out.newline();
+    }
+}
+
+void Writer::writeBlock(Out &out, const QTextBlock &block, int depth, const char *end)
+{
+    ParaProps pp = m_paraProps[size_t(paraOf(block.blockFormatIndex()))];
+    pp.itap = depth;
+    if (!m_haveLastPara || pp != m_lastPara) {
+        writePara(out, pp);
+        m_lastPara = pp;
+        m_haveLastPara = true;
+    }
+    if (QTextList *list = block.textList()) {
+        // The label as text, for readers without lists.
+        out.raw("{\\listtext ");
+        const QTextListFormat::Style style = list->format().style();
+        const QString label = style == QTextListFormat::ListDisc ? QStringLiteral("\u2022")
+            : style == QTextListFormat::ListCircle               ? QStringLiteral("\u25CB")
+            : style == QTextListFormat::ListSquare               ? QStringLiteral("\u25A0")
+                                                                 : list->itemText(block);
+        writeText(out, label, m_runProps[size_t(propsOf(-1))]);
+        out.word("\\tab");
+        out.raw("}");
+    }
+    forEachRunIn(block, [&](const QTextBlock &, const QString &text, int formatIndex) {
+        const Props &p = m_runProps[size_t(propsOf(formatIndex))];
+        if (p.link != m_link) {
+            if (m_link) {
+                out.raw("}}}");
+                m_last = m_beforeLink;
+            }
+            m_link = p.link;
+            if (m_link) {
+                m_beforeLink = m_last;
+                out.raw(hyperlinkFieldStart(m_links[size_t(m_link)]));
+            }
+        }
+        writeProps(out, p, m_last);
+        m_last = p;
+        if (text.contains(QChar::ObjectReplacementCharacter))
+            writeObjects(out, formatIndex, int(text.count(QChar::ObjectReplacementCharacter)));
+        writeText(out, text, p);
+    });
+    if (m_link) {
+        out.raw("}}}");
+        m_last = m_beforeLink;
+        m_link = 0;
+    }
+    // An empty paragraph's own format: the size and weight of an empty line.
+    if (block.length() == 1) {
+        Props p = m_runProps[size_t(propsOf(block.charFormatIndex()))];
+        p.link = 0;
+        writeProps(out, p, m_last);
+        m_last = p;
+    }
+    out.word(end);
+    out.newline();
+}
+
+// Pictures as they were read, or as PNG; kept items byte for byte.
+void Writer::writeObjects(Out &out, int formatIndex, int count)
+{
+    if (formatIndex < 0 || formatIndex >= m_formats.size())
+        return;
+    const QTextCharFormat cf = m_formats.at(formatIndex).toCharFormat();
+    QByteArray bytes = cf.property(KeptRtf).toByteArray();
+    if (bytes.isEmpty() && cf.isImageFormat()) {
+        const QTextImageFormat f = cf.toImageFormat();
+        const QVariant res = m_doc->resource(QTextDocument::ImageResource, QUrl(f.name()));
+        QImage image = res.value<QImage>();
+        if (image.isNull() && res.userType() == QMetaType::QByteArray)
+            image = QImage::fromData(res.toByteArray());
+        if (image.isNull() && res.userType() == QMetaType::QPixmap)
+            image = res.value<QPixmap>().toImage();
+        if (!image.isNull())
+            bytes = pictGroup(image, QSizeF(f.width() > 0 ? f.width() : image.width(),
+                                            f.height() > 0 ? f.height() : image.height()));
+    }
+    if (bytes.isEmpty())
+        return;
+    for (int i = 0; i < count; ++i)
+        out.raw(bytes);
+}
+
 QByteArray Writer::run()
 {
     // Pass 1: the tables, and which fonts hold Japanese text.
@@ -421,39 +663,8 @@ QByteArray Writer::run()
 
     Out body;
     body.bytes.reserve(qMax(1024, (m_end - m_start) * 3));
-    // What a reader holds after \pard\plain; font and size are always
-    // written first.
-    Props last;
-    const ParaProps *prevPara = nullptr;
-    ParaProps lastPara;
-    QTextBlock current;
-    forEachRun([&](const QTextBlock &block, const QString &text, int formatIndex) {
-        if (!current.isValid() || block != current) {
-            current = block;
-            const ParaProps &pp = m_paraProps[size_t(paraOf(block.blockFormatIndex()))];
-            if (!prevPara || pp != *prevPara) {
-                writePara(body, pp);
-                lastPara = pp;
-                prevPara = &lastPara;
-            }
-        }
-        if (formatIndex < 0) {
-            // An empty paragraph's own format: the size and weight of an
-            // empty line.
-            if (block.length() == 1) {
-                const Props &p = m_runProps[size_t(propsOf(block.charFormatIndex()))];
-                writeProps(body, p, last);
-                last = p;
-            }
-            body.word("\\par");
-            body.newline();
-            return;
-        }
-        const Props &p = m_runProps[size_t(propsOf(formatIndex))];
-        writeProps(body, p, last);
-        last = p;
-        writeText(body, text, p);
-    });
+    QTextFrame *root = m_doc->rootFrame();
+    writeItems(body, root->begin(), root->end(), 0, false);
 
     Out out;
     out.bytes.reserve(body.bytes.size() + 1024);

@@ -1,0 +1,113 @@
+// The reader's kept groups: pictures, and what the editor does not show
+// (footnotes, comments, objects, shapes, headers and footers) kept byte for
+// byte as one placeholder character; the document-level groups.
+#include "note/richtext/rtfobjects.h"
+#include "note/richtext/rtfreaderimpl.h"
+
+#include <QAtomicInt>
+#include <QTextDocument>
+#include <QTextImageFormat>
+#include <QUrl>
+
+namespace mirka::rtf::detail {
+
+namespace {
+
+QString labelOf(int kind)
+{
+    switch (kind) {
+    case KeepNote: return QStringLiteral("[注]");
+    case KeepComment: return QStringLiteral("[コメント]");
+    case KeepObject: return QStringLiteral("[オブジェクト]");
+    case KeepShape: return QStringLiteral("[図形]");
+    case KeepHeader: return QStringLiteral("[ヘッダー]");
+    case KeepFooter: return QStringLiteral("[フッター]");
+    default: return QStringLiteral("[図]");
+    }
+}
+
+// Picture resources are named uniquely in the process, so pictures pasted
+// into a document never take the name of one already there.
+QUrl newPictureName()
+{
+    static QAtomicInt counter;
+    return QUrl(QStringLiteral("mirka-picture:%1").arg(counter.fetchAndAddRelaxed(1) + 1));
+}
+
+} // namespace
+
+void Reader::keepGroup(int kind)
+{
+    enterSkip();
+    m_keepKind = kind;
+}
+
+void Reader::keptGroupEnded(qsizetype start, qsizetype end)
+{
+    const int kind = m_keepKind;
+    m_keepKind = -1;
+    QByteArray raw(m_data + start, end - start);
+    if (m_keepClose > 0) {
+        raw.append(QByteArray(m_keepClose, '}'));
+        m_keepClose = 0;
+    }
+    if (kind == KeepToPrefix) {
+        if (m_keepPrefix.size() < (1 << 20))
+            m_keepPrefix += raw;
+        return;
+    }
+    if (kind == KeepToHead) {
+        m_head += raw;
+        return;
+    }
+    if (kind < 0 || st().dest != Dest::Body)
+        return;
+    const QTextCharFormat base = charFormat(keyFor(st().ch, 'a'));
+    if (kind == KeepPicture) {
+        const Picture pic = decodePicture(raw.constData(), raw.size());
+        if (!pic.image.isEmpty()) {
+            const QUrl name = newPictureName();
+            m_cursor.document()->addResource(QTextDocument::ImageResource, name, pic.image);
+            QTextImageFormat f;
+            f.merge(base);
+            f.setName(name.toString());
+            f.setWidth(pic.size.width());
+            f.setHeight(pic.size.height());
+            f.setProperty(KeptRtf, raw);
+            ++m_pictures;
+            insertObject(f);
+            return;
+        }
+    }
+    if (!m_keepPrefix.isEmpty()) {
+        raw.prepend(m_keepPrefix);
+        m_keepPrefix.clear();
+    }
+    insertObject(keptFormat(base, raw, labelOf(kind)));
+}
+
+void Reader::insertObject(const QTextCharFormat &f)
+{
+    flushLead();
+    if (!m_listText.isEmpty())
+        listTextEnded();
+    ensureBlock();
+    flushRun();
+    m_cursor.insertText(QString(QChar::ObjectReplacementCharacter), f);
+    m_blockHasContent = true;
+    m_bodyStarted = true;
+    ++m_emitted;
+}
+
+void Reader::docLevelWord(std::string_view w, bool hasParam, int param)
+{
+    if (m_insert || m_head.size() > (1 << 16))
+        return;
+    m_head += '\\';
+    m_head.append(w.data(), qsizetype(w.size()));
+    if (hasParam)
+        m_head += QByteArray::number(param);
+    m_head += ' ';
+}
+
+} // namespace mirka::rtf::detail

@@ -1,0 +1,97 @@
+#include "note/richtext/rtfwriterparts.h"
+
+#include <cstdio>
+
+namespace mirka::rtf {
+
+namespace {
+
+// Text inside a destination: ASCII as itself, the rest as \uN?.
+void appendText(QByteArray &out, const QString &text)
+{
+    for (QChar ch : text) {
+        const char16_t c = ch.unicode();
+        if (c == '\\' || c == '{' || c == '}') {
+            out += '\\';
+            out += char(c);
+        } else if (c >= 0x20 && c < 0x80) {
+            out += char(c);
+        } else if (c >= 0x80) {
+            out += "\\u" + QByteArray::number(c > 0x7FFF ? int(c) - 0x10000 : int(c)) + " ?";
+        }
+    }
+}
+
+int nfcOf(QTextListFormat::Style s)
+{
+    switch (s) {
+    case QTextListFormat::ListDecimal: return 0;
+    case QTextListFormat::ListUpperRoman: return 1;
+    case QTextListFormat::ListLowerRoman: return 2;
+    case QTextListFormat::ListUpperAlpha: return 3;
+    case QTextListFormat::ListLowerAlpha: return 4;
+    default: return 23;
+    }
+}
+
+} // namespace
+
+int listIndentTwips(const QTextListFormat &list)
+{
+    return 360 * (qMax(1, list.indent()) + 1);
+}
+
+QByteArray listTables(const std::vector<QTextListFormat> &lists)
+{
+    if (lists.empty())
+        return {};
+    QByteArray out("{\\*\\listtable");
+    for (size_t i = 0; i < lists.size(); ++i) {
+        const QTextListFormat &f = lists[i];
+        const int nfc = nfcOf(f.style());
+        const QByteArray id = QByteArray::number(int(i) + 1);
+        out += "\r\n{\\list\\listtemplateid" + id + "\\listsimple{\\listlevel\\levelnfc"
+            + QByteArray::number(nfc) + "\\levelnfcn" + QByteArray::number(nfc)
+            + "\\leveljc0\\levelfollow0\\levelstartat1{\\leveltext";
+        if (nfc == 23) {
+            const char16_t bullet = f.style() == QTextListFormat::ListCircle ? 0x25CB
+                : f.style() == QTextListFormat::ListSquare                   ? 0x25A0
+                                                                             : 0x2022;
+            out += "\\'01\\u" + QByteArray::number(int(bullet)) + " ?;}{\\levelnumbers;}";
+        } else {
+            const QString prefix = f.numberPrefix();
+            const QString suffix = f.hasProperty(QTextFormat::ListNumberSuffix) ? f.numberSuffix()
+                                                                                : QStringLiteral(".");
+            const int length = int(prefix.size() + 1 + suffix.size());
+            char len[8];
+            std::snprintf(len, sizeof len, "\\'%02x", qMin(length, 255));
+            out += len;
+            appendText(out, prefix);
+            out += "\\'00";
+            appendText(out, suffix);
+            std::snprintf(len, sizeof len, "\\'%02x", qMin(int(prefix.size()) + 1, 255));
+            out += QByteArray(";}{\\levelnumbers") + len + ";}";
+        }
+        out += "\\fi-360\\li" + QByteArray::number(listIndentTwips(f)) + "}\\listid" + id + "}";
+    }
+    out += "}\r\n{\\*\\listoverridetable";
+    for (size_t i = 0; i < lists.size(); ++i) {
+        const QByteArray id = QByteArray::number(int(i) + 1);
+        out += "{\\listoverride\\listid" + id + "\\listoverridecount0\\ls" + id + "}";
+    }
+    out += "}\r\n";
+    return out;
+}
+
+QByteArray hyperlinkFieldStart(const QString &href)
+{
+    QByteArray out("{\\field{\\*\\fldinst{HYPERLINK \"");
+    QString h = href;
+    // The field syntax doubles backslashes; a quote would end the argument.
+    h.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('"'), QLatin1String("%22"));
+    appendText(out, h);
+    out += "\"}}{\\fldrslt{";
+    return out;
+}
+
+} // namespace mirka::rtf

@@ -1,0 +1,20 @@
+#pragma once
+// Parts of the RTF writer that stand on their own: the list table and the
+// HYPERLINK field instruction.
+#include <QByteArray>
+#include <QString>
+#include <QTextListFormat>
+#include <vector>
+
+namespace mirka::rtf {
+
+// \listtable and \listoverridetable for the lists, numbered \ls1 onwards.
+QByteArray listTables(const std::vector<QTextListFormat> &lists);
+
+// The left indent (twips) a list paragraph gets when it has none of its own.
+int listIndentTwips(const QTextListFormat &list);
+
+// The opening of a HYPERLINK field up to its result group.
+QByteArray hyperlinkFieldStart(const QString &href);
+
+} // namespace mirka::rtf

@@ -1,0 +1,236 @@
+// What other editors put in notes survives a load and a save: pictures,
+// links, tables, lists, hidden text, and the groups the editor keeps
+// without showing them. Samples are hand-written in the shapes WordPad,
+// Word and the Windows rich-text control produce.
+#include "note/richtext/rtf.h"
+#include "note/richtext/rtfformat.h"
+#include "note/richtext/rtfobjects.h"
+
+#include <QFile>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextImageFormat>
+#include <QTextList>
+#include <QTextTable>
+#include <QtTest>
+
+namespace {
+
+QByteArray sample(const char *name)
+{
+    QFile f(qEnvironmentVariable("MIRKA_SOURCE_DIR") + "/tests/note/richtext/samples/" + name);
+    if (!f.open(QIODevice::ReadOnly))
+        qFatal("sample %s missing", name);
+    return f.readAll();
+}
+
+// Everything a note keeps, gathered so that two documents can be compared.
+struct Inventory {
+    QString text;
+    QStringList pictures;  // size and the bytes they were read from
+    QStringList links;     // text -> address
+    QStringList tables;    // rows x columns: cell texts
+    QStringList labels;    // list labels
+    QStringList hidden;
+    QList<QByteArray> kept;
+    QByteArray head;
+
+    explicit Inventory(QTextDocument &doc)
+    {
+        text = mirka::rtf::plainText(&doc);
+        head = doc.property(mirka::rtf::documentHeadProperty()).toByteArray();
+        for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+            if (QTextList *l = b.textList())
+                labels += l->itemText(b) + QString::number(l->format().style());
+            for (auto it = b.begin(); !it.atEnd(); ++it) {
+                const QTextFragment f = it.fragment();
+                const QTextCharFormat cf = f.charFormat();
+                if (cf.isImageFormat()) {
+                    const QTextImageFormat img = cf.toImageFormat();
+                    const QImage image = QImage::fromData(
+                        doc.resource(QTextDocument::ImageResource, QUrl(img.name())).toByteArray());
+                    pictures += QStringLiteral("%1x%2 %3x%4 ").arg(img.width()).arg(img.height())
+                                    .arg(image.width()).arg(image.height())
+                        + QString::number(qHash(cf.property(mirka::rtf::KeptRtf).toByteArray()));
+                } else if (cf.objectType() == mirka::rtf::KeptObjectType) {
+                    kept += cf.property(mirka::rtf::KeptRtf).toByteArray();
+                } else if (cf.isAnchor()) {
+                    links += f.text() + QStringLiteral(" -> ") + cf.anchorHref();
+                } else if (cf.boolProperty(mirka::rtf::HiddenText)) {
+                    hidden += f.text();
+                }
+            }
+        }
+        for (QTextFrame *frame : doc.rootFrame()->childFrames())
+            addTable(qobject_cast<QTextTable *>(frame));
+    }
+    void addTable(QTextTable *t)
+    {
+        if (!t)
+            return;
+        QString cells = QStringLiteral("%1x%2:").arg(t->rows()).arg(t->columns());
+        for (int r = 0; r < t->rows(); ++r) {
+            for (int c = 0; c < t->columns(); ++c) {
+                const QTextTableCell cell = t->cellAt(r, c);
+                QTextCursor cur(cell.firstCursorPosition());
+                cur.setPosition(cell.lastPosition(), QTextCursor::KeepAnchor);
+                cells += QLatin1Char('|') + cur.selectedText();
+            }
+        }
+        tables += cells;
+        for (QTextFrame *inner : t->childFrames())
+            addTable(qobject_cast<QTextTable *>(inner));
+    }
+    bool operator==(const Inventory &o) const
+    {
+        return text == o.text && pictures == o.pictures && links == o.links && tables == o.tables
+            && labels == o.labels && hidden == o.hidden && kept == o.kept && head == o.head;
+    }
+};
+
+// Reads, writes, reads again: the second document keeps what the first has,
+// and writing it again gives the same bytes.
+void roundTrip(const QByteArray &rtf, QTextDocument &first)
+{
+    QVERIFY(mirka::rtf::read(rtf, &first));
+    const QByteArray written = mirka::rtf::write(&first);
+    QTextDocument second;
+    QVERIFY(mirka::rtf::read(written, &second));
+    const Inventory a(first), b(second);
+    QCOMPARE(b.text, a.text);
+    QCOMPARE(b.pictures, a.pictures);
+    QCOMPARE(b.links, a.links);
+    QCOMPARE(b.tables, a.tables);
+    QCOMPARE(b.labels, a.labels);
+    QCOMPARE(b.hidden, a.hidden);
+    QCOMPARE(b.kept, a.kept);
+    QCOMPARE(b.head, a.head);
+    QCOMPARE(mirka::rtf::write(&second), written);
+}
+
+} // namespace
+
+class TestRtfKeep : public QObject {
+    Q_OBJECT
+private slots:
+    void wordPadScreenshot()
+    {
+        QTextDocument doc;
+        roundTrip(sample("wordpad_screenshot.rtf"), doc);
+        const Inventory inv(doc);
+        QCOMPARE(inv.text, QStringLiteral("画面のコピー\n\n以上"));
+        // The metafile wraps one 8 x 6 bitmap, shown at its goal size.
+        QCOMPARE(inv.pictures.size(), 1);
+        QVERIFY2(inv.pictures.first().startsWith("8x6 8x6 "), qPrintable(inv.pictures.first()));
+        QTextCursor c(doc.begin().next());
+        c.movePosition(QTextCursor::NextCharacter);
+        const QImage shown = QImage::fromData(
+            doc.resource(QTextDocument::ImageResource, QUrl(c.charFormat().toImageFormat().name())).toByteArray());
+        QCOMPARE(shown.pixelColor(3, 3), QColor(200, 0, 0));
+        // Written back as it came: the metafile, not a converted picture.
+        QVERIFY(mirka::rtf::write(&doc).contains("\\wmetafile8\\picw212"));
+    }
+
+    void wordDocument()
+    {
+        QTextDocument doc;
+        roundTrip(sample("word_full.rtf"), doc);
+        const Inventory inv(doc);
+        QCOMPARE(inv.links, QStringList{"the example site -> http://example.com/a?b=1"});
+        QCOMPARE(inv.hidden, QStringList{"hidden words"});
+        QCOMPARE(inv.labels, (QStringList{"1.-4", "2.-4", ".-1"}));
+        QCOMPARE(inv.tables,
+                 (QStringList{"2x2:|Cell A1|Cell B1|Cell A2\u2029second line|\uFDD0Inner 1\uFDD0Inner 2\uFDD1after inner",
+                              "1x2:|Inner 1|Inner 2"}));
+        // Footnote mark, footnote, comment with its author, object; the
+        // picture Qt draws is a picture.
+        QCOMPARE(inv.kept.size(), 4);
+        QCOMPARE(inv.kept.at(0), QByteArray("\\chftn "));
+        QVERIFY(inv.kept.at(1).startsWith("{\\footnote ") && inv.kept.at(1).endsWith("A footnote.}"));
+        QVERIFY(inv.kept.at(2).startsWith("{\\*\\atnid HK}{\\*\\atnauthor Hanako}\\chatn {\\*\\annotation"));
+        QVERIFY(inv.kept.at(3).startsWith("{\\object\\objemb"));
+        QCOMPARE(inv.pictures.size(), 1);
+        QVERIFY2(inv.pictures.first().startsWith("8x4 4x2 "), qPrintable(inv.pictures.first()));
+        // Symbol and Wingdings as Unicode, a SYMBOL field's character, the
+        // footnote mark's number; nothing after the closing brace.
+        QVERIFY(inv.text.contains(QStringLiteral("Greek αβγ and ☺ and •.")));
+        QVERIFY(inv.text.contains(QStringLiteral("now.1[注] Secret:hidden words")));
+        QVERIFY(inv.text.endsWith(QStringLiteral("日本語の文")));
+        // Information, header, footer and page setup at the document level.
+        QVERIFY(inv.head.startsWith("{\\info{\\title Sample}"));
+        QVERIFY(inv.head.contains("\\paperw11906 "));
+        QVERIFY(inv.head.contains("{\\header \\pard\\plain \\ql \\li0\\ri0 \\fs24 Header text\\par}"));
+        QVERIFY(!inv.text.contains(QStringLiteral("Header text")));
+    }
+
+    void richEditListText()
+    {
+        QTextDocument doc;
+        roundTrip(sample("richedit_list_ja.rtf"), doc);
+        const Inventory inv(doc);
+        // The \pn paragraphs are lists; their \pntext labels are not text.
+        QCOMPARE(inv.text, QStringLiteral("買い物\n牛乳\nパン\n卵\n終わり"));
+        QCOMPARE(inv.labels, (QStringList{"1.-4", "2.-4", ".-1"}));
+        // Without a list, \listtext stays the paragraph's text.
+        QTextDocument plain;
+        QVERIFY(mirka::rtf::read("{\\rtf1 {\\listtext 1.\\tab}one\\par}", &plain));
+        QCOMPARE(plain.toPlainText(), QStringLiteral("1.\tone"));
+    }
+
+    void editorContentIsWrittenBack()
+    {
+        // What the user made in the editor: a pasted picture, a link to a
+        // recorded page, a table and a list.
+        QTextDocument doc;
+        QTextCursor c(&doc);
+        QImage image(5, 3, QImage::Format_RGB32);
+        image.fill(QColor(10, 200, 30));
+        doc.addResource(QTextDocument::ImageResource, QUrl("mirka-pasted:1"), image);
+        QTextImageFormat img;
+        img.setName("mirka-pasted:1");
+        img.setWidth(10);
+        img.setHeight(6);
+        c.insertImage(img);
+        QTextCharFormat link;
+        link.setAnchor(true);
+        link.setAnchorHref(QStringLiteral("http://example.com/\"q\"\\x"));
+        c.insertText(QStringLiteral("図書館"), link);
+        c.insertBlock();
+        QTextTable *t = c.insertTable(2, 3);
+        t->cellAt(1, 2).firstCursorPosition().insertText("x");
+        c.movePosition(QTextCursor::End);
+        c.insertText("item");
+        c.createList(QTextListFormat::ListLowerAlpha);
+        const QByteArray rtf = mirka::rtf::write(&doc);
+        QVERIFY(rtf.contains("\\pngblip"));
+        QTextDocument back;
+        QVERIFY(mirka::rtf::read(rtf, &back));
+        const Inventory inv(back);
+        QVERIFY2(inv.pictures.size() == 1 && inv.pictures.first().startsWith("10x6 5x3 "),
+                 qPrintable(inv.pictures.join(',')));
+        QCOMPARE(inv.links, QStringList{"図書館 -> http://example.com/%22q%22\\x"});
+        QCOMPARE(inv.tables, QStringList{"2x3:||||||x"});
+        QCOMPARE(inv.labels, QStringList{"a.-5"});
+    }
+
+    void brokenKeptGroupsStayBalanced()
+    {
+        // A footnote cut off by the end of the file is closed when written.
+        QTextDocument doc;
+        QVERIFY(mirka::rtf::read("{\\rtf1 a{\\footnote {\\b x", &doc));
+        const QByteArray rtf = mirka::rtf::write(&doc);
+        QVERIFY(rtf.contains("{\\footnote {\\b x}}"));
+        // Runaway tables and huge cell counts are bounded.
+        QByteArray deep("{\\rtf1 ");
+        for (int i = 0; i < 100; ++i)
+            deep += "\\pard\\intbl\\itap" + QByteArray::number(i) + " x\\nestcell ";
+        deep += "}";
+        QVERIFY(mirka::rtf::read(deep, &doc));
+        QVERIFY(mirka::rtf::read("{\\rtf1 \\trowd\\cellx1\\cell\\cell\\cell\\row\\row\\row a}", &doc));
+        QVERIFY(mirka::rtf::plainText(&doc).endsWith('a'));
+    }
+};
+
+QTEST_MAIN(TestRtfKeep)
+#include "tst_rtfkeep.moc"
