@@ -39,6 +39,14 @@ QUrl newPictureName()
 void Reader::keepGroup(int kind)
 {
     enterSkip();
+    // Only a group that the word opens is kept whole: one that showed text
+    // before it would show that text twice once written back.
+    for (qsizetype q = st().start + 1; q < m_wordStart; ++q) {
+        const char c = m_data[q];
+        if (c != ' ' && c != '\r' && c != '\n' && !(c == '\\' && q + 1 < m_wordStart && m_data[q + 1] == '*')
+            && !(c == '*' && q > 0 && m_data[q - 1] == '\\'))
+            return;
+    }
     m_keepKind = kind;
 }
 

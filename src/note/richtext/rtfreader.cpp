@@ -231,6 +231,7 @@ void Reader::run()
 
 void Reader::controlWord()
 {
+    m_wordStart = m_p;
     ++m_p; // backslash
     if (m_p >= m_size)
         return;

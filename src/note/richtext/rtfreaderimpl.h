@@ -226,6 +226,7 @@ private:
     QHash<ParaProps, QTextBlockFormat> m_blockFormats;
 
     // Kept groups.
+    qsizetype m_wordStart = 0; // of the control word being read
     int m_keepKind = -1;      // the kind of the group being skipped to keep
     int m_keepClose = 0;      // closing braces missing at the end of the file
     qsizetype m_keepStart = 0;
