@@ -1,8 +1,8 @@
 #pragma once
-// The RTF reader's byte layer: control words, hex escapes, skipped groups
-// and the padding that may close a document. Pure functions over the bytes
-// that only ever move forward, so the reader built on them stays linear in
-// its input; the fast fuzz target drives them alone.
+// The RTF reader's byte layer: control words, hex escapes and skipped
+// groups. Pure functions over the bytes that only ever move forward, so the
+// reader built on them stays linear in its input; the fast fuzz target
+// drives them alone.
 #include <QtGlobal>
 #include <cstring>
 #include <string_view>
@@ -107,20 +107,6 @@ inline bool skipGroup(const char *data, qsizetype size, qsizetype *p, int *depth
     }
     *p = q;
     return false;
-}
-
-// Where the closing padding of a document begins: from there to the end
-// there are only NULs, blanks, line ends and closing braces.
-inline qsizetype paddingStart(const char *data, qsizetype size)
-{
-    qsizetype q = size;
-    while (q > 0) {
-        const char c = data[q - 1];
-        if (c != '\0' && c != '\r' && c != '\n' && c != ' ' && c != '\t' && c != '}')
-            break;
-        --q;
-    }
-    return q;
 }
 
 } // namespace mirka::rtf::detail

@@ -128,8 +128,13 @@ void Reader::enterSkip()
 // reading on the way, as its data may hold braces.
 void Reader::skipGroupFast()
 {
+<<<<<<< HEAD
     const qsizetype start = st().start;
     if (skipGroup(m_data, m_size, &m_p, &m_skipDepth)) {
+=======
+    if (skipGroup(m_data, m_size, &m_p, &m_skipDepth)) {
+        const qsizetype start = st().start;
+>>>>>>> h-fuzz
         popGroup();
         if (m_keepKind != -1)
             keptGroupEnded(start, m_p);
@@ -139,7 +144,6 @@ void Reader::skipGroupFast()
 void Reader::run()
 {
     m_p = skipPreamble(QByteArray::fromRawData(m_data, m_size));
-    m_tail = paddingStart(m_data, m_size);
     State root;
     m_stack.reserve(64);
     m_stack.push_back(root);

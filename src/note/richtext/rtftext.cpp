@@ -295,6 +295,7 @@ void Reader::ensureBlock()
     m_pendingPar = false;
     // Formats are set only when they change: each setting is an edit of
     // its own, which a run of empty paragraphs would otherwise pay twice.
+<<<<<<< HEAD
     if (!m_blockKnown || m_parProps != m_blockPara || m_parProps.ls)
         finishBlock(m_parProps);
     const State &s = st();
@@ -304,6 +305,12 @@ void Reader::ensureBlock()
     m_blockPara = s.para;
     m_blockCharKey = key;
     m_split = true;
+=======
+    if (m_parProps.ls || m_cursor.blockFormat() != blockFormat(m_parProps))
+        finishBlock(m_parProps);
+    const State &s = st();
+    m_cursor.insertBlock(blockFormat(s.para), charFormat(keyFor(s.ch, 'a')));
+>>>>>>> h-fuzz
     m_blockHasContent = false;
 }
 
@@ -328,11 +335,9 @@ void Reader::paragraphEnd()
     // An empty paragraph shows the format its mark was given (the size and
     // weight of an empty line).
     if (!m_blockHasContent && (!m_insert || m_cursor.block().length() == 1)) {
-        const RunKey key = keyFor(st().ch, 'a');
-        if (!m_blockKnown || key != m_blockCharKey) {
-            m_cursor.setBlockCharFormat(charFormat(key));
-            m_blockCharKey = key;
-        }
+        const QTextCharFormat &f = charFormat(keyFor(st().ch, 'a'));
+        if (m_cursor.block().charFormat() != f)
+            m_cursor.setBlockCharFormat(f);
     }
     m_parProps = st().para;
     m_pendingPar = true;

@@ -662,10 +662,10 @@ void Writer::writeBlock(Out &out, const QTextBlock &block, int depth, const char
         m_uc = m_ucBeforeLink;
         m_link = 0;
     }
+    // An empty paragraph's own format: the size and weight of an empty line.
     if (block.length() == 1) {
-        // An empty paragraph's own format: the size and weight of an
-        // empty line.
-        const Props &p = m_runProps[size_t(propsOf(block.charFormatIndex()))];
+        Props p = m_runProps[size_t(propsOf(block.charFormatIndex()))];
+        p.link = 0;
         writeProps(out, p, m_last);
         m_last = p;
     }
@@ -730,7 +730,7 @@ QByteArray Writer::run()
     writeItems(body, root, root->firstPosition(), root->lastPosition(), 0, false);
 
     // A range that ends where a paragraph starts holds the mark before it:
-    // one more \par, as the last one is no mark of its own to a reader.
+    // one more \\par, as the last one is no mark of its own to a reader.
     const QTextBlock next = m_doc->findBlock(m_end);
     if (m_end > m_start && next.position() == m_end && !visits(next))
         body.word("\\par");
