@@ -128,13 +128,8 @@ void Reader::enterSkip()
 // reading on the way, as its data may hold braces.
 void Reader::skipGroupFast()
 {
-<<<<<<< HEAD
     const qsizetype start = st().start;
     if (skipGroup(m_data, m_size, &m_p, &m_skipDepth)) {
-=======
-    if (skipGroup(m_data, m_size, &m_p, &m_skipDepth)) {
-        const qsizetype start = st().start;
->>>>>>> h-fuzz
         popGroup();
         if (m_keepKind != -1)
             keptGroupEnded(start, m_p);

@@ -232,12 +232,6 @@ private:
     bool m_blockHasContent = false;
     qint64 m_emitted = 0; // characters shown so far
     int m_symbolFont = 0; // of the current font: see FontDef::symbol
-<<<<<<< HEAD
-    bool m_blockKnown = false; // the current block was made here, with these:
-    ParaProps m_blockPara;
-    RunKey m_blockCharKey;
-=======
->>>>>>> h-fuzz
     ParaProps m_lastPara;
     QHash<RunKey, QTextCharFormat> m_charFormats;
     QHash<ParaProps, QTextBlockFormat> m_blockFormats;

@@ -32,7 +32,6 @@ void Reader::syncTables(int depth)
             m_cursor.setPosition(t.table->cellAt(t.row, t.col).firstPosition());
             m_pendingPar = false;
             m_blockHasContent = false;
-            m_blockKnown = false;
         }
     }
     while (int(m_tables.size()) < depth)
@@ -58,7 +57,6 @@ void Reader::openTable()
     t.table = m_cursor.insertTable(1, columns, format);
     m_tables.push_back(t);
     m_blockHasContent = false;
-    m_blockKnown = false;
 }
 
 void Reader::closeTable()
@@ -71,7 +69,6 @@ void Reader::closeTable()
     m_cursor.setPosition(t.table->lastPosition() + 1);
     m_tables.pop_back();
     m_blockHasContent = false;
-    m_blockKnown = false;
 }
 
 void Reader::endCell(int depth)

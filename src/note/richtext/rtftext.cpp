@@ -295,22 +295,11 @@ void Reader::ensureBlock()
     m_pendingPar = false;
     // Formats are set only when they change: each setting is an edit of
     // its own, which a run of empty paragraphs would otherwise pay twice.
-<<<<<<< HEAD
-    if (!m_blockKnown || m_parProps != m_blockPara || m_parProps.ls)
-        finishBlock(m_parProps);
-    const State &s = st();
-    const RunKey key = keyFor(s.ch, 'a');
-    m_cursor.insertBlock(blockFormat(s.para), charFormat(key));
-    m_blockKnown = true;
-    m_blockPara = s.para;
-    m_blockCharKey = key;
-    m_split = true;
-=======
     if (m_parProps.ls || m_cursor.blockFormat() != blockFormat(m_parProps))
         finishBlock(m_parProps);
     const State &s = st();
     m_cursor.insertBlock(blockFormat(s.para), charFormat(keyFor(s.ch, 'a')));
->>>>>>> h-fuzz
+    m_split = true;
     m_blockHasContent = false;
 }
 
