@@ -145,6 +145,17 @@ private:
     void writeBlock(Out &out, const QTextBlock &block, int depth, const char *end);
     void writeObjects(Out &out, int formatIndex, int count);
     bool inRange(int from, int to) const { return from <= m_end && to >= m_start; }
+    bool isObject(int formatIndex)
+    {
+        if (formatIndex < 0 || formatIndex >= m_formats.size())
+            return false;
+        if (size_t(formatIndex) >= m_isObject.size())
+            m_isObject.resize(size_t(m_formats.size()), -1);
+        signed char &known = m_isObject[size_t(formatIndex)];
+        if (known < 0)
+            known = m_formats.at(formatIndex).objectType() != QTextFormat::NoObject ? 1 : 0;
+        return known == 1;
+    }
     // A block that starts at the end of the range holds none of it; only the
     // document's closing empty paragraph belongs to a range ending there.
     bool visits(const QTextBlock &block) const
@@ -652,7 +663,7 @@ void Writer::writeBlock(Out &out, const QTextBlock &block, int depth, const char
         }
         writeProps(out, p, m_last);
         m_last = p;
-        if (text.contains(QChar::ObjectReplacementCharacter))
+        if (isObject(formatIndex))
             writeObjects(out, formatIndex, int(text.count(QChar::ObjectReplacementCharacter)));
         writeText(out, text, p);
     });
