@@ -4,6 +4,7 @@
 #include "common/fieldrecord.h"
 #include "common/savefile.h"
 #include "note/frmDocument.h"
+#include "note/loadprogress.h"
 #include "note/richtext/richtextbox.h"
 #include "shell/frmMain.h"
 
@@ -214,8 +215,12 @@ void OpenNote()
         return cancel();
 
     const QString fullPath = dlg.FileName;
-    if (!d.rtfText->LoadFile(fullPath))
-        return fail(fullPath, QStringLiteral("リッチテキスト (RTF) のファイルとして読めません。"));
+    // A long read shows its progress; Cancel ends the command as cancelling
+    // the file dialog does.
+    LoadProgress progress(d.window());
+    if (!d.rtfText->LoadFile(fullPath, progress.callback()))
+        return progress.cancelled() ? cancel()
+                                    : fail(fullPath, QStringLiteral("リッチテキスト (RTF) のファイルとして読めません。"));
     d.setCaption(fullPath);
 
     const QString companion = CompanionFileName(fullPath);
