@@ -144,6 +144,13 @@ void Reader::run()
     m_stack.push_back(root);
     ++m_p; // the opening brace of the document
     while (m_p < m_size && !m_done) {
+        if (m_progress && m_p >= m_nextReport) {
+            if (!(*m_progress)(m_p, m_size)) {
+                m_stopped = true;
+                break;
+            }
+            m_nextReport = m_p + 65536;
+        }
         if (m_skipDepth > 0) {
             skipGroupFast();
             continue;
@@ -309,6 +316,11 @@ void Reader::symbol(char c)
 
 bool read(const QByteArray &rtf, QTextDocument *doc)
 {
+    return read(rtf, doc, Progress());
+}
+
+bool read(const QByteArray &rtf, QTextDocument *doc, const Progress &progress)
+{
     if (!looksLikeRtf(rtf))
         return false;
     doc->setUndoRedoEnabled(false);
@@ -319,10 +331,12 @@ bool read(const QByteArray &rtf, QTextDocument *doc)
     QTextCursor cursor(doc);
     cursor.beginEditBlock();
     detail::Reader reader(rtf, cursor, false);
+    if (progress)
+        reader.setProgress(&progress);
     reader.run();
     cursor.endEditBlock();
     doc->setUndoRedoEnabled(true);
-    return true;
+    return !reader.stopped();
 }
 
 bool insert(const QByteArray &rtf, QTextCursor &cursor)

@@ -4,6 +4,7 @@
 // bytes, no recursion: a stack of group states, a code-page byte decoder
 // that keeps a lead byte across control words and group boundaries, and
 // runs of text inserted with one cached QTextCharFormat each.
+#include "note/richtext/rtf.h"
 #include "note/richtext/rtfcodepage.h"
 #include "note/richtext/rtfformat.h"
 
@@ -127,6 +128,8 @@ public:
     }
 
     void run();
+    void setProgress(const Progress *progress) { m_progress = progress; }
+    bool stopped() const { return m_stopped; }
 
 private:
     // ---- state
@@ -191,6 +194,9 @@ private:
     QTextCursor &m_cursor;
     bool m_insert;
     bool m_done = false;
+    const Progress *m_progress = nullptr;
+    qsizetype m_nextReport = 0;
+    bool m_stopped = false;
 
     std::vector<State> m_stack;
     int m_overflow = 0;     // groups nested past kMaxStack, counted only
