@@ -1,6 +1,7 @@
 // RTF reader and writer against Qt's own HTML import and export, on
 // generated Japanese notes of about 1 MB and 8 MB of RTF with varied
-// formatting; and the cost of one SelChange with a whole 1 MB note selected.
+// formatting, pictures, tables and links; a note of 200 pictures and 500
+// table rows; and the cost of one SelChange with a whole 1 MB note selected.
 // Prints its figures; run by hand: bench/rtf_bench [--quick]
 #include "note/richtext/richtextbox.h"
 #include "note/richtext/rtf.h"
@@ -14,6 +15,8 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextImageFormat>
+#include <QTextTable>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -80,8 +83,37 @@ double peakExtraMb(const QString &mode, const QByteArray &data)
     return (run(mode) - run(mode + QStringLiteral("-none"))) / 1024.0;
 }
 
+// A small picture of its own for each n, added to the document.
+QTextImageFormat addPicture(QTextDocument *doc, int n)
+{
+    QImage image(48, 32, QImage::Format_RGB32);
+    image.fill(QColor::fromHsv((n * 37) % 360, 200, 220));
+    for (int x = 0; x < 48; ++x)
+        image.setPixelColor(x, (x + n) % 32, Qt::black);
+    const QString name = QStringLiteral("bench-picture:%1").arg(n);
+    doc->addResource(QTextDocument::ImageResource, QUrl(name), image);
+    QTextImageFormat f;
+    f.setName(name);
+    f.setWidth(48);
+    f.setHeight(32);
+    return f;
+}
+
+// A table of rows x 3 cells of short Japanese text at the cursor, which
+// ends up after it.
+void addTable(QTextCursor &c, int rows)
+{
+    QTextTable *t = c.insertTable(rows, 3);
+    for (int r = 0; r < rows; ++r) {
+        for (int col = 0; col < 3; ++col)
+            t->cellAt(r, col).firstCursorPosition().insertText(QStringLiteral("資料%1-%2").arg(r).arg(col));
+    }
+    c.setPosition(t->lastPosition() + 1);
+}
+
 // Fills doc with Japanese paragraphs of varied formatting until its RTF is
-// at least targetBytes long.
+// at least targetBytes long. Varied notes have a link in every eighth
+// paragraph, a picture in every 40th and a small table after every 60th.
 void generate(QTextDocument *doc, qsizetype targetBytes, bool varied)
 {
     static const char16_t *const words[] = {
@@ -99,7 +131,13 @@ void generate(QTextDocument *doc, qsizetype targetBytes, bool varied)
     qsizetype estimate = 0;
     const qsizetype perChar = 11; // \uN\'hh\'hh of a Japanese character, roughly
     bool first = true;
+    int paragraph = 0;
     while (estimate * perChar < targetBytes) {
+        ++paragraph;
+        if (varied && paragraph % 60 == 0) {
+            addTable(c, 3);
+            estimate += 9 * 6 + 400 / perChar;
+        }
         QTextBlockFormat bf;
         bf.setAlignment(varied ? (rng.bounded(5) == 0 ? Qt::AlignHCenter : rng.bounded(6) == 0 ? Qt::AlignRight : Qt::AlignLeft)
                                : Qt::AlignLeft);
@@ -125,6 +163,21 @@ void generate(QTextDocument *doc, qsizetype targetBytes, bool varied)
                 text += QString::fromUtf16(words[rng.bounded(int(std::size(words)))]);
             c.insertText(text, f);
             estimate += text.size();
+        }
+        if (varied && paragraph % 8 == 0) {
+            QTextCharFormat link;
+            link.setAnchor(true);
+            link.setAnchorHref(QStringLiteral("http://example.com/page/%1").arg(paragraph));
+            link.setForeground(QColor(0, 0, 255)); // as links look after a load
+            link.setFontUnderline(true);
+            link.setForeground(QColor(0, 0, 255)); // as links look after a load
+            link.setFontUnderline(true);
+            c.insertText(QStringLiteral("関連ページ"), link);
+            estimate += 5 + 60 / perChar;
+        }
+        if (varied && paragraph % 40 == 0) {
+            c.insertImage(addPicture(doc, paragraph));
+            estimate += 1500 / perChar; // the PNG as hex
         }
     }
     c.endEditBlock();
@@ -232,6 +285,47 @@ double selChangeMs(bool varied, int *runsOut)
     return times[times.size() / 2];
 }
 
+// A note of 200 pictures and a table of 500 rows.
+void picturesAndTable(int runs)
+{
+    QTextDocument source;
+    source.setDefaultFont(RichTextBox::defaultBodyFont());
+    QTextCursor c(&source);
+    c.insertText(QStringLiteral("写真と表"));
+    for (int i = 0; i < 200; ++i) {
+        c.insertBlock();
+        c.insertText(QStringLiteral("写真%1 ").arg(i));
+        c.insertImage(addPicture(&source, i));
+    }
+    c.insertBlock();
+    addTable(c, 500);
+    c.insertText(QStringLiteral("終わり"));
+    const QByteArray rtf = mirka::rtf::write(&source);
+    QTextDocument loaded;
+    loaded.setDefaultFont(RichTextBox::defaultBodyFont());
+    mirka::rtf::read(rtf, &loaded);
+    const QString html = loaded.toHtml();
+    const double load = bestOf(runs, [&] {
+        QTextDocument doc;
+        doc.setDefaultFont(RichTextBox::defaultBodyFont());
+        mirka::rtf::read(rtf, &doc);
+    });
+    const double setHtml = bestOf(runs, [&] {
+        QTextDocument doc;
+        doc.setDefaultFont(RichTextBox::defaultBodyFont());
+        doc.setUndoRedoEnabled(false);
+        doc.setHtml(html);
+    });
+    QByteArray out;
+    const double save = bestOf(runs, [&] { out = mirka::rtf::write(&loaded); });
+    QString outHtml;
+    const double toHtml = bestOf(runs, [&] { outHtml = loaded.toHtml(); });
+    std::printf("200 pictures and 500 table rows (%.2f MB RTF): load %.1f ms (setHtml %.1f)  save %.1f ms "
+                "(toHtml %.1f)%s\n",
+                rtf.size() / 1048576.0, load, setHtml, save, toHtml,
+                out == rtf ? "" : "  note: a second save differs from the first");
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -263,6 +357,8 @@ int main(int argc, char *argv[])
                 "8 MB ours %.1f MB, setHtml %.1f MB\n",
                 small.loadMb, small.setHtmlMb, big.loadMb, big.setHtmlMb);
     std::printf("  peak memory of the whole run so far (VmHWM): %.1f MB\n", statusKb("VmHWM:") / 1024.0);
+
+    picturesAndTable(runs);
 
     int runsVaried = 0, runsUniform = 0;
     const double varied = selChangeMs(true, &runsVaried);

@@ -7,6 +7,7 @@
 #include "common/fileerror.h"
 #include "common/savefile.h"
 #include "note/frmDocument.h"
+#include "note/loadprogress.h"
 #include "note/notecopies.h"
 #include "note/pagecopies.h"
 #include "note/richtext/richtextbox.h"
@@ -207,8 +208,12 @@ void OpenNote()
     QString error;
     if (!mirka::readWholeFile(fullPath, &bytes, &error))
         return fail(fullPath, error);
-    if (!d.rtfText->LoadRtf(bytes))
-        return fail(fullPath, QStringLiteral("リッチテキスト (RTF) のファイルとして読めません。"));
+    // A long read shows its progress; Cancel ends the command as cancelling
+    // the file dialog does.
+    LoadProgress progress(d.window());
+    if (!d.rtfText->LoadRtf(bytes, progress.callback()))
+        return progress.cancelled() ? cancel()
+                                    : fail(fullPath, QStringLiteral("リッチテキスト (RTF) のファイルとして読めません。"));
     d.setCaption(fullPath);
 
     const QString companion = CompanionFileName(fullPath);

@@ -1,11 +1,11 @@
 #include "shell/options.h"
 
 #include "common/dialogs.h"
-#include "common/fieldrecord.h"
 #include "common/fileerror.h"
 #include "common/paths.h"
 #include "common/savefile.h"
 #include "shell/Form1.h"
+#include "shell/optionsfile.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -26,35 +26,22 @@ void LoadOptions()
                                                 path, mirka::tooLargeReason(mirka::maxSettingsFileSize)));
     else
         mirka::readWholeFile(path, &bytes, nullptr, mirka::maxSettingsFileSize);
-    mirka::FieldRecordReader in(bytes);
-    QString startPage, searchPage, check;
-    in.read(&startPage);
-    in.read(&searchPage);
-    int value = 0;
-    if (in.read(&check)) {
-        bool ok = false;
-        value = check.toInt(&ok);
-        if (!ok)
-            value = -1; // not 0, 1 or 2: the box stays as it is
-    }
-
+    const mirka::options::Values v = mirka::options::parse(bytes);
     Form1 &f = Form1::get();
-    f.Text1->setText(startPage);
-    f.Text2->setText(searchPage);
-    f.setCheck1Value(value);
+    f.Text1->setText(v.startPage);
+    f.Text2->setText(v.searchPage);
+    f.setCheck1Value(v.check);
 }
 
 void SaveOptions()
 {
     const Form1 &f = Form1::get();
-    mirka::FieldRecordWriter out;
-    out.text(f.Text1->text()).endLine();
-    out.text(f.Text2->text()).endLine();
-    out.number(f.Check1Value()).endLine();
+    const QByteArray bytes =
+        mirka::options::format({f.Text1->text(), f.Text2->text(), f.Check1Value()});
 
     const QString path = optionsFile();
     QString reason;
-    if (!mirka::writeFileAtomically(path, out.data(), &reason))
+    if (!mirka::writeFileAtomically(path, bytes, &reason))
         mirka::MsgBox(mirka::fileFailureMessage(QStringLiteral("オプションを保存できませんでした。"), path, reason));
 }
 

@@ -13,7 +13,10 @@
 
 #include <QAbstractButton>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QFile>
 #include <QToolBar>
 #include <QLineEdit>
@@ -345,6 +348,47 @@ private slots:
         QCOMPARE(env->read("f.rtf"), note);
         QVERIFY(doc().Modified);
         QCOMPARE(doc().Caption(), env->path("f.rtf"));
+    }
+
+    void linksInTheBody()
+    {
+        frmDocument &d = frmDocument::get();
+        QVERIFY(d.rtfText->LoadRtf(
+            "{\\rtf1 {\\field{\\*\\fldinst HYPERLINK \"javascript:alert(1)\"}{\\fldrslt bad}} and "
+            "{\\field{\\*\\fldinst HYPERLINK \"about:blank\"}{\\fldrslt good}}\\par}"));
+        const auto ctrlClick = [&](const QString &word) {
+            QTextCursor c(d.rtfText->document());
+            c.setPosition(d.rtfText->document()->toPlainText().indexOf(word) + 1);
+            const QPoint at = d.rtfText->cursorRect(c).center();
+            QTest::mouseClick(d.rtfText->viewport(), Qt::LeftButton, Qt::ControlModifier, at);
+        };
+        // A javascript: address is not run: it is named in a message.
+        ctrlClick("bad");
+        QCOMPARE(script->messages(), QStringList{QStringLiteral("このアドレスは開けません\njavascript:alert(1)")});
+        QVERIFY(!frmBrowser::sharedIfOpen());
+        // Any other link goes to the shared browser, as a recorded page does.
+        ctrlClick("good");
+        QVERIFY(frmBrowser::sharedIfOpen());
+        QCOMPARE(frmBrowser::sharedIfOpen()->cboAddress->currentText(), QStringLiteral("about:blank"));
+
+        // A recorded page dropped into the body is a link to its address;
+        // a pasted picture is kept and saved as PNG.
+        auto *mime = new QMimeData;
+        mime->setData(RichTextBox::recordedPageMimeType(), QStringLiteral("図書館\nhttp://lib.example/").toUtf8());
+        mime->setImageData(QImage(4, 4, QImage::Format_RGB32));
+        QGuiApplication::clipboard()->setMimeData(mime);
+        d.rtfText->moveCursor(QTextCursor::End);
+        d.rtfText->paste();
+        QTextCursor c(d.rtfText->document());
+        c.setPosition(d.rtfText->document()->toPlainText().indexOf(QStringLiteral("図書館")) + 1);
+        QCOMPARE(c.charFormat().anchorHref(), QStringLiteral("http://lib.example/"));
+        auto *picture = new QMimeData;
+        picture->setImageData(QImage(4, 4, QImage::Format_RGB32));
+        QGuiApplication::clipboard()->setMimeData(picture);
+        d.rtfText->paste();
+        const QByteArray rtf = d.rtfText->RtfBytes();
+        QVERIFY(rtf.contains("HYPERLINK \"http://lib.example/\""));
+        QVERIFY(rtf.contains("\\pngblip\\picw4\\pich4"));
     }
 
     // Every change of the body's text or formatting marks the note, also

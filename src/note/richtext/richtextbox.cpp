@@ -146,21 +146,24 @@ void RichTextBox::contextMenuEvent(QContextMenuEvent *e)
 
 bool RichTextBox::LooksLikeRtf(const QByteArray &bytes) { return mirka::rtf::looksLikeRtf(bytes); }
 
-bool RichTextBox::LoadFile(const QString &path)
+bool RichTextBox::LoadFile(const QString &path, const mirka::rtf::Progress &progress)
 {
     QByteArray bytes;
     if (!mirka::readWholeFile(path, &bytes))
         return false;
-    return LoadRtf(bytes);
+    return LoadRtf(bytes, progress);
 }
 
-bool RichTextBox::LoadRtf(const QByteArray &rtf)
+bool RichTextBox::LoadRtf(const QByteArray &rtf, const mirka::rtf::Progress &progress)
 {
     if (!mirka::rtf::looksLikeRtf(rtf))
         return false;
     auto *doc = new QTextDocument(this);
     doc->setDefaultFont(defaultBodyFont());
-    mirka::rtf::read(rtf, doc);
+    if (!mirka::rtf::read(rtf, doc, progress)) {
+        delete doc;
+        return false;
+    }
     doc->setModified(false);
     replaceDocument(doc);
     return true;

@@ -1,4 +1,6 @@
 #pragma once
+#include "note/richtext/rtf.h"
+
 #include <QTextEdit>
 #include <optional>
 
@@ -19,7 +21,9 @@ public:
     // Replaces the whole content with the RTF file at path. Returns false,
     // leaving the content as it was, when the file cannot be read or is not
     // RTF.
-    bool LoadFile(const QString &path);
+    // Progress, when given, hears how far reading has come and may stop it
+    // (false, content as it was).
+    bool LoadFile(const QString &path, const mirka::rtf::Progress &progress = {});
     // Writes the whole content to path as RTF, atomically. false (with a
     // reason) when the file cannot be written; the old file is then intact.
     bool SaveFile(const QString &path, QString *error = nullptr);
@@ -28,7 +32,7 @@ public:
     QByteArray RtfBytes() const;
     // Replaces the whole content with an RTF document held in memory; false,
     // leaving the content as it was, when the bytes are not RTF.
-    bool LoadRtf(const QByteArray &rtf);
+    bool LoadRtf(const QByteArray &rtf, const mirka::rtf::Progress &progress = {});
     // True when the bytes start like an RTF document ("{\rtf", after an
     // optional byte order mark and white space).
     static bool LooksLikeRtf(const QByteArray &bytes);

@@ -1,6 +1,7 @@
 #pragma once
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 class QTextCursor;
 class QTextDocument;
@@ -18,6 +19,13 @@ bool looksLikeRtf(const QByteArray &bytes);
 // one edit block with undo off and turns undo back on (with an empty stack)
 // when it is done.
 bool read(const QByteArray &rtf, QTextDocument *doc);
+
+// Told how far reading has come (bytes read, bytes in all), every 64 KB or
+// so; returning false stops the reading.
+using Progress = std::function<bool(qsizetype done, qsizetype total)>;
+// read() with progress: also false when progress stopped it, with doc then
+// holding the part read so far.
+bool read(const QByteArray &rtf, QTextDocument *doc, const Progress &progress);
 
 // Inserts the RTF document at the cursor, replacing its selection, as one
 // undo step. False (nothing changed) when the bytes are not RTF.

@@ -241,6 +241,9 @@ void CodePage::buildEncoder() const
 int CodePage::encode(char16_t c, unsigned char out[2]) const
 {
     if (c < 0x80) {
+        // Only bytes that read back as themselves (CP932 has no DEL).
+        if (m_single[c] != c)
+            return 0;
         out[0] = uchar(c);
         return 1;
     }

@@ -36,17 +36,26 @@ QUrl newPictureName()
 
 } // namespace
 
-void Reader::keepGroup(int kind)
+void Reader::keepGroup(int kind, bool star)
 {
+    // Text shown between the brace and the word is the body's already: the
+    // kept group then starts at the word.
+    m_keepOpening.clear();
+    if (m_emitted != st().emittedAt)
+        m_keepOpening = star ? QByteArrayLiteral("{\\*") : QByteArrayLiteral("{");
+    const qsizetype wordStart = m_wordStart;
     enterSkip();
     m_keepKind = kind;
+    m_keepWordStart = wordStart;
 }
 
 void Reader::keptGroupEnded(qsizetype start, qsizetype end)
 {
     const int kind = m_keepKind;
     m_keepKind = -1;
-    QByteArray raw(m_data + start, end - start);
+    QByteArray raw = m_keepOpening.isEmpty() ? QByteArray(m_data + start, end - start)
+                                             : m_keepOpening + QByteArray(m_data + m_keepWordStart, end - m_keepWordStart);
+    m_keepOpening.clear();
     if (m_keepClose > 0) {
         raw.append(QByteArray(m_keepClose, '}'));
         m_keepClose = 0;
@@ -62,6 +71,7 @@ void Reader::keptGroupEnded(qsizetype start, qsizetype end)
     }
     if (kind < 0 || st().dest != Dest::Body)
         return;
+    ++m_kept;
     const QTextCharFormat base = charFormat(keyFor(st().ch, 'a'));
     if (kind == KeepPicture) {
         const Picture pic = decodePicture(raw.constData(), raw.size());

@@ -21,6 +21,11 @@ namespace mirka::rtf {
 // (information, headers and footers, page setup) to write back after the
 // tables.
 inline const char *documentHeadProperty() { return "mirkaRtfHead"; }
+// The font and colour tables as read, kept when kept groups refer to them by
+// number: a list of {number, name, charset} and a list of colours (invalid:
+// automatic) from index 0. The writer keeps those numbers.
+inline const char *documentFontsProperty() { return "mirkaRtfFonts"; }
+inline const char *documentColorsProperty() { return "mirkaRtfColors"; }
 
 // A placeholder character's format: label shown, raw bytes kept.
 QTextCharFormat keptFormat(const QTextCharFormat &base, const QByteArray &raw, const QString &label);

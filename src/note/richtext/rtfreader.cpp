@@ -2,6 +2,7 @@
 // points. Control words are in rtfwords.cpp, text and code pages in
 // rtftext.cpp.
 #include "note/richtext/rtf.h"
+#include "note/richtext/rtflexer.h"
 #include "note/richtext/rtfobjects.h"
 #include "note/richtext/rtfreaderimpl.h"
 
@@ -66,13 +67,14 @@ void Reader::pushGroup()
     const Dest parent = st().dest;
     m_stack.push_back(m_stack.back());
     st().start = m_p - 1;
+    st().emittedAt = m_emitted;
     if (parent == Dest::Upr) {
         // {\upr{ansi version}{\*\ud{unicode version}}}: only the latter.
         qsizetype q = m_p;
         while (q < m_size && (m_data[q] == '\r' || m_data[q] == '\n' || m_data[q] == ' '))
             ++q;
         const bool ud = m_size - q >= 5 && std::memcmp(m_data + q, "\\*\\ud", 5) == 0
-            && (q + 5 >= m_size || !std::isalpha(uchar(m_data[q + 5])));
+            && (q + 5 >= m_size || !isAsciiLetter(m_data[q + 5]));
         if (ud) {
             m_p = q + 5;
             if (m_p < m_size && m_data[m_p] == ' ')
@@ -126,37 +128,11 @@ void Reader::enterSkip()
 // reading on the way, as its data may hold braces.
 void Reader::skipGroupFast()
 {
-    while (m_p < m_size) {
-        const char c = m_data[m_p++];
-        if (c == '{') {
-            ++m_skipDepth;
-        } else if (c == '}') {
-            if (--m_skipDepth == 0) {
-                const qsizetype start = st().start;
-                popGroup();
-                if (m_keepKind != -1)
-                    keptGroupEnded(start, m_p);
-                return;
-            }
-        } else if (c == '\\' && m_p < m_size) {
-            if (!std::isalpha(uchar(m_data[m_p]))) {
-                ++m_p;
-                continue;
-            }
-            const qsizetype start = m_p;
-            while (m_p < m_size && std::isalpha(uchar(m_data[m_p])))
-                ++m_p;
-            if (m_p - start == 3 && std::memcmp(m_data + start, "bin", 3) == 0) {
-                qint64 n = 0;
-                while (m_p < m_size && std::isdigit(uchar(m_data[m_p]))) {
-                    n = qMin<qint64>(n * 10 + (m_data[m_p] - '0'), m_size);
-                    ++m_p;
-                }
-                if (m_p < m_size && m_data[m_p] == ' ')
-                    ++m_p;
-                m_p = qMin<qint64>(m_p + n, m_size);
-            }
-        }
+    const qsizetype start = st().start;
+    if (skipGroup(m_data, m_size, &m_p, &m_skipDepth)) {
+        popGroup();
+        if (m_keepKind != -1)
+            keptGroupEnded(start, m_p);
     }
 }
 
@@ -168,6 +144,13 @@ void Reader::run()
     m_stack.push_back(root);
     ++m_p; // the opening brace of the document
     while (m_p < m_size && !m_done) {
+        if (m_progress && m_p >= m_nextReport) {
+            if (!(*m_progress)(m_p, m_size)) {
+                m_stopped = true;
+                break;
+            }
+            m_nextReport = m_p + 65536;
+        }
         if (m_skipDepth > 0) {
             skipGroupFast();
             continue;
@@ -232,6 +215,18 @@ void Reader::run()
                 m_p = q;
                 break;
             }
+            if (c == ';' && st().dest == Dest::FontTable) {
+                // Only a literal semicolon ends a font's name: an escaped
+                // one (\'3b, \u59) is part of it.
+                flushLead();
+                if (m_high) {
+                    m_high = 0;
+                    deliver(0xFFFD);
+                }
+                commitFont();
+                ++m_p;
+                break;
+            }
             feedByte(uchar(c));
             m_leadRaw = m_lead >= 0;
             ++m_p;
@@ -248,35 +243,18 @@ void Reader::controlWord()
     if (m_p >= m_size)
         return;
     const char c = m_data[m_p];
-    if (!std::isalpha(uchar(c))) {
+    if (!isAsciiLetter(c)) {
         ++m_p;
         symbol(c);
         return;
     }
-    const qsizetype start = m_p;
-    while (m_p < m_size && std::isalpha(uchar(m_data[m_p])))
-        ++m_p;
-    const qsizetype len = m_p - start;
-    bool hasParam = false;
-    bool negative = false;
-    qint64 value = 0;
-    if (m_p < m_size && m_data[m_p] == '-' && m_p + 1 < m_size && std::isdigit(uchar(m_data[m_p + 1]))) {
-        negative = true;
-        ++m_p;
-    }
-    while (m_p < m_size && std::isdigit(uchar(m_data[m_p]))) {
-        hasParam = true;
-        value = qMin<qint64>(value * 10 + (m_data[m_p] - '0'), 0x7FFFFFFF);
-        ++m_p;
-    }
-    if (m_p < m_size && m_data[m_p] == ' ')
-        ++m_p;
-    if (len > kMaxWordLength) {
+    m_wordStart = m_p - 1;
+    const ControlWord w = lexControlWord(m_data, m_size, &m_p);
+    if (w.word.size() > size_t(kMaxWordLength)) {
         m_star = false;
         return;
     }
-    const int param = int(negative ? -value : value);
-    word(std::string_view(m_data + start, size_t(len)), hasParam, param);
+    word(w.word, w.hasParam, w.param);
 }
 
 void Reader::symbol(char c)
@@ -287,14 +265,8 @@ void Reader::symbol(char c)
         return;
     case '\'': {
         m_star = false;
-        int v = 0;
-        int digits = 0;
-        while (digits < 2 && m_p < m_size && std::isxdigit(uchar(m_data[m_p]))) {
-            const char h = m_data[m_p++];
-            v = v * 16 + (std::isdigit(uchar(h)) ? h - '0' : (std::tolower(uchar(h)) - 'a' + 10));
-            ++digits;
-        }
-        if (!digits)
+        const int v = lexHex(m_data, m_size, &m_p);
+        if (v < 0)
             return;
         if (m_ucSkip > 0) {
             --m_ucSkip;
@@ -344,18 +316,27 @@ void Reader::symbol(char c)
 
 bool read(const QByteArray &rtf, QTextDocument *doc)
 {
+    return read(rtf, doc, Progress());
+}
+
+bool read(const QByteArray &rtf, QTextDocument *doc, const Progress &progress)
+{
     if (!looksLikeRtf(rtf))
         return false;
     doc->setUndoRedoEnabled(false);
     doc->clear();
     doc->setProperty(documentHeadProperty(), QVariant());
+    doc->setProperty(documentFontsProperty(), QVariant());
+    doc->setProperty(documentColorsProperty(), QVariant());
     QTextCursor cursor(doc);
     cursor.beginEditBlock();
     detail::Reader reader(rtf, cursor, false);
+    if (progress)
+        reader.setProgress(&progress);
     reader.run();
     cursor.endEditBlock();
     doc->setUndoRedoEnabled(true);
-    return true;
+    return !reader.stopped();
 }
 
 bool insert(const QByteArray &rtf, QTextCursor &cursor)

@@ -4,6 +4,7 @@
 // bytes, no recursion: a stack of group states, a code-page byte decoder
 // that keeps a lead byte across control words and group boundaries, and
 // runs of text inserted with one cached QTextCharFormat each.
+#include "note/richtext/rtf.h"
 #include "note/richtext/rtfcodepage.h"
 #include "note/richtext/rtfformat.h"
 
@@ -67,6 +68,7 @@ struct State {
     int field = -1;      // the field this group opened
     quint8 listGroup = 0; // 1 \list, 2 \listlevel, 3 \listoverride, 4 \pn opened here
     qsizetype start = 0; // offset of the group's opening brace
+    qint64 emittedAt = 0; // characters shown when it opened
 };
 
 // A list level as \listlevel or \pn gives it.
@@ -126,6 +128,8 @@ public:
     }
 
     void run();
+    void setProgress(const Progress *progress) { m_progress = progress; }
+    bool stopped() const { return m_stopped; }
 
 private:
     // ---- state
@@ -153,7 +157,7 @@ private:
     void finishBlock(const ParaProps &p);
 
     // ---- kept groups and pictures (rtfkept.cpp)
-    void keepGroup(int kind);
+    void keepGroup(int kind, bool star = false);
     void keptGroupEnded(qsizetype start, qsizetype end);
     void insertObject(const QTextCharFormat &f);
     void docLevelWord(std::string_view w, bool hasParam, int param);
@@ -190,6 +194,9 @@ private:
     QTextCursor &m_cursor;
     bool m_insert;
     bool m_done = false;
+    const Progress *m_progress = nullptr;
+    qsizetype m_nextReport = 0;
+    bool m_stopped = false;
 
     std::vector<State> m_stack;
     int m_overflow = 0;     // groups nested past kMaxStack, counted only
@@ -238,12 +245,16 @@ private:
     // Kept groups.
     int m_keepKind = -1;      // the kind of the group being skipped to keep
     int m_keepClose = 0;      // closing braces missing at the end of the file
+    qsizetype m_wordStart = 0; // the backslash of the control word being read
+    qsizetype m_keepWordStart = 0;
+    QByteArray m_keepOpening;  // what stands for the group's start when text came before the word
     qsizetype m_keepStart = 0;
     QByteArray m_keepPrefix;  // small groups that belong to the next kept one
     QByteArray m_head;        // document-level groups and page setup
     bool m_bodyStarted = false;
     int m_footnotes = 0;
     int m_pictures = 0;
+    int m_kept = 0; // kept groups and pictures read as they came
 
     // Fields: m_links[0] is no link.
     std::vector<FieldDef> m_fieldDefs;

@@ -74,12 +74,16 @@ void Reader::closeTable()
 void Reader::endCell(int depth)
 {
     flushLead();
-    syncTables(depth);
+    // A label waiting for its paragraph goes first: showing it may move
+    // the cursor by the paragraph's own table depth.
     if (!m_listText.isEmpty())
         listTextEnded();
+    syncTables(depth);
     flushRun();
     finishBlock(m_pendingPar ? m_parProps : st().para);
     m_pendingPar = false;
+    if (m_tables.empty())
+        return;
     m_tables.back().cellEnded = true;
     m_tableDirty = true;
 }

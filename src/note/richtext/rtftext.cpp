@@ -5,6 +5,7 @@
 
 #include "common/fonts.h"
 
+#include <QTextBlock>
 #include <QTextDocument>
 
 namespace mirka::rtf::detail {
@@ -136,9 +137,7 @@ void Reader::deliver(char32_t c)
         emitBody(c);
         return;
     case Dest::FontTable:
-        if (c == ';') {
-            commitFont();
-        } else if (m_fontOpen) {
+        if (m_fontOpen && c >= 0x20) {
             if (m_fontDef.name.size() < 256)
                 m_fontDef.name.append(QString::fromUcs4(&c, 1));
         }
@@ -294,7 +293,10 @@ void Reader::ensureBlock()
     if (!m_pendingPar)
         return;
     m_pendingPar = false;
-    finishBlock(m_parProps);
+    // Formats are set only when they change: each setting is an edit of
+    // its own, which a run of empty paragraphs would otherwise pay twice.
+    if (m_parProps.ls || m_cursor.blockFormat() != blockFormat(m_parProps))
+        finishBlock(m_parProps);
     const State &s = st();
     m_cursor.insertBlock(blockFormat(s.para), charFormat(keyFor(s.ch, 'a')));
     m_split = true;
@@ -319,6 +321,13 @@ void Reader::paragraphEnd()
         listTextEnded();
     ensureBlock();
     flushRun();
+    // An empty paragraph shows the format its mark was given (the size and
+    // weight of an empty line).
+    if (!m_blockHasContent && (!m_insert || m_cursor.block().length() == 1)) {
+        const QTextCharFormat &f = charFormat(keyFor(st().ch, 'a'));
+        if (m_cursor.block().charFormat() != f)
+            m_cursor.setBlockCharFormat(f);
+    }
     m_parProps = st().para;
     m_pendingPar = true;
     m_bodyStarted = true;
@@ -345,8 +354,17 @@ void Reader::finish()
         deliver(0xFFFD);
     }
     flushRun();
-    if (!m_head.isEmpty() && !m_insert)
-        m_cursor.document()->setProperty(documentHeadProperty(), m_head);
+    if (!m_insert && (m_kept > 0 || !m_head.isEmpty())) {
+        QTextDocument *doc = m_cursor.document();
+        doc->setProperty(documentHeadProperty(), m_head);
+        QVariantList fonts, colors;
+        for (auto it = m_fonts.constBegin(); it != m_fonts.constEnd(); ++it)
+            fonts.append(QVariant(QVariantList{it.key(), it->name, it->charset}));
+        for (const QColor &c : m_colors)
+            colors.append(c);
+        doc->setProperty(documentFontsProperty(), fonts);
+        doc->setProperty(documentColorsProperty(), colors);
+    }
     if (!m_tables.empty()) {
         finishBlock(m_pendingPar ? m_parProps : m_lastPara);
         m_pendingPar = false;

@@ -172,29 +172,29 @@ void Reader::word(std::string_view w, bool hasParam, int param)
     case Kw::Itap: pa.itap = qBound(0, param, kMaxTableDepth); return;
     case Kw::Keep:
         if (s.dest == Dest::Body)
-            keepGroup(info.ch);
+            keepGroup(info.ch, star);
         else
             enterSkip();
         return;
     case Kw::KeepPrefix:
-        keepGroup(s.dest == Dest::Body ? KeepToPrefix : -1);
+        keepGroup(s.dest == Dest::Body ? KeepToPrefix : -1, star);
         return;
     case Kw::DocGroup:
         if (s.dest != Dest::Body || m_insert)
             enterSkip();
         else if (!m_bodyStarted)
-            keepGroup(KeepToHead);
+            keepGroup(KeepToHead, star);
         else if (w == "info")
             enterSkip();
         else
-            keepGroup(info.ch);
+            keepGroup(info.ch, star);
         return;
     case Kw::PageSetup:
         docLevelWord(w, hasParam, param);
         return;
     case Kw::Pict:
         if (s.dest == Dest::Body)
-            keepGroup(KeepPicture);
+            keepGroup(KeepPicture, star);
         else
             enterSkip();
         return;
@@ -284,6 +284,10 @@ void Reader::word(std::string_view w, bool hasParam, int param)
         s.uc = quint8(qBound(0, param, 16));
         return;
     case Kw::U: {
+        // A bare \u names no character: it is an unknown word, with no
+        // fallback to skip after it.
+        if (!hasParam)
+            return;
         flushLead();
         int v = param;
         if (v < 0)

@@ -2,110 +2,12 @@
 // read back with the same text and formatting. Two passes over the
 // formatting runs: the first gathers the font and colour tables, the second
 // writes the body with only the control words that change.
-#include "common/fonts.h"
 #include "note/richtext/rtf.h"
-#include "note/richtext/rtfcodepage.h"
-#include "note/richtext/rtfformat.h"
-#include "note/richtext/rtfobjects.h"
-#include "note/richtext/rtfwriterparts.h"
-
-#include <QHash>
-#include <QTextBlock>
-#include <QTextDocument>
-#include <QTextImageFormat>
-#include <QTextList>
-#include <QTextTable>
-#include <QPixmap>
-#include <QUrl>
-#include <vector>
+#include "note/richtext/rtfwriterimpl.h"
 
 namespace mirka::rtf {
 
-namespace {
-
-struct Props {
-    int font = -1;
-    int size = 0;
-    int fg = 0;
-    int bg = 0;
-    bool bold = false, italic = false, underline = false, strike = false, hidden = false;
-    quint8 vpos = 0;
-    int link = 0; // index into the link addresses, 0 none
-};
-
-struct Font {
-    QString name;
-    bool japanese = false;
-};
-
-class Out {
-public:
-    QByteArray bytes;
-
-    void word(const char *w)
-    {
-        bytes.append(w);
-        m_delimit = true;
-    }
-    void word(const char *w, int n)
-    {
-        bytes.append(w);
-        number(n);
-        m_delimit = true;
-    }
-    void raw(const char *s)
-    {
-        bytes.append(s);
-        m_delimit = false;
-    }
-    void raw(const QByteArray &b)
-    {
-        bytes.append(b);
-        m_delimit = false;
-    }
-    void text(char c)
-    {
-        if (m_delimit) {
-            bytes.append(' ');
-            m_delimit = false;
-        }
-        bytes.append(c);
-    }
-    void hex(unsigned char b)
-    {
-        static const char digits[] = "0123456789abcdef";
-        const char s[4] = {'\\', '\'', digits[b >> 4], digits[b & 15]};
-        bytes.append(s, 4);
-        m_delimit = false;
-    }
-    void fallbackChar() // '?' after \uN needs no delimiter
-    {
-        bytes.append('?');
-        m_delimit = false;
-    }
-    void newline()
-    {
-        bytes.append("\r\n");
-        m_delimit = false;
-    }
-
-private:
-    void number(int n)
-    {
-        char buf[12];
-        int i = 12;
-        const bool neg = n < 0;
-        unsigned v = neg ? 0u - unsigned(n) : unsigned(n);
-        do {
-            buf[--i] = char('0' + v % 10);
-            v /= 10;
-        } while (v);
-        if (neg)
-            buf[--i] = '-';
-        bytes.append(buf + i, 12 - i);
-    }
-    bool m_delimit = false;
-};
+namespace writer {
 
 bool nameLooksJapanese(const QString &name)
 {
@@ -122,105 +24,6 @@ bool nameLooksJapanese(const QString &name)
     return false;
 }
 
-class Writer {
-public:
-    Writer(const QTextDocument *doc, int start, int end)
-        : m_doc(doc), m_start(start), m_end(end), m_formats(doc->allFormats()),
-          m_cp932(CodePage::get(932)), m_cp1252(CodePage::get(1252))
-    {
-        m_props.assign(size_t(m_formats.size()), -1);
-        m_paras.assign(size_t(m_formats.size()), -1);
-        fontIndex(doc->defaultFont().family());
-    }
-
-    QByteArray run();
-
-private:
-    template<typename F> void forEachRun(F &&f) const;
-    template<typename F> void forEachRunIn(const QTextBlock &block, F &&f) const;
-    void writeItems(Out &out, QTextFrame::iterator it, QTextFrame::iterator end, int depth, bool inCell);
-    void writeTable(Out &out, QTextTable *table, int depth);
-    void writeBlock(Out &out, const QTextBlock &block, int depth, const char *end);
-    void writeObjects(Out &out, int formatIndex, int count);
-    bool inRange(int from, int to) const { return from <= m_end && to >= m_start; }
-    // A block that starts at the end of the range holds none of it; only the
-    // document's closing empty paragraph belongs to a range ending there.
-    bool visits(const QTextBlock &block) const
-    {
-        return block.position() < m_end
-            || (block.position() == m_end && block.length() == 1 && !block.next().isValid());
-    }
-    int propsOf(int formatIndex);
-    int paraOf(int formatIndex);
-    int fontIndex(const QString &family);
-    int colorIndex(const QColor &c);
-    void header(Out &out) const;
-    void fontName(Out &out, const Font &font) const;
-    void writeProps(Out &out, const Props &p, const Props &prev) const;
-    void writePara(Out &out, const ParaProps &p) const;
-    void writeText(Out &out, QStringView text, const Props &p);
-
-    const QTextDocument *m_doc;
-    int m_start, m_end;
-    QList<QTextFormat> m_formats;
-    const CodePage *m_cp932;
-    const CodePage *m_cp1252;
-    std::vector<int> m_props; // format index -> index into m_runProps
-    std::vector<int> m_paras;
-    std::vector<Props> m_runProps;
-    std::vector<ParaProps> m_paraProps;
-    std::vector<Font> m_fonts;
-    QHash<QString, int> m_fontIndex;
-    std::vector<QColor> m_colors;
-    QHash<QRgb, int> m_colorIndex;
-    std::vector<QString> m_links{QString()};
-    QHash<QString, int> m_linkIndex;
-    std::vector<QTextListFormat> m_lists;
-    QHash<const QTextObject *, int> m_listIndex;
-    std::vector<signed char> m_isObject; // format index -> 1 picture or kept item, 0 not, -1 unknown
-    int m_uc = 1;
-
-    // Pass 2.
-    Props m_last;           // what a reader holds
-    ParaProps m_lastPara;
-    bool m_haveLastPara = false;
-    int m_link = 0;         // the link whose field is open
-    Props m_beforeLink;     // the state the field's group closes back to
-};
-
-// Calls f(block, text, formatIndex) for every run of the range, and
-// f(block, {}, -1) at the end of every block.
-template<typename F> void Writer::forEachRun(F &&f) const
-{
-    for (QTextBlock block = m_doc->findBlock(m_start); block.isValid() && visits(block);
-         block = block.next()) {
-        forEachRunIn(block, f);
-        f(block, QString(), -1);
-    }
-}
-
-template<typename F> void Writer::forEachRunIn(const QTextBlock &block, F &&f) const
-{
-    const int bpos = block.position();
-    const bool whole = bpos >= m_start && bpos + block.length() - 1 <= m_end;
-    for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
-        const QTextFragment frag = it.fragment();
-        if (!frag.isValid())
-            continue;
-        if (whole) {
-            f(block, frag.text(), frag.charFormatIndex());
-            continue;
-        }
-        const int fpos = frag.position();
-        const int from = qMax(fpos, m_start);
-        const int to = qMin(fpos + frag.length(), m_end);
-        if (from >= to)
-            continue;
-        const QString t = frag.text();
-        f(block, QStringView(t).mid(from - fpos, to - from).toString(), frag.charFormatIndex());
-    }
-}
-
 int Writer::fontIndex(const QString &family)
 {
     const auto it = m_fontIndex.constFind(family);
@@ -230,6 +33,33 @@ int Writer::fontIndex(const QString &family)
     m_fonts.push_back(Font{family, nameLooksJapanese(family) || family == mirka::gothicFamily()});
     m_fontIndex.insert(family, i);
     return i;
+}
+
+// Kept groups name fonts and colours by the numbers they were read with:
+// those stay, and what the editor adds comes after them.
+void Writer::keepTables()
+{
+    const QVariantList fonts = m_doc->property(documentFontsProperty()).toList();
+    for (const QVariant &v : fonts) {
+        const QVariantList f = v.toList();
+        const int n = f.value(0).toInt();
+        const QString name = f.value(1).toString();
+        if (f.size() != 3 || n < 0 || n > 32767 || name.isEmpty())
+            continue;
+        if (size_t(n) >= m_fonts.size())
+            m_fonts.resize(size_t(n) + 1);
+        const int charset = f.value(2).toInt();
+        m_fonts[size_t(n)] = Font{name, charset == 128, charset};
+        if (!m_fontIndex.contains(name))
+            m_fontIndex.insert(name, n);
+    }
+    const QVariantList colors = m_doc->property(documentColorsProperty()).toList();
+    for (qsizetype i = 1; i < colors.size() && i < 32767; ++i) {
+        const QColor c = colors.at(i).value<QColor>();
+        m_colors.push_back(c);
+        if (c.isValid() && !m_colorIndex.contains(c.rgb()))
+            m_colorIndex.insert(c.rgb(), int(m_colors.size()));
+    }
 }
 
 int Writer::colorIndex(const QColor &c)
@@ -301,11 +131,7 @@ int Writer::paraOf(int formatIndex)
             m_lists.push_back(list->format());
             ls = int(m_lists.size());
         }
-        pp.ls = ls;
-        if (!pp.li) {
-            pp.li = listIndentTwips(list->format());
-            pp.fi = -360;
-        }
+        pp.ls = ls; // without an indent of its own, the list level's applies
     }
     m_paraProps.push_back(pp);
     if (formatIndex >= 0 && formatIndex < int(m_paras.size()))
@@ -320,7 +146,7 @@ void Writer::fontName(Out &out, const Font &font) const
     out.raw(" ");
     for (qsizetype i = 0; i < name.size(); ++i) {
         const char16_t c = name.at(i).unicode();
-        if (c >= 0x20 && c < 0x80 && c != '\\' && c != '{' && c != '}' && c != ';') {
+        if (c >= 0x20 && c < 0x7F && c != '\\' && c != '{' && c != '}' && c != ';') {
             out.text(char(c));
             continue;
         }
@@ -341,9 +167,13 @@ void Writer::header(Out &out) const
     out.raw("{\\rtf1\\ansi\\ansicpg932\\deff0\\deflang1033\\deflangfe1041");
     out.raw("{\\fonttbl");
     for (size_t i = 0; i < m_fonts.size(); ++i) {
+        if (m_fonts[i].name.isEmpty())
+            continue; // a number the kept table does not use
         out.word("{\\f", int(i));
         out.word("\\fnil");
-        out.word("\\fcharset", m_fonts[i].japanese ? 128 : 0);
+        out.word("\\fcharset", m_fonts[i].charset >= 0 && !m_fonts[i].japanese ? m_fonts[i].charset
+                                 : m_fonts[i].japanese                          ? 128
+                                                                                : 0);
         // The body face stands under the design's name, with the face used
         // here as its alternate, so either system shows the intended face.
         const bool substitute = m_fonts[i].name == mirka::gothicFamily()
@@ -360,6 +190,10 @@ void Writer::header(Out &out) const
     out.newline();
     out.raw("{\\colortbl ;");
     for (const QColor &c : m_colors) {
+        if (!c.isValid()) {
+            out.raw(";");
+            continue;
+        }
         out.word("\\red", c.red());
         out.word("\\green", c.green());
         out.word("\\blue", c.blue());
@@ -443,7 +277,7 @@ void Writer::writeText(Out &out, QStringView text, const Props &p)
     const CodePage *cp = m_fonts[size_t(p.font)].japanese ? m_cp932 : m_cp1252;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text.at(i).unicode();
-        if (c >= 0x20 && c < 0x80) {
+        if (c >= 0x20 && c < 0x7F) { // DEL is no text byte in CP932: escaped below
             if (c == '\\' || c == '{' || c == '}') {
                 const char s[2] = {'\\', char(c)};
                 out.raw(QByteArray(s, 2).constData());
@@ -489,168 +323,14 @@ void Writer::writeText(Out &out, QStringView text, const Props &p)
     }
 }
 
-// The blocks and tables of a frame or table cell, in order. In a cell the
-// last paragraph ends with the cell mark instead of \par.
-void Writer::writeItems(Out &out, QTextFrame::iterator it, QTextFrame::iterator end, int depth, bool inCell)
-{
-    bool first = true;
-    for (; it != end && !it.atEnd(); ++it) {
-        QTextFrame::iterator next = it;
-        ++next;
-        const bool last = next == end || next.atEnd();
-        if (QTextFrame *frame = it.currentFrame()) {
-            if (!inRange(frame->firstPosition(), frame->lastPosition()))
-                continue;
-            if (auto *table = qobject_cast<QTextTable *>(frame))
-                writeTable(out, table, qMin(depth + 1, 16));
-            else
-                writeItems(out, frame->begin(), frame->end(), depth, inCell);
-            first = false;
-            continue;
-        }
-        const QTextBlock block = it.currentBlock();
-        // Before a table at the start of a frame or cell the document holds
-        // an empty paragraph that is no part of the text.
-        if (first && !last && block.length() == 1 && next.currentFrame()) {
-            first = false;
-            continue;
-        }
-        first = false;
-        if (!inRange(block.position(), block.position() + block.length() - 1) || !visits(block))
-            continue;
-        writeBlock(out, block, depth, inCell && last ? (depth > 1 ? "\\nestcell" : "\\cell") : "\\par");
-    }
-}
-
-void Writer::writeTable(Out &out, QTextTable *table, int depth)
-{
-    const QTextTableFormat format = table->format();
-    const QList<QTextLength> widths = format.columnWidthConstraints();
-    const int columns = table->columns();
-    QByteArray rowDef("\\trowd\\trgaph108");
-    int right = 0;
-    for (int c = 0; c < columns; ++c) {
-        int w = 9000 / qMax(1, columns);
-        if (c < widths.size() && widths.at(c).type() == QTextLength::FixedLength)
-            w = qMax(1, qRound(widths.at(c).rawValue() * kTwipsPerPixel));
-        else if (c < widths.size() && widths.at(c).type() == QTextLength::PercentageLength)
-            w = qMax(1, qRound(widths.at(c).rawValue() * 90));
-        right += w;
-        rowDef += "\\clbrdrt\\brdrs\\brdrw10\\clbrdrl\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10"
-                  "\\clbrdrr\\brdrs\\brdrw10\\cellx"
-            + QByteArray::number(right);
-    }
-    const char *cellEnd = depth > 1 ? "\\nestcell" : "\\cell";
-    for (int r = 0; r < table->rows(); ++r) {
-        if (depth == 1) {
-            out.raw(rowDef.constData());
-            out.newline();
-        }
-        for (int c = 0; c < columns; ++c) {
-            const QTextTableCell cell = table->cellAt(r, c);
-            if (cell.row() != r || cell.column() != c) {
-                // A cell another one spans: an empty cell of its own.
-                out.word("\\pard\\intbl");
-                if (depth > 1)
-                    out.word("\\itap", depth);
-                out.word(cellEnd);
-                m_haveLastPara = false;
-                continue;
-            }
-            writeItems(out, cell.begin(), cell.end(), depth, true);
-        }
-        if (depth == 1) {
-            out.word("\\row");
-        } else {
-            out.raw("{\\*\\nesttableprops");
-            out.raw(rowDef.constData());
-            out.word("\\nestrow");
-            out.raw("}{\\nonesttables\\par}");
-        }
-        out.newline();
-    }
-}
-
-void Writer::writeBlock(Out &out, const QTextBlock &block, int depth, const char *end)
-{
-    ParaProps pp = m_paraProps[size_t(paraOf(block.blockFormatIndex()))];
-    pp.itap = depth;
-    if (!m_haveLastPara || pp != m_lastPara) {
-        writePara(out, pp);
-        m_lastPara = pp;
-        m_haveLastPara = true;
-    }
-    if (QTextList *list = block.textList()) {
-        // The label as text, for readers without lists.
-        out.raw("{\\listtext ");
-        const QTextListFormat::Style style = list->format().style();
-        const QString label = style == QTextListFormat::ListDisc ? QStringLiteral("\u2022")
-            : style == QTextListFormat::ListCircle               ? QStringLiteral("\u25CB")
-            : style == QTextListFormat::ListSquare               ? QStringLiteral("\u25A0")
-                                                                 : list->itemText(block);
-        writeText(out, label, m_runProps[size_t(propsOf(-1))]);
-        out.word("\\tab");
-        out.raw("}");
-    }
-    forEachRunIn(block, [&](const QTextBlock &, const QString &text, int formatIndex) {
-        const Props &p = m_runProps[size_t(propsOf(formatIndex))];
-        if (p.link != m_link) {
-            if (m_link) {
-                out.raw("}}}");
-                m_last = m_beforeLink;
-            }
-            m_link = p.link;
-            if (m_link) {
-                m_beforeLink = m_last;
-                out.raw(hyperlinkFieldStart(m_links[size_t(m_link)]));
-            }
-        }
-        writeProps(out, p, m_last);
-        m_last = p;
-        if (text.contains(QChar::ObjectReplacementCharacter))
-            writeObjects(out, formatIndex, int(text.count(QChar::ObjectReplacementCharacter)));
-        writeText(out, text, p);
-    });
-    if (m_link) {
-        out.raw("}}}");
-        m_last = m_beforeLink;
-        m_link = 0;
-    }
-    out.word(end);
-    out.newline();
-}
-
-// Pictures as they were read, or as PNG; kept items byte for byte.
-void Writer::writeObjects(Out &out, int formatIndex, int count)
-{
-    if (formatIndex < 0 || formatIndex >= m_formats.size())
-        return;
-    const QTextCharFormat cf = m_formats.at(formatIndex).toCharFormat();
-    QByteArray bytes = cf.property(KeptRtf).toByteArray();
-    if (bytes.isEmpty() && cf.isImageFormat()) {
-        const QTextImageFormat f = cf.toImageFormat();
-        const QVariant res = m_doc->resource(QTextDocument::ImageResource, QUrl(f.name()));
-        QImage image = res.value<QImage>();
-        if (image.isNull() && res.userType() == QMetaType::QByteArray)
-            image = QImage::fromData(res.toByteArray());
-        if (image.isNull() && res.userType() == QMetaType::QPixmap)
-            image = res.value<QPixmap>().toImage();
-        if (!image.isNull())
-            bytes = pictGroup(image, QSizeF(f.width() > 0 ? f.width() : image.width(),
-                                            f.height() > 0 ? f.height() : image.height()));
-    }
-    if (bytes.isEmpty())
-        return;
-    for (int i = 0; i < count; ++i)
-        out.raw(bytes);
-}
-
 QByteArray Writer::run()
 {
     // Pass 1: the tables, and which fonts hold Japanese text.
     forEachRun([this](const QTextBlock &block, const QString &text, int formatIndex) {
         if (formatIndex < 0) {
             paraOf(block.blockFormatIndex());
+            if (block.length() == 1)
+                propsOf(block.charFormatIndex());
             return;
         }
         const Props &p = m_runProps[size_t(propsOf(formatIndex))];
@@ -671,11 +351,11 @@ QByteArray Writer::run()
 
     Out body;
     body.bytes.reserve(qMax(1024, (m_end - m_start) * 3));
-    QTextFrame *root = m_doc->rootFrame();
-    writeItems(body, root->begin(), root->end(), 0, false);
+    const QTextFrame *root = m_doc->rootFrame();
+    writeItems(body, root, root->firstPosition(), root->lastPosition(), 0, false);
 
     // A range that ends where a paragraph starts holds the mark before it:
-    // one more \par, as the last one is no mark of its own to a reader.
+    // one more \\par, as the last one is no mark of its own to a reader.
     const QTextBlock next = m_doc->findBlock(m_end);
     if (m_end > m_start && next.position() == m_end && !visits(next))
         body.word("\\par");
@@ -690,7 +370,9 @@ QByteArray Writer::run()
     return out.bytes;
 }
 
-} // namespace
+} // namespace writer
+
+using writer::Writer;
 
 QByteArray write(const QTextDocument *doc)
 {

@@ -196,6 +196,8 @@ private slots:
         link.setAnchor(true);
         link.setAnchorHref(QStringLiteral("http://example.com/\"q\"\\x"));
         c.insertText(QStringLiteral("図書館"), link);
+        // The field's group ends its \uc: what follows reads right.
+        c.insertText(QStringLiteral("の本"), QTextCharFormat());
         c.insertBlock();
         QTextTable *t = c.insertTable(2, 3);
         t->cellAt(1, 2).firstCursorPosition().insertText("x");
@@ -211,6 +213,7 @@ private slots:
                  qPrintable(inv.pictures.join(',')));
         QCOMPARE(inv.links, QStringList{"図書館 -> http://example.com/%22q%22\\x"});
         QCOMPARE(inv.tables, QStringList{"2x3:||||||x"});
+        QVERIFY(inv.text.startsWith(QStringLiteral("図書館の本\n")));
         QCOMPARE(inv.labels, QStringList{"a.-5"});
     }
 
@@ -229,6 +232,12 @@ private slots:
         QVERIFY(mirka::rtf::read(deep, &doc));
         QVERIFY(mirka::rtf::read("{\\rtf1 \\trowd\\cellx1\\cell\\cell\\cell\\row\\row\\row a}", &doc));
         QVERIFY(mirka::rtf::plainText(&doc).endsWith('a'));
+        // A list label outside any table waiting when a cell ends.
+        QVERIFY(mirka::rtf::read("{\\rtf1 \\trowd\\cellx100 {\\listtext x}\\cell a\\cell\\row}", &doc));
+        // Text between a group's brace and its kept word stays text, once.
+        QTextDocument once;
+        roundTrip("{\\rtf1 a{\\*\\{\\footnote x}b}", once);
+        QCOMPARE(mirka::rtf::plainText(&once), QStringLiteral("a{[注]b"));
     }
 };
 

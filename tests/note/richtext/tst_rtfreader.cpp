@@ -169,6 +169,8 @@ private slots:
         QCOMPARE(Doc("{\\rtf1\\uc1\\u12354\\par x}").text(), QStringLiteral("あ\nx")); // \par ends the skip
         // Lone halves of a pair and out-of-range values are one bad character.
         QCOMPARE(Doc("{\\rtf1\\u-10179?a\\u-8704?b\\u70000?c}").text(), QStringLiteral("\uFFFDa\uFFFDb\uFFFDc"));
+        // A \u without a number is no character and skips nothing.
+        QCOMPARE(Doc("{\\rtf1 a\\u b\\u-c\\u}").text(), QStringLiteral("ab-c"));
     }
 
     void structureAndSymbols()

@@ -59,7 +59,10 @@ void fill(QTextDocument &doc)
     b = QTextBlockFormat();
     b.setAlignment(Qt::AlignJustify);
     b.setRightMargin(100 / 15.0);
-    c.insertBlock(b, plain); // an empty paragraph
+    // An empty line in 24 pt bold, in a face whose name holds a semicolon.
+    QTextCharFormat emptyLine = fmt(QStringLiteral("Semi;colon"), 24);
+    emptyLine.setFontWeight(QFont::Bold);
+    c.insertBlock(b, emptyLine);
     c.insertBlock(QTextBlockFormat(), plain);
     c.insertText(QStringLiteral("最後"), plain);
 }
@@ -130,6 +133,8 @@ private slots:
         QVERIFY(rtf.contains("\\pard\\qc\\li720\\fi-360\\sb120"));
         QVERIFY(rtf.contains("\\fs23\\mirkafs1125"));
         QVERIFY(rtf.contains("\\fs21\\mirkafs1050") == false && rtf.contains("\\fs21"));
+        QVERIFY(rtf.contains(" Semi\\'3bcolon;}"));
+        QVERIFY(rtf.contains("\\fs48\\b\\par"));
     }
 
     void roundTripKeepsEveryAttribute()

@@ -1,0 +1,181 @@
+// The RTF writer's body: blocks in order with the tables met on the way,
+// links as HYPERLINK fields, list labels, pictures and kept items.
+#include "note/richtext/rtfwriterimpl.h"
+
+namespace mirka::rtf::writer {
+
+// The blocks and tables of a frame or table cell, in order. In a cell the
+// last paragraph ends with the cell mark instead of \par.
+void Writer::writeItems(Out &out, const QTextFrame *parent, int from, int to, int depth, bool inCell)
+{
+    // Blocks are walked in order and the parent's frames met on the way;
+    // the frame iterator would look each block's frame up from the root.
+    QList<QTextFrame *> frames;
+    for (QTextFrame *f : parent->childFrames()) {
+        if (f->firstPosition() >= from && f->lastPosition() <= to)
+            frames.append(f);
+    }
+    qsizetype next = 0;
+    bool first = true;
+    for (QTextBlock block = m_doc->findBlock(from); block.isValid() && block.position() <= to;) {
+        if (next < frames.size() && block.position() >= frames.at(next)->firstPosition()) {
+            QTextFrame *frame = frames.at(next++);
+            if (inRange(frame->firstPosition(), frame->lastPosition())) {
+                if (auto *table = qobject_cast<QTextTable *>(frame))
+                    writeTable(out, table, qMin(depth + 1, 16));
+                else
+                    writeItems(out, frame, frame->firstPosition(), frame->lastPosition(), depth, inCell);
+            }
+            block = m_doc->findBlock(frame->lastPosition() + 1);
+            first = false;
+            continue;
+        }
+        const bool last = block.position() + block.length() - 1 >= to;
+        const bool beforeFrame = next < frames.size()
+            && block.position() + block.length() >= frames.at(next)->firstPosition();
+        // Before a table at the start of a frame or cell the document holds
+        // an empty paragraph that is no part of the text.
+        const bool skip = first && !last && block.length() == 1 && beforeFrame;
+        first = false;
+        if (!skip && inRange(block.position(), block.position() + block.length() - 1) && visits(block))
+            writeBlock(out, block, depth, inCell && last ? (depth > 1 ? "\\nestcell" : "\\cell") : "\\par");
+        block = block.next();
+    }
+}
+
+void Writer::writeTable(Out &out, QTextTable *table, int depth)
+{
+    const QTextTableFormat format = table->format();
+    const QList<QTextLength> widths = format.columnWidthConstraints();
+    const int columns = table->columns();
+    QByteArray rowDef("\\trowd\\trgaph108");
+    int right = 0;
+    for (int c = 0; c < columns; ++c) {
+        int w = 9000 / qMax(1, columns);
+        if (c < widths.size() && widths.at(c).type() == QTextLength::FixedLength)
+            w = qMax(1, qRound(widths.at(c).rawValue() * kTwipsPerPixel));
+        else if (c < widths.size() && widths.at(c).type() == QTextLength::PercentageLength)
+            w = qMax(1, qRound(widths.at(c).rawValue() * 90));
+        right += w;
+        rowDef += "\\clbrdrt\\brdrs\\brdrw10\\clbrdrl\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10"
+                  "\\clbrdrr\\brdrs\\brdrw10\\cellx"
+            + QByteArray::number(right);
+    }
+    const char *cellEnd = depth > 1 ? "\\nestcell" : "\\cell";
+    for (int r = 0; r < table->rows(); ++r) {
+        if (depth == 1) {
+            out.raw(rowDef.constData());
+            out.newline();
+        }
+        for (int c = 0; c < columns; ++c) {
+            const QTextTableCell cell = table->cellAt(r, c);
+            if (cell.row() != r || cell.column() != c) {
+                // A cell another one spans: an empty cell of its own.
+                out.word("\\pard\\intbl");
+                if (depth > 1)
+                    out.word("\\itap", depth);
+                out.word(cellEnd);
+                m_haveLastPara = false;
+                continue;
+            }
+            writeItems(out, table, cell.firstPosition(), cell.lastPosition(), depth, true);
+        }
+        if (depth == 1) {
+            out.word("\\row");
+        } else {
+            out.raw("{\\*\\nesttableprops");
+            out.raw(rowDef.constData());
+            out.word("\\nestrow");
+            out.raw("}{\\nonesttables\\par}");
+        }
+        out.newline();
+    }
+}
+
+void Writer::writeBlock(Out &out, const QTextBlock &block, int depth, const char *end)
+{
+    ParaProps pp = m_paraProps[size_t(paraOf(block.blockFormatIndex()))];
+    pp.itap = depth;
+    if (!m_haveLastPara || pp != m_lastPara) {
+        writePara(out, pp);
+        m_lastPara = pp;
+        m_haveLastPara = true;
+    }
+    if (QTextList *list = block.textList()) {
+        // The label as text, for readers without lists.
+        out.raw("{\\listtext ");
+        const QTextListFormat::Style style = list->format().style();
+        const QString label = style == QTextListFormat::ListDisc ? QStringLiteral("\u2022")
+            : style == QTextListFormat::ListCircle               ? QStringLiteral("\u25CB")
+            : style == QTextListFormat::ListSquare               ? QStringLiteral("\u25A0")
+                                                                 : list->itemText(block);
+        const int uc = m_uc;
+        writeText(out, label, m_runProps[size_t(propsOf(-1))]);
+        out.word("\\tab");
+        out.raw("}");
+        m_uc = uc; // the group's \uc ends with it
+    }
+    forEachRunIn(block, [&](const QTextBlock &, const QString &text, int formatIndex) {
+        const Props &p = m_runProps[size_t(propsOf(formatIndex))];
+        if (p.link != m_link) {
+            if (m_link) {
+                out.raw("}}}");
+                m_last = m_beforeLink;
+                m_uc = m_ucBeforeLink;
+            }
+            m_link = p.link;
+            if (m_link) {
+                m_beforeLink = m_last;
+                m_ucBeforeLink = m_uc;
+                out.raw(hyperlinkFieldStart(m_links[size_t(m_link)]));
+            }
+        }
+        writeProps(out, p, m_last);
+        m_last = p;
+        if (isObject(formatIndex))
+            writeObjects(out, formatIndex, int(text.count(QChar::ObjectReplacementCharacter)));
+        writeText(out, text, p);
+    });
+    if (m_link) {
+        out.raw("}}}");
+        m_last = m_beforeLink;
+        m_uc = m_ucBeforeLink;
+        m_link = 0;
+    }
+    // An empty paragraph's own format: the size and weight of an empty line.
+    if (block.length() == 1) {
+        Props p = m_runProps[size_t(propsOf(block.charFormatIndex()))];
+        p.link = 0;
+        writeProps(out, p, m_last);
+        m_last = p;
+    }
+    out.word(end);
+    out.newline();
+}
+
+// Pictures as they were read, or as PNG; kept items byte for byte.
+void Writer::writeObjects(Out &out, int formatIndex, int count)
+{
+    if (formatIndex < 0 || formatIndex >= m_formats.size())
+        return;
+    const QTextCharFormat cf = m_formats.at(formatIndex).toCharFormat();
+    QByteArray bytes = cf.property(KeptRtf).toByteArray();
+    if (bytes.isEmpty() && cf.isImageFormat()) {
+        const QTextImageFormat f = cf.toImageFormat();
+        const QVariant res = m_doc->resource(QTextDocument::ImageResource, QUrl(f.name()));
+        QImage image = res.value<QImage>();
+        if (image.isNull() && res.userType() == QMetaType::QByteArray)
+            image = QImage::fromData(res.toByteArray());
+        if (image.isNull() && res.userType() == QMetaType::QPixmap)
+            image = res.value<QPixmap>().toImage();
+        if (!image.isNull())
+            bytes = pictGroup(image, QSizeF(f.width() > 0 ? f.width() : image.width(),
+                                            f.height() > 0 ? f.height() : image.height()));
+    }
+    if (bytes.isEmpty())
+        return;
+    for (int i = 0; i < count; ++i)
+        out.raw(bytes);
+}
+
+} // namespace mirka::rtf::writer
