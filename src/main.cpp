@@ -1,5 +1,6 @@
 #include "about/frmAbout.h"
 #include "shell/frmMain.h"
+#include "shell/qtjapanese.h"
 
 #include <QApplication>
 
@@ -9,6 +10,8 @@ int main(int argc, char *argv[])
     // before the application object exists.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    // Qt's own buttons and dialogs speak the program's language.
+    mirka::installQtJapanese();
     QApplication::setWindowIcon(frmAbout::programIcon());
     frmMain frame;
     frame.Form_Load();

@@ -4,6 +4,7 @@
 #include "about/systemaccess.h"
 #include "browser/WebBrowser.h"
 #include "browser/frmBrowser.h"
+#include "common/apptitle.h"
 #include "common/fieldrecord.h"
 #include "common/paths.h"
 #include "common/savefile.h"
@@ -11,6 +12,7 @@
 #include "note/richtext/richtextbox.h"
 #include "shell/Form1.h"
 #include "shell/frmMain.h"
+#include "shell/qtjapanese.h"
 
 #include <QAction>
 #include <QApplication>
@@ -68,12 +70,31 @@ int main(int argc, char *argv[])
 {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    mirka::installQtJapanese();
     QApplication::setWindowIcon(frmAbout::programIcon());
     g_out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
 
     QTemporaryDir dir;
     mirka::setExecutableFolder(dir.path());
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
+
+    // A first start with nothing stored: New, then a new browser, each as it
+    // opens, nothing resized or tiled.
+    {
+        frmMain fresh;
+        fresh.Form_Load();
+        fresh.show();
+        runFor(600);
+        fresh.mnuFileNew->trigger();
+        grab(&fresh, "first-note.png");
+        frmDocument::instance()->Modified = false;
+        frmDocument::instance()->close();
+        runFor(200);
+        fresh.mnuViewWebBrowser->trigger();
+        grab(&fresh, "first-browser.png");
+        fresh.close();
+    }
+    QSettings(QSettings::NativeFormat, QSettings::UserScope, mirka::appTitle()).clear();
     const QString history = writePage(dir, "history.html", QStringLiteral(
         "<!DOCTYPE html><html><head><meta charset=utf-8><title>港町の歴史 - 年表</title></head>"
         "<body style='font-family:sans-serif;margin:16px'><h1>港町の歴史</h1><h2>年表</h2>"

@@ -6,6 +6,9 @@
 #include "common/twips.h"
 #include "mirka_version.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
@@ -14,6 +17,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QSvgRenderer>
+#include <QUrl>
 #include <QtEndian>
 
 // Resources of a static library must be registered by hand; outside any
@@ -22,7 +26,8 @@ static void initAboutResources() { Q_INIT_RESOURCE(about); }
 
 namespace {
 
-const char *const webPage = "https://mirka.example.org/";
+// Where the user guide is installed, seen from the program's folder.
+const char *const installedGuide = "../share/doc/mirka/guide.md";
 
 // The etched rule under the version: a grey line with a white one two
 // pixels wide just below it.
@@ -129,12 +134,21 @@ frmAbout::frmAbout(QWidget *owner, SystemAccess &system)
     Line1 = new EtchedRule(this);
     Line1->setObjectName(QStringLiteral("Line1"));
 
-    lblDisclaimer = new QLabel(QStringLiteral("使用方法等、詳細情報は ") + QLatin1String(webPage),
-                               this);
+    lblDisclaimer = new QLabel(this);
     lblDisclaimer->setObjectName(QStringLiteral("lblDisclaimer"));
     lblDisclaimer->setGeometry(mirka::twips::toPixels(375, 1545, 3870, 825));
     lblDisclaimer->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblDisclaimer->setWordWrap(true);
+    lblDisclaimer->setOpenExternalLinks(true);
+    // The address goes whole on a line of its own, shortened in the middle
+    // when the line cannot hold it; the tooltip tells it in full.
+    const QString guide = QUrl::fromLocalFile(userGuide()).toString();
+    const QString shown = lblDisclaimer->fontMetrics().elidedText(guide, Qt::ElideMiddle,
+                                                                  lblDisclaimer->width() - 2);
+    lblDisclaimer->setText(QStringLiteral("使用方法等、詳細情報は <br>"
+                                          "<a href=\"%1\" style=\"white-space:nowrap\">%2</a>")
+                               .arg(guide.toHtmlEscaped(), shown.toHtmlEscaped()));
+    lblDisclaimer->setToolTip(guide);
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
@@ -164,6 +178,24 @@ void frmAbout::showModal(QWidget *owner)
 {
     frmAbout dlg(owner);
     dlg.exec();
+}
+
+QString frmAbout::userGuide()
+{
+    // Installed beside the program's folder; in a portable copy or a build
+    // tree, a "docs" folder in the program's folder or above it.
+    const QDir exe(QCoreApplication::applicationDirPath());
+    QStringList candidates{exe.absoluteFilePath(QLatin1String(installedGuide))};
+    QDir dir = exe;
+    for (int up = 0; up < 4; ++up) {
+        candidates << dir.absoluteFilePath(QStringLiteral("docs/guide.md"));
+        if (!dir.cdUp())
+            break;
+    }
+    for (const QString &path : candidates)
+        if (QFileInfo(path).isFile())
+            return QDir::cleanPath(path);
+    return QDir::cleanPath(candidates.first());
 }
 
 QIcon frmAbout::programIcon()

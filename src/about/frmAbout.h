@@ -15,6 +15,9 @@ public:
     static void showModal(QWidget *owner);
     // The program's icon (window icons, the About window, the desktop entry).
     static QIcon programIcon();
+    // The user guide the window points to: the installed one, or the copy in
+    // the "docs" folder of a portable copy or build tree.
+    static QString userGuide();
 
     // The window, loaded but not shown, looking the system-information
     // program up through system.

@@ -1,29 +1,38 @@
 #include "browser/WebBrowser.h"
 
+#include "browser/DownloadStatus.h"
+#include "browser/browserprofile.h"
+#include "common/dialogs.h"
+
+#include <QHash>
 #include <QVBoxLayout>
+#include <QWebEngineDownloadRequest>
 #include <QWebEngineHistory>
 #include <QWebEngineLoadingInfo>
+#include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 
-// Routes the engine's new-window requests to the control's NewWindow2.
+// Gives the engine's pages the program's profile and routes a page's
+// request for a new window to the control's NewWindow2. Only a request the
+// user made with a click or a key opens one; the engine already blocks most
+// others, and a page may not open more than one window per click.
 class WebBrowserPage : public QWebEnginePage {
 public:
     WebBrowserPage(WebBrowser *control, QObject *parent)
-        : QWebEnginePage(parent), m_control(control)
+        : QWebEnginePage(mirka::browserProfile(), parent)
     {
+        connect(this, &QWebEnginePage::newWindowRequested, this,
+                [control](QWebEngineNewWindowRequest &request) {
+                    if (!request.isUserInitiated())
+                        return;
+                    WebBrowser *target = nullptr;
+                    emit control->NewWindow2(&target);
+                    if (target)
+                        request.openIn(target->view()->page());
+                });
     }
-
-protected:
-    QWebEnginePage *createWindow(WebWindowType) override
-    {
-        WebBrowser *target = nullptr;
-        emit m_control->NewWindow2(&target);
-        return target ? target->view()->page() : nullptr;
-    }
-
-private:
-    WebBrowser *m_control;
 };
 
 namespace {
@@ -58,13 +67,58 @@ bool isStandInTitle(const QString &title, const QUrl &url)
     return false;
 }
 
+QString featureName(QWebEnginePage::Feature feature)
+{
+    switch (feature) {
+    case QWebEnginePage::Notifications:
+        return QStringLiteral("通知の表示");
+    case QWebEnginePage::Geolocation:
+        return QStringLiteral("現在地の取得");
+    case QWebEnginePage::MediaAudioCapture:
+        return QStringLiteral("マイクの使用");
+    case QWebEnginePage::MediaVideoCapture:
+        return QStringLiteral("カメラの使用");
+    case QWebEnginePage::MediaAudioVideoCapture:
+        return QStringLiteral("カメラとマイクの使用");
+    case QWebEnginePage::MouseLock:
+        return QStringLiteral("マウスポインタの固定");
+    case QWebEnginePage::DesktopVideoCapture:
+        return QStringLiteral("画面の共有");
+    case QWebEnginePage::DesktopAudioVideoCapture:
+        return QStringLiteral("画面と音声の共有");
+    }
+    return QStringLiteral("機能 %1 の使用").arg(int(feature));
+}
+
+// The user's answers for this run, by site and feature.
+QHash<QString, bool> &permissionAnswers()
+{
+    static QHash<QString, bool> answers;
+    return answers;
+}
+
+// The page shown in place of a site whose certificate is not trusted.
+QString untrustedPage(const QUrl &url)
+{
+    return QStringLiteral(
+               "<!DOCTYPE html><html lang=\"ja\"><head><meta charset=\"utf-8\">"
+               "<title>証明書エラー</title></head><body>"
+               "<h1>このサイトの証明書は信頼できません</h1>"
+               "<p>%1 の証明書を確かめられなかったため、ページを表示しません。</p>"
+               "</body></html>")
+        .arg(url.toString().toHtmlEscaped());
+}
+
 } // namespace
 
 WebBrowser::WebBrowser(QWidget *parent) : QWidget(parent), m_view(new QWebEngineView(this))
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_view);
+    layout->setSpacing(0);
+    layout->addWidget(m_view, 1);
+    m_downloads = new DownloadStatus(this);
+    layout->addWidget(m_downloads);
     m_view->setPage(new WebBrowserPage(this, m_view));
 
     m_requestTimeout.setSingleShot(true);
@@ -73,6 +127,34 @@ WebBrowser::WebBrowser(QWidget *parent) : QWidget(parent), m_view(new QWebEngine
     QWebEnginePage *page = m_view->page();
     connect(page, &QWebEnginePage::loadingChanged, this, &WebBrowser::loadingChanged);
     connect(page, &QWebEnginePage::titleChanged, this, &WebBrowser::titleChanged);
+    // Asked after the engine's call has returned: the question is modal.
+    connect(page, &QWebEnginePage::featurePermissionRequested, this,
+            &WebBrowser::permissionRequested, Qt::QueuedConnection);
+    connect(page->profile(), &QWebEngineProfile::downloadRequested, this,
+            [this](QWebEngineDownloadRequest *download) {
+                if (download->page() != m_view->page())
+                    return;
+                m_downloads->start(download);
+                emit FileDownloadRequested();
+            });
+}
+
+void WebBrowser::permissionRequested(const QUrl &origin, int feature)
+{
+    const auto f = QWebEnginePage::Feature(feature);
+    const QString key = origin.toString() + u' ' + QString::number(feature);
+    auto it = permissionAnswers().constFind(key);
+    if (it == permissionAnswers().constEnd()) {
+        const bool yes =
+            mirka::MsgBox(QStringLiteral("%1 が%2を求めています。許可しますか?")
+                              .arg(origin.toString(), featureName(f)),
+                          mirka::MsgButtons::YesNo, QString(), window())
+            == mirka::MsgAnswer::Yes;
+        it = permissionAnswers().insert(key, yes);
+    }
+    m_view->page()->setFeaturePermission(origin, f,
+                                         *it ? QWebEnginePage::PermissionGrantedByUser
+                                             : QWebEnginePage::PermissionDeniedByUser);
 }
 
 void WebBrowser::requested() { m_requestTimeout.start(); }
@@ -142,6 +224,13 @@ void WebBrowser::loadingChanged(const QWebEngineLoadingInfo &info)
         emit NavigateComplete2();
         break;
     case QWebEngineLoadingInfo::LoadFailedStatus:
+        // The site is not shown; a page in Japanese says why, and its load
+        // completes the navigation.
+        if (info.errorDomain() == QWebEngineLoadingInfo::CertificateErrorDomain) {
+            m_view->setHtml(untrustedPage(info.url()), info.url());
+            return;
+        }
+        [[fallthrough]];
     case QWebEngineLoadingInfo::LoadStoppedStatus:
         // A failed or stopped load that still left its address on display (the
         // engine's error page, a server's own error page, a page stopped after

@@ -2,6 +2,8 @@
 #include <QTimer>
 #include <QWidget>
 
+class DownloadStatus;
+class QUrl;
 class QWebEngineLoadingInfo;
 class QWebEngineView;
 
@@ -29,10 +31,16 @@ class QWebEngineView;
 //   NavigateComplete2 when both are raised, stopped loads included), and when
 //   the page changes its title while the control is idle, so a window caption
 //   that follows LocationName on DownloadComplete stays current.
-// - NewWindow2 is raised from QWebEnginePage::createWindow: the handler puts
-//   the control the new page is to open in into *target (nullptr refuses);
-//   the engine then loads the requested page there, replacing whatever that
-//   control was loading.
+// - NewWindow2 is raised for a page's new-window request that the user made
+//   with a click or a key (one per click; others open nothing): the handler
+//   puts the control the new page is to open in into *target (nullptr
+//   refuses); the engine then loads the requested page there, replacing
+//   whatever that control was loading.
+// - A certificate error shows a Japanese page saying the site is not
+//   trusted, never the site; its load completes the navigation.
+// - Permission requests are asked once per site and feature for the run;
+//   downloads are offered in the save dialog and followed on a line under
+//   the page (DownloadStatus).
 // - LocationName is the page's title; for a page without a title (where the
 //   engine would put a shortened address) it is the page's address.
 class WebBrowser : public QWidget {
@@ -64,13 +72,18 @@ signals:
     // A page asks for a new window; the handler sets *target to the control
     // the page opens in (nullptr refuses).
     void NewWindow2(WebBrowser **target);
+    // A file from this control's page has been saved (or refused): the page
+    // on screen stays.
+    void FileDownloadRequested();
 
 private:
     void requested();
     void loadingChanged(const QWebEngineLoadingInfo &info);
     void titleChanged();
+    void permissionRequested(const QUrl &origin, int feature);
 
     QWebEngineView *m_view = nullptr;
+    DownloadStatus *m_downloads = nullptr;
     // Runs from a request until the engine answers it; one that started no
     // load ends when it runs out.
     QTimer m_requestTimeout;

@@ -2,7 +2,12 @@
 
 #include "common/codepage.h"
 #include "common/fieldrecord.h"
+#include "common/fileerror.h"
+#include "common/savefile.h"
 
+#include <QDateTime>
+#include <QFileInfo>
+#include <QHash>
 #include <QLocale>
 #include <cmath>
 
@@ -21,14 +26,22 @@ qsizetype skipDigits(const QString &s, qsizetype pos)
 
 } // namespace
 
-QList<Favourite> parse(const QByteArray &fileBytes)
+QList<Favourite> parse(const QByteArray &fileBytes, bool *more)
 {
     QList<Favourite> list;
-    for (const QByteArray &raw : FieldRecordReader::lines(fileBytes)) {
+    if (more)
+        *more = false;
+    FieldRecordReader::forEachLine(fileBytes, [&](const QByteArray &raw) {
         if (raw.trimmed().isEmpty())
-            continue;
+            return true;
+        if (list.size() >= maxFavourites) {
+            if (more)
+                *more = true;
+            return false;
+        }
         const QStringList fields = FieldRecordReader::splitLine(cp932::decode(raw));
         Favourite f;
+        f.storedLine = raw;
         bool ok = false;
         const int icon = fields.value(0).toInt(&ok);
         if (fields.size() == 3 && ok && icon >= 1 && icon <= iconCount) {
@@ -36,12 +49,12 @@ QList<Favourite> parse(const QByteArray &fileBytes)
             f.text = fields[1];
             f.address = fields[2];
         } else {
-            f.damagedLine = raw;
             f.text = fields.size() >= 2 ? fields[1] : fields.value(0);
             f.address = fields.value(2);
         }
         list << f;
-    }
+        return true;
+    });
     return list;
 }
 
@@ -49,10 +62,45 @@ QByteArray format(const QList<Favourite> &list)
 {
     QByteArray out;
     for (const Favourite &f : list) {
-        if (!f.damagedLine.isEmpty())
-            out += f.damagedLine + "\r\n";
+        if (!f.storedLine.isEmpty())
+            out += f.storedLine + "\r\n";
         else
-            out += FieldRecordWriter().number(f.icon).text(f.text).text(f.address).endLine().data();
+            out += FieldRecordWriter()
+                       .number(f.icon)
+                       .text(f.text)
+                       .text(cp932::storableAddress(f.address))
+                       .endLine()
+                       .data();
+    }
+    return out;
+}
+
+Loaded load(const QString &path)
+{
+    Loaded out;
+    QString notice;
+    QByteArray bytes;
+    if (exceedsSize(path, maxSettingsFileSize)) {
+        notice = fileFailureMessage(QStringLiteral("お気に入りのファイルを読み込めませんでした。"), path,
+                                    tooLargeReason(maxSettingsFileSize));
+    } else if (readWholeFile(path, &bytes, nullptr, maxSettingsFileSize)) {
+        bool more = false;
+        out.list = parse(bytes, &more);
+        if (more)
+            notice = fileFailureMessage(
+                QStringLiteral("お気に入りが多すぎるため、最初の %1 件だけを読み込みました。").arg(maxFavourites),
+                path, QStringLiteral("残りは読み込んでいません。追加や削除をするまでファイルはそのままです。"));
+    }
+    // Told once for each state of the file.
+    static QHash<QString, QString> told;
+    const QFileInfo info(path);
+    const QString state = notice + u'|' + QString::number(info.size()) + u'|'
+        + info.lastModified().toString(Qt::ISODateWithMs);
+    if (notice.isEmpty())
+        told.remove(path);
+    else if (told.value(path) != state) {
+        told.insert(path, state);
+        out.notice = notice;
     }
     return out;
 }

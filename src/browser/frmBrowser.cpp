@@ -4,6 +4,7 @@
 #include "browser/browserpictures.h"
 #include "browser/favourites.h"
 #include "common/dialogs.h"
+#include "common/fileerror.h"
 #include "common/paths.h"
 #include "common/savefile.h"
 #include "common/twips.h"
@@ -19,9 +20,11 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QToolBar>
+#include <QUrl>
 
 using mirka::favourites::Favourite;
 namespace tw = mirka::twips;
@@ -49,7 +52,7 @@ constexpr int designInnerHeight = 6630;
 // Where the favourites box keeps each entry's fields beside its text.
 constexpr int addressRole = Qt::UserRole;
 constexpr int iconRole = Qt::UserRole + 1;
-constexpr int damagedLineRole = Qt::UserRole + 2;
+constexpr int storedLineRole = Qt::UserRole + 2;
 
 struct ToolbarButton {
     const char16_t *caption;
@@ -76,7 +79,7 @@ Favourite entryAt(const QComboBox *box, int index)
     f.text = box->itemText(index);
     f.address = box->itemData(index, addressRole).toString();
     f.icon = box->itemData(index, iconRole).toInt();
-    f.damagedLine = box->itemData(index, damagedLineRole).toByteArray();
+    f.storedLine = box->itemData(index, storedLineRole).toByteArray();
     return f;
 }
 
@@ -86,14 +89,14 @@ void appendEntry(QComboBox *box, const QIcon &icon, const Favourite &f)
     const int i = box->count() - 1;
     box->setItemData(i, f.address, addressRole);
     box->setItemData(i, f.icon, iconRole);
-    if (!f.damagedLine.isEmpty())
-        box->setItemData(i, f.damagedLine, damagedLineRole);
+    if (!f.storedLine.isEmpty())
+        box->setItemData(i, f.storedLine, storedLineRole);
 }
 
 bool sameEntry(const Favourite &a, const Favourite &b)
 {
     return a.text == b.text && a.address == b.address && a.icon == b.icon
-        && a.damagedLine == b.damagedLine;
+        && a.storedLine == b.storedLine;
 }
 
 // Sets the box's selection and text back after its items changed: Qt moves
@@ -169,6 +172,9 @@ frmBrowser::frmBrowser()
     cboAddress->setDuplicatesEnabled(true);
     cboAddress->setCompleter(nullptr);
     cboAddress->setGeometry(tw::toPixels(addressDesignLeft, 0, addressDesignWidth, addressHeight));
+    // An editable combo box takes the keys itself and hands them to its line
+    // edit directly; the line edit sees them first only when it has the focus.
+    cboAddress->installEventFilter(this);
     cboAddress->lineEdit()->installEventFilter(this);
     connect(cboAddress, &QComboBox::activated, this, &frmBrowser::addressChosen);
 
@@ -178,13 +184,48 @@ frmBrowser::frmBrowser()
     connect(brwWebBrowser, &WebBrowser::NavigateComplete2, this, &frmBrowser::navigateComplete);
     connect(brwWebBrowser, &WebBrowser::DownloadComplete, this, &frmBrowser::downloadComplete);
     connect(brwWebBrowser, &WebBrowser::NewWindow2, this, &frmBrowser::newWindowRequested);
+    // A download leaves the page on screen, so the address box goes back to
+    // it rather than keep the file's address beside the page's caption.
+    connect(brwWebBrowser, &WebBrowser::FileDownloadRequested, this,
+            [this] { cboAddress->setEditText(brwWebBrowser->LocationURL()); });
 
     timTimer = new QTimer(this);
     timTimer->setObjectName(QStringLiteral("timTimer"));
     timTimer->setInterval(5);
     connect(timTimer, &QTimer::timeout, this, &frmBrowser::timerTick);
 
+    addKeys();
     resize(tw::toPixelsX(designInnerWidth), tw::toPixelsY(designInnerHeight));
+    // The caption until a page tells its title: the window list never shows
+    // an empty entry.
+    setWindowTitle(QStringLiteral("about:blank"));
+}
+
+// The keys every browser has, as further ways to the address box and to
+// the toolbar's commands.
+void frmBrowser::addKeys()
+{
+    auto key = [this](QKeySequence keys, auto slot) {
+        auto *s = new QShortcut(keys, this);
+        s->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(s, &QShortcut::activated, this, slot);
+    };
+    for (QKeySequence keys : {QKeySequence(Qt::CTRL | Qt::Key_L), QKeySequence(Qt::ALT | Qt::Key_D),
+                              QKeySequence(Qt::Key_F6)})
+        key(keys, [this] {
+            cboAddress->setFocus(Qt::ShortcutFocusReason);
+            cboAddress->lineEdit()->selectAll();
+        });
+    const std::pair<QKeySequence, const char *> commands[] = {
+        {QKeySequence(Qt::ALT | Qt::Key_Left), "Back"},
+        {QKeySequence(Qt::ALT | Qt::Key_Right), "Forward"},
+        {QKeySequence(Qt::Key_F5), "Refresh"},
+        {QKeySequence(Qt::Key_Escape), "Stop"},
+    };
+    for (const auto &[keys, name] : commands) {
+        QAction *button = tbToolBar->findChild<QAction *>(QLatin1String(name));
+        key(keys, [button] { button->trigger(); });
+    }
 }
 
 frmBrowser::~frmBrowser()
@@ -242,11 +283,15 @@ void frmBrowser::windowLoad()
     const QString start = Form1::get().Text1->text();
     if (!start.isEmpty()) {
         cboAddress->setEditText(start);
+        setWindowTitle(start);
         cboAddress->addItem(cboAddress->currentText());
         startBusyIndicator();
         brwWebBrowser->Navigate(start);
     }
     cboAddress->move(tw::toPixelsX(addressLeft), cboAddress->y());
+    // A window without a start page waits for an address to be typed.
+    if (start.isEmpty())
+        cboAddress->setFocus();
 }
 
 void frmBrowser::resizeEvent(QResizeEvent *event)
@@ -300,18 +345,41 @@ void frmBrowser::NavigateFromAddressBox()
 
 void frmBrowser::addressChosen() { NavigateFromAddressBox(); }
 
+bool frmBrowser::refusesStoredAddress(const QString &address, QWidget *parent)
+{
+    // Judged as Navigate reads the text, so no spelling gets past it.
+    if (QUrl::fromUserInput(address).scheme() != QLatin1String("javascript"))
+        return false;
+    mirka::MsgBox(QStringLiteral("このアドレスは開けません\n%1").arg(address), mirka::MsgButtons::OK,
+                  QString(), parent);
+    return true;
+}
+
 bool frmBrowser::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == cboAddress->lineEdit() && event->type() == QEvent::KeyPress) {
+    if ((watched == cboAddress || watched == cboAddress->lineEdit())
+        && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter)
             NavigateFromAddressBox();
         return false; // the box still gets the key
     }
     // The favourites box takes no typing; a click on its text opens the list.
-    if (watched == ImageCombo1->lineEdit() && event->type() == QEvent::MouseButtonPress) {
-        ImageCombo1->showPopup();
-        return true;
+    // It opens on the release: opened on the press, the release that follows
+    // would land on the list and close it again.
+    if (watched == ImageCombo1->lineEdit()) {
+        switch (event->type()) {
+        case QEvent::MouseButtonRelease:
+            if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
+                ImageCombo1->showPopup();
+            return true;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+            return true;
+        default:
+            break;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -394,16 +462,16 @@ void frmBrowser::LoadFavourites()
 
     const QSignalBlocker block(ImageCombo1);
     ImageCombo1->clear();
-    QByteArray bytes;
-    if (mirka::readWholeFile(favouritesFile(), &bytes)) {
-        for (const Favourite &f : mirka::favourites::parse(bytes))
-            appendEntry(ImageCombo1, ImageList2.value(f.icon - 1), f);
-    }
+    const mirka::favourites::Loaded loaded = mirka::favourites::load(favouritesFile());
+    for (const Favourite &f : loaded.list)
+        appendEntry(ImageCombo1, ImageList2.value(f.icon - 1), f);
     // The entry the user had chosen stays chosen while the file still holds
     // it at the same place, so GO and X keep working after switching windows.
     const bool keep = selected >= 0 && selected < ImageCombo1->count()
         && sameEntry(entryAt(ImageCombo1, selected), selectedEntry);
     restoreBox(ImageCombo1, keep ? selected : -1, text);
+    if (!loaded.notice.isEmpty())
+        mirka::MsgBox(loaded.notice, mirka::MsgButtons::OK, QString(), this);
 }
 
 bool frmBrowser::SaveFavourites()
@@ -415,7 +483,7 @@ bool frmBrowser::SaveFavourites()
     QString error;
     if (mirka::writeFileAtomically(path, mirka::favourites::format(list), &error))
         return true;
-    mirka::MsgBox(QStringLiteral("お気に入りをファイル %1 に保存できませんでした。\n%2").arg(path, error),
+    mirka::MsgBox(mirka::fileFailureMessage(QStringLiteral("お気に入りを保存できませんでした。"), path, error),
                   mirka::MsgButtons::OK, QString(), this);
     return false;
 }
@@ -455,7 +523,10 @@ void frmBrowser::OpenFavourite()
     const int selected = ImageCombo1->currentIndex();
     if (selected < 0)
         return;
-    cboAddress->setEditText(ImageCombo1->itemData(selected, addressRole).toString());
+    const QString address = ImageCombo1->itemData(selected, addressRole).toString();
+    if (refusesStoredAddress(address, this))
+        return;
+    cboAddress->setEditText(address);
     NavigateFromAddressBox();
 }
 

@@ -55,6 +55,11 @@ public:
     void OpenFavourite();
     void DeleteFavourite();
 
+    // True, after telling the user, for a stored address (a recorded page, a
+    // favourite) that would run a script in the page on screen rather than
+    // open a page. Only an address typed into the box may do that.
+    static bool refusesStoredAddress(const QString &address, QWidget *parent);
+
     ~frmBrowser() override;
 
 protected:
@@ -66,6 +71,7 @@ private:
     frmBrowser();
     static frmBrowser *create();
     void windowLoad();
+    void addKeys();
     void applyResizeRule();
     void startBusyIndicator();
     void timerTick();

@@ -17,4 +17,15 @@ QByteArray encode(QStringView text);
 // The CP932 bytes of one code point, or an empty array when it has none.
 QByteArray encodeChar(char32_t ucs4);
 
+// Characters CP932 holds under another code point than the one Linux input
+// methods and many web pages produce (U+301C for its U+FF5E, U+2212 for
+// U+FF0D, ...): the code point CP932's table gives them; any other
+// character unchanged. encode and encodeChar apply it.
+char32_t tableCodePoint(char32_t ucs4);
+
+// An address as it can be stored in a CP932 file and lead back to the same
+// page: unchanged when every character survives the round trip, otherwise
+// its percent-encoded form (ASCII).
+QString storableAddress(const QString &address);
+
 } // namespace mirka::cp932

@@ -1,13 +1,15 @@
 #include "common/dialogs.h"
 
 #include "common/apptitle.h"
+#include "common/colordialog.h"
+#include "common/fontdialog.h"
 
-#include <QColorDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFontDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 
 namespace mirka {
@@ -68,33 +70,23 @@ public:
                                             nullptr, opts);
     }
 
+    // Flags 3 (no effects) is the only use: neither dialog offers more.
     bool font(QWidget *parent, FontChoice *c, int) override
     {
-        QFont initial(c->name);
-        if (c->size > 0)
-            initial.setPointSizeF(c->size);
-        initial.setBold(c->bold);
-        initial.setItalic(c->italic);
-        bool ok = false;
-        // Without the effects flag the dialog offers no underline, strike-out
-        // or colour choices.
-        const QFont f = QFontDialog::getFont(&ok, initial, parent, QString(),
-                                             QFontDialog::DontUseNativeDialog);
-        if (!ok)
+        FontDialog dialog(*c, parent);
+        if (dialog.exec() != QDialog::Accepted)
             return false;
-        c->name = f.family();
-        c->size = f.pointSizeF();
-        c->bold = f.bold();
-        c->italic = f.italic();
+        *c = *dialog.choice();
         return true;
     }
 
+    // Flags 5: the preset selected, no custom-colour panel.
     bool color(QWidget *parent, QColor *color, int) override
     {
-        const QColor c = QColorDialog::getColor(*color, parent);
-        if (!c.isValid())
+        ColorDialog dialog(*color, parent);
+        if (dialog.exec() != QDialog::Accepted)
             return false;
-        *color = c;
+        *color = dialog.color();
         return true;
     }
 };
@@ -120,6 +112,16 @@ QString InputBox(const QString &prompt, const QString &title, const QString &def
                  QWidget *parent)
 {
     return dialogs().input(parent, prompt, title.isEmpty() ? appTitle() : title, defaultText);
+}
+
+QDialogButtonBox *okCancelButtons(QDialog *dialog)
+{
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    return buttons;
 }
 
 bool CommonDialog::showFile(bool save)

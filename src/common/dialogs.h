@@ -2,6 +2,8 @@
 #include <QColor>
 #include <QString>
 
+class QDialog;
+class QDialogButtonBox;
 class QWidget;
 
 // Everything modal goes through one provider: the program uses Qt's real
@@ -52,6 +54,9 @@ MsgAnswer MsgBox(const QString &text, MsgButtons buttons = MsgButtons::OK,
                  const QString &title = QString(), QWidget *parent = nullptr);
 QString InputBox(const QString &prompt, const QString &title, const QString &defaultText,
                  QWidget *parent = nullptr);
+
+// "OK" and "キャンセル" for a dialog of our own, wired to accept and reject.
+QDialogButtonBox *okCancelButtons(QDialog *dialog);
 
 // The common dialog object: one instance remembers the properties each use
 // leaves behind, and the next use starts from them.

@@ -65,6 +65,10 @@ FieldRecordWriter &FieldRecordWriter::text(const QString &value)
     separate();
     QString v = value;
     v.replace(u'"', QChar(0x201D));
+    // A line break inside a value would end the record early on reading.
+    for (QChar &c : v)
+        if (c.category() == QChar::Other_Control)
+            c = u' ';
     m_data += '"';
     m_data += cp932::encode(v);
     m_data += '"';
@@ -143,23 +147,33 @@ QStringList FieldRecordReader::splitLine(const QString &line)
 
 namespace {
 
-template<typename Text, typename Char> QList<Text> splitLines(const Text &text)
+// Calls f with each line, split at CR LF, CR or LF, until it returns false.
+template<typename Text, typename Char, typename F> void eachLine(const Text &text, F f)
 {
     const auto lineEnd = [](Char c) { return c == Char('\r') || c == Char('\n'); };
-    QList<Text> out;
     qsizetype pos = 0;
     const qsizetype n = text.size();
     while (pos < n) {
         qsizetype end = pos;
         while (end < n && !lineEnd(text[end]))
             ++end;
-        out << text.mid(pos, end - pos);
+        if (!f(text.mid(pos, end - pos)))
+            return;
         if (end < n && text[end] == Char('\r'))
             ++end;
         if (end < n && text[end] == Char('\n'))
             ++end;
         pos = end;
     }
+}
+
+template<typename Text, typename Char> QList<Text> splitLines(const Text &text)
+{
+    QList<Text> out;
+    eachLine<Text, Char>(text, [&out](const Text &line) {
+        out << line;
+        return true;
+    });
     return out;
 }
 
@@ -170,6 +184,12 @@ QStringList FieldRecordReader::lines(const QString &text) { return splitLines<QS
 QList<QByteArray> FieldRecordReader::lines(const QByteArray &bytes)
 {
     return splitLines<QByteArray, char>(bytes);
+}
+
+void FieldRecordReader::forEachLine(const QByteArray &bytes,
+                                    const std::function<bool(const QByteArray &)> &f)
+{
+    eachLine<QByteArray, char>(bytes, f);
 }
 
 } // namespace mirka

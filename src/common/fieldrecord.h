@@ -2,6 +2,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 // The one line format of the options, companion and favourites files:
 // values separated by commas, text values between double quotes with nothing
@@ -12,7 +13,9 @@ class FieldRecordWriter {
 public:
     // A text value between double quotes. A double quote inside the value
     // would end the field early and shift every later field on reading, so it
-    // is written as U+201D, which CP932 holds and which looks alike.
+    // is written as U+201D, which CP932 holds and which looks alike; a CR,
+    // LF or other control character, which would end or garble the line, as
+    // a space.
     FieldRecordWriter &text(const QString &value);
     FieldRecordWriter &number(qint64 value);
     // Ends the current line with CR LF.
@@ -48,6 +51,9 @@ public:
     // The same split on the file's bytes, for keeping a line byte for byte
     // (CP932 trail bytes are never CR or LF).
     static QList<QByteArray> lines(const QByteArray &bytes);
+    // The same lines one at a time, until f returns false, so a reader that
+    // takes only so many never splits the rest of a large file.
+    static void forEachLine(const QByteArray &bytes, const std::function<bool(const QByteArray &)> &f);
 
 private:
     QString m_text;

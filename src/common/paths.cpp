@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include "common/apptitle.h"
+#include "common/savefile.h"
 
 #include <QDir>
 #include <QFile>
@@ -43,7 +44,8 @@ QString settingsFile(const QString &fileName)
     if (!QDir().mkpath(userFolder))
         return beside;
     const QString user = userFolder + u'/' + fileName;
-    if (!QFileInfo::exists(user) && QFileInfo::exists(beside))
+    // Copying would open a FIFO or device, and block or never end.
+    if (!QFileInfo::exists(user) && QFileInfo::exists(beside) && !isSpecialFile(beside))
         QFile::copy(beside, user);
     return QDir::toNativeSeparators(user);
 }

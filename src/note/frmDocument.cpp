@@ -4,6 +4,7 @@
 #include "browser/WebBrowser.h"
 #include "browser/frmBrowser.h"
 #include "common/fonts.h"
+#include "common/singleline.h"
 #include "common/twips.h"
 #include "note/notefiles.h"
 #include "note/richtext/richtextbox.h"
@@ -53,11 +54,8 @@ int listIndex(const QListWidget *list)
 // sends it to the address.
 void openInSharedBrowser(const QString &address)
 {
-    // A javascript: address would run in whatever page the browser shows.
-    if (address.trimmed().startsWith(QLatin1String("javascript:"), Qt::CaseInsensitive)) {
-        mirka::MsgBox(QStringLiteral("このアドレスは開けません\n%1").arg(address));
+    if (frmBrowser::refusesStoredAddress(address, frmDocument::instance()))
         return;
-    }
     frmBrowser &b = frmBrowser::shared();
     b.cboAddress->setEditText(address);
     b.brwWebBrowser->Navigate(address);
@@ -115,6 +113,7 @@ frmDocument::frmDocument() : dlgCommonDialog(this)
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setFont(mirka::gothicFont(12));
     Text1->setGeometry(toPixels(3120, 480, 3615, 375));
+    mirka::keepOnOneLine(Text1);
 
     Label1 = new QLabel(QStringLiteral("テーマ"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -152,6 +151,10 @@ frmDocument::frmDocument() : dlgCommonDialog(this)
 
     connect(Text1, &QLineEdit::textChanged, this, [this] { Modified = true; });
     connect(rtfText, &RichTextBox::SelChange, this, &frmDocument::rtfText_SelChange);
+    connect(rtfText, &RichTextBox::ContentReplaced, this, &frmDocument::showSelectionState);
+    // Every change of the body's text or formatting (toolbar, dialogs,
+    // paste, undo) marks the note, not only those that move the caret.
+    connect(rtfText, &QTextEdit::textChanged, this, [this] { Modified = true; });
     connect(Command2, &QPushButton::clicked, this, &frmDocument::Command2_Click);
     connect(List1, &QListWidget::itemDoubleClicked, this, &frmDocument::List1_DblClick);
     connect(rtfText, &RichTextBox::linkActivated, this, [](const QString &href) { openInSharedBrowser(href); });
@@ -160,6 +163,7 @@ frmDocument::frmDocument() : dlgCommonDialog(this)
     // The design's client area.
     resize(toPixels(0, 0, 8310, 5055).size());
     applyLayout();
+    showSelectionState();
 }
 
 frmDocument::~frmDocument()
@@ -336,7 +340,9 @@ void frmDocument::closeEvent(QCloseEvent *event)
         return;
     }
     int &state = Module1::NoteWindowState();
-    if (state != 3) {
+    // A window made by recording a page is asked about too once it holds
+    // something, or closing it would silently drop the recorded pages.
+    if (state != 3 || (Modified && holdsWork())) {
         // The question has no Cancel: No, or cancelling the save dialog,
         // discards. A save that could not be written asks again rather than
         // dropping the note.
@@ -353,6 +359,8 @@ void frmDocument::closeEvent(QCloseEvent *event)
     g_doc = nullptr;
     event->accept();
 }
+
+bool frmDocument::holdsWork() const { return List1->count() > 0 || !rtfText->document()->isEmpty(); }
 
 void frmDocument::resizeEvent(QResizeEvent *event)
 {
@@ -380,6 +388,9 @@ bool frmDocument::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == List1->viewport())
         return dragRecordedPage(event) || QWidget::eventFilter(watched, event);
+    if (watched == rtfText && event->type() == QEvent::KeyPress
+        && formattingKey(static_cast<QKeyEvent *>(event)))
+        return true;
     if (event->type() == QEvent::ShortcutOverride) {
         const QKeySequence pressed(static_cast<QKeyEvent *>(event)->keyCombination());
         for (QAction *a : actions()) {
@@ -390,6 +401,21 @@ bool frmDocument::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+// Ctrl+B, Ctrl+I and Ctrl+U in the body are the toolbar's toggles.
+bool frmDocument::formattingKey(const QKeyEvent *key)
+{
+    if (key->modifiers() != Qt::ControlModifier)
+        return false;
+    const char *name = key->key() == Qt::Key_B ? "太字"
+        : key->key() == Qt::Key_I              ? "斜体"
+        : key->key() == Qt::Key_U              ? "下線"
+                                               : nullptr;
+    if (!name)
+        return false;
+    ButtonClick(button(QString::fromUtf8(name)));
+    return true;
 }
 
 // A recorded page dragged from List1 carries its title and address, which
@@ -420,6 +446,11 @@ bool frmDocument::dragRecordedPage(QEvent *event)
 void frmDocument::rtfText_SelChange()
 {
     Modified = true;
+    showSelectionState();
+}
+
+void frmDocument::showSelectionState()
+{
     auto setValue = [this](const char *key, bool pressed) {
         if (QAction *b = button(QString::fromUtf8(key)))
             b->setChecked(pressed);
@@ -475,7 +506,8 @@ void frmDocument::mnuEditCut_Click()
 void frmDocument::mnuEditPaste_Click()
 {
     QClipboard *cb = QGuiApplication::clipboard();
-    rtfText->setSelRTF(cb ? cb->text() : QString());
+    rtfText->pasteFrom(cb ? cb->mimeData() : nullptr);
+    showSelectionState();
 }
 
 void frmDocument::ButtonClick(QAction *b)
@@ -485,9 +517,9 @@ void frmDocument::ButtonClick(QAction *b)
     const QString key = b->data().toString();
     auto toggle = [b](std::optional<bool> (RichTextBox::*get)() const,
                       void (RichTextBox::*set)(bool), RichTextBox *r) {
-        // A mixed selection has no inverse: it is left as it is.
-        if (const std::optional<bool> v = (r->*get)())
-            (r->*set)(!*v);
+        // A mixed selection takes the attribute throughout, as word
+        // processors do.
+        (r->*set)(!(r->*get)().value_or(false));
         b->setChecked((r->*get)().value_or(false));
     };
     if (key == QStringLiteral("開く"))
@@ -534,10 +566,16 @@ void frmDocument::ChooseSelectionFont()
     dlgCommonDialog.FontItalic = *italic;
     if (!dlgCommonDialog.ShowFont())
         return;
-    rtfText->setSelFontName(dlgCommonDialog.FontName);
-    rtfText->setSelFontSize(dlgCommonDialog.FontSize);
-    rtfText->setSelBold(dlgCommonDialog.FontBold);
-    rtfText->setSelItalic(dlgCommonDialog.FontItalic);
+    // Only what the user changed is written, so OK on an untouched choice
+    // leaves the text exactly as it was.
+    if (dlgCommonDialog.FontName != *name)
+        rtfText->setSelFontName(dlgCommonDialog.FontName);
+    if (dlgCommonDialog.FontSize != *size)
+        rtfText->setSelFontSize(dlgCommonDialog.FontSize);
+    if (dlgCommonDialog.FontBold != *bold)
+        rtfText->setSelBold(dlgCommonDialog.FontBold);
+    if (dlgCommonDialog.FontItalic != *italic)
+        rtfText->setSelItalic(dlgCommonDialog.FontItalic);
 }
 
 void frmDocument::ChooseSelectionColour()
@@ -548,7 +586,7 @@ void frmDocument::ChooseSelectionColour()
     if (!colour)
         return;
     dlgCommonDialog.Color = *colour;
-    if (!dlgCommonDialog.ShowColor())
+    if (!dlgCommonDialog.ShowColor() || dlgCommonDialog.Color.rgb() == colour->rgb())
         return;
     rtfText->setSelColor(dlgCommonDialog.Color);
 }

@@ -8,6 +8,7 @@
 
 class QAction;
 class QActionGroup;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -47,6 +48,9 @@ public:
 
     // "1" once the note has changed since it was created or last saved.
     bool Modified = false;
+    // Whether the window holds recorded pages or a body: work that closing
+    // or Open would discard.
+    bool holdsWork() const;
 
     // The window's menus and their items (objectNames as the member names).
     QMenu *mnuFile = nullptr;
@@ -110,6 +114,8 @@ private:
     void buildStatusBar();
     void applyLayout();
     void rtfText_SelChange();
+    void showSelectionState();
+    bool formattingKey(const QKeyEvent *key);
     void Command2_Click();
     void List1_DblClick();
     bool dragRecordedPage(QEvent *event);

@@ -1,7 +1,9 @@
 #include "note/notefiles.h"
 
+#include "common/codepage.h"
 #include "common/dialogs.h"
 #include "common/fieldrecord.h"
+#include "common/fileerror.h"
 #include "common/savefile.h"
 #include "note/frmDocument.h"
 #include "note/loadprogress.h"
@@ -12,7 +14,6 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QSaveFile>
 
 namespace Module1 {
 
@@ -50,12 +51,12 @@ bool samePath(const QString &a, const QString &b)
                .compare(QDir::cleanPath(QFileInfo(b).absoluteFilePath()), cs) == 0;
 }
 
-void reportSaveFailure(frmDocument &d, const QString &path, QString reason)
+// A note holds at most this many recorded pages (list indexes are 16-bit).
+constexpr int kMaxPages = 32767;
+
+void reportSaveFailure(frmDocument &d, const QString &path, const QString &reason)
 {
-    if (reason.isEmpty())
-        reason = QStringLiteral("書き込みできませんでした。");
-    mirka::MsgBox(QStringLiteral("ファイルを保存できませんでした。\n%1\n%2")
-                      .arg(QDir::toNativeSeparators(path), reason),
+    mirka::MsgBox(mirka::fileFailureMessage(QStringLiteral("ファイルを保存できませんでした。"), path, reason),
                   mirka::MsgButtons::OK, QString(), &d);
 }
 
@@ -66,13 +67,15 @@ QByteArray companionBytes(const frmDocument &d)
     const int n = d.List1->count();
     for (int i = 0; i < n; ++i) {
         const QListWidgetItem *address = d.List2->item(i);
-        w.text(d.List1->item(i)->text()).text(address ? address->text() : QString()).endLine();
+        w.text(d.List1->item(i)->text())
+            .text(mirka::cp932::storableAddress(address ? address->text() : QString()))
+            .endLine();
     }
     return w.data();
 }
 
-// Writes the body and the companion file. Both are prepared in full before
-// either replaces its old file, so a failure leaves the previous pair
+// Writes the body and the companion file. Both are written out and checked
+// before either replaces its old file, so a failure leaves the previous pair
 // intact; the failure is reported with the file and the reason.
 bool writeNotePair(frmDocument &d, const QString &notePath, const QString &companionPath)
 {
@@ -81,33 +84,12 @@ bool writeNotePair(frmDocument &d, const QString &notePath, const QString &compa
                           QStringLiteral("ノートのファイルと \".qvt\" ファイルが同じ名前になります。"));
         return false;
     }
-    QSaveFile note(notePath);
-    QSaveFile companion(companionPath);
-    const QByteArray body = d.rtfText->RtfBytes();
-    const QByteArray pages = companionBytes(d);
-    struct Step {
-        QSaveFile *file;
-        const QByteArray *data;
-    };
-    for (const Step &s : {Step{&note, &body}, Step{&companion, &pages}}) {
-        if (!s.file->open(QIODevice::WriteOnly) || s.file->write(*s.data) != s.data->size()) {
-            const QString reason = s.file->errorString();
-            note.cancelWriting();
-            companion.cancelWriting();
-            reportSaveFailure(d, s.file->fileName(), reason);
-            return false;
-        }
-    }
-    if (!note.commit()) {
-        companion.cancelWriting();
-        reportSaveFailure(d, notePath, note.errorString());
-        return false;
-    }
-    if (!companion.commit()) {
-        reportSaveFailure(d, companionPath, companion.errorString());
-        return false;
-    }
-    return true;
+    QString failed, reason;
+    if (mirka::writeFilesTogether({{notePath, d.rtfText->RtfBytes()}, {companionPath, companionBytes(d)}},
+                                  &failed, &reason))
+        return true;
+    reportSaveFailure(d, failed, reason);
+    return false;
 }
 
 } // namespace
@@ -179,7 +161,9 @@ void SaveNote()
 void OpenNote()
 {
     frmDocument *open = frmDocument::instance();
-    if (NoteWindowState() != 3 && open && open->Modified) {
+    // Pages recorded before any New or Open are the user's work as much as
+    // an open note's.
+    if (open && open->Modified && (NoteWindowState() != 3 || open->holdsWork())) {
         if (mirka::MsgBox(QStringLiteral("現在、作成中のデータを消去します"), mirka::MsgButtons::YesNo,
                           QString(), open) != mirka::MsgAnswer::Yes) {
             mirka::MsgBox(QStringLiteral("ファイルを保存後、新しいデータを開いてください。"),
@@ -202,31 +186,37 @@ void OpenNote()
     dlg.DialogTitle = QStringLiteral("開く");
     dlg.CancelError = true;
     dlg.Filter = kFilter;
-    auto cancel = [&d] { d.closeWindow(); };
+    // What Open emptied is never offered for saving: saving it would
+    // replace the user's files with nothing.
+    auto cancel = [&d] {
+        d.Modified = false;
+        d.closeWindow();
+    };
     // The window closes either way; the user learns which file failed and why
     // rather than seeing the note vanish.
-    auto fail = [&d](const QString &file, const QString &reason) {
-        mirka::MsgBox(QStringLiteral("ファイルを開けませんでした。\n%1\n%2")
-                          .arg(QDir::toNativeSeparators(file), reason),
+    auto fail = [&d, &cancel](const QString &file, const QString &reason) {
+        mirka::MsgBox(mirka::fileFailureMessage(QStringLiteral("ファイルを開けませんでした。"), file, reason),
                       mirka::MsgButtons::OK, QString(), &d);
-        d.closeWindow();
+        cancel();
     };
     if (!dlg.ShowOpen())
         return cancel();
 
     const QString fullPath = dlg.FileName;
+    QByteArray bytes;
+    QString error;
+    if (!mirka::readWholeFile(fullPath, &bytes, &error))
+        return fail(fullPath, error);
     // A long read shows its progress; Cancel ends the command as cancelling
     // the file dialog does.
     LoadProgress progress(d.window());
-    if (!d.rtfText->LoadFile(fullPath, progress.callback()))
+    if (!d.rtfText->LoadRtf(bytes, progress.callback()))
         return progress.cancelled() ? cancel()
                                     : fail(fullPath, QStringLiteral("リッチテキスト (RTF) のファイルとして読めません。"));
     d.setCaption(fullPath);
 
     const QString companion = CompanionFileName(fullPath);
-    QByteArray bytes;
-    QString error;
-    if (!mirka::readWholeFile(companion, &bytes, &error))
+    if (!mirka::readWholeFile(companion, &bytes, &error, mirka::maxSettingsFileSize))
         return fail(companion, error);
     mirka::FieldRecordReader reader(bytes);
     const QString broken = QStringLiteral("テーマと記録したページが途中で切れています。");
@@ -234,7 +224,12 @@ void OpenNote()
     if (!reader.read(&theme))
         return fail(companion, broken);
     d.Text1->setText(theme);
+    bool more = false;
     while (!reader.atEnd()) {
+        if (d.List1->count() >= kMaxPages) {
+            more = true;
+            break;
+        }
         QString title, address;
         if (!reader.read(&title) || !reader.read(&address))
             return fail(companion, broken);
@@ -244,6 +239,12 @@ void OpenNote()
 
     NoteWindowState() = 4;
     d.showWindow();
+    if (more)
+        mirka::MsgBox(mirka::fileFailureMessage(
+                          QStringLiteral("記録したページが多すぎるため、最初の %1 件だけを読み込みました。").arg(kMaxPages),
+                          companion,
+                          QStringLiteral("残りのページは読み込んでいません。保存するまでファイルはそのままです。")),
+                      mirka::MsgButtons::OK, QString(), &d);
 }
 
 } // namespace Module1

@@ -7,16 +7,19 @@
 #include "note/frmDocument.h"
 #include "note/notefiles.h"
 #include "shell/Form1.h"
+#include "shell/childframe.h"
 #include "shell/datetimestatusbar.h"
+#include "shell/placement.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QScreen>
 #include <QSettings>
-#include <QTimer>
 
 static frmMain *g_frame = nullptr;
 
@@ -147,63 +150,6 @@ void frmMain::updateMenuBar()
     bar->addActions(wantedActions);
 }
 
-namespace {
-
-// Lets a child treat itself as the window: its sub-window frame follows when
-// the child hides, shows, closes or deletes itself.
-class ChildFollower : public QObject {
-public:
-    ChildFollower(QMdiSubWindow *sub, QWidget *child) : QObject(sub), m_sub(sub), m_child(child)
-    {
-        sub->installEventFilter(this);
-        child->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject *obj, QEvent *e) override
-    {
-        if (obj == m_sub) {
-            if (e->type() == QEvent::ChildRemoved
-                && static_cast<QChildEvent *>(e)->child() == m_child) {
-                m_sub->hide();
-                m_sub->deleteLater();
-            }
-            return false;
-        }
-        switch (e->type()) {
-        case QEvent::HideToParent:
-            // The sub-window hides its child itself while minimized.
-            if (!m_sub->isMinimized())
-                m_sub->hide();
-            break;
-        case QEvent::ShowToParent:
-            if (m_sub->isHidden())
-                m_sub->show();
-            break;
-        case QEvent::Close: {
-            // Known only after the child handled it: a close it accepted
-            // leaves it hidden.
-            QPointer<QMdiSubWindow> sub(m_sub);
-            QPointer<QWidget> child(m_child);
-            QTimer::singleShot(0, m_sub, [sub, child] {
-                if (sub && child && child->isHidden() && sub->isHidden())
-                    sub->deleteLater();
-            });
-            break;
-        }
-        default:
-            break;
-        }
-        return false;
-    }
-
-private:
-    QMdiSubWindow *m_sub;
-    QWidget *m_child;
-};
-
-} // namespace
-
 QMdiSubWindow *frmMain::addChild(QWidget *child)
 {
     for (QMdiSubWindow *existing : m_mdi->subWindowList())
@@ -211,9 +157,19 @@ QMdiSubWindow *frmMain::addChild(QWidget *child)
             existing->show();
             return existing;
         }
+    // The client area the child was made with (its design size), before the
+    // sub-window takes it over.
+    const QSize client = child->testAttribute(Qt::WA_Resized) ? child->size() : child->sizeHint();
+    QMdiSubWindow *current = m_mdi->currentSubWindow();
+    const bool maximized = current && current->isVisible() && current->isMaximized();
+    const int cascadeIndex = int(tiledChildren().size());
+
     QMdiSubWindow *sub = m_mdi->addSubWindow(child);
-    new ChildFollower(sub, child);
-    sub->show();
+    new ChildFrame(sub, child, client, cascadeIndex);
+    if (maximized)
+        sub->showMaximized();
+    else
+        sub->show();
     return sub;
 }
 
@@ -267,8 +223,14 @@ void frmMain::fillWindowList(QMenu *windowMenu, int fixedItems)
         return;
     windowMenu->addSeparator();
     QMdiSubWindow *current = m_mdi->currentSubWindow();
+    // Long captions (a page title can run to thousands of characters) are
+    // cut so that the list stays on the screen.
+    const QFontMetrics metrics(windowMenu->font());
+    const int widest = metrics.averageCharWidth() * 60;
     for (int i = 0; i < subs.size(); ++i) {
-        QString caption = subs[i]->windowTitle();
+        const QWidget *child = subs[i]->widget();
+        QString caption = metrics.elidedText(child ? child->windowTitle() : subs[i]->windowTitle(),
+                                             Qt::ElideRight, widest);
         caption.replace(u'&', QStringLiteral("&&"));
         const QString text = i < 9 ? QStringLiteral("&%1 %2").arg(i + 1).arg(caption)
                                    : QStringLiteral("%1 %2").arg(i + 1).arg(caption);
@@ -300,8 +262,17 @@ void frmMain::restorePlacement()
     const int height = storedTwips(s, kHeight, DefaultHeight);
 
     // The stored figures are the outer rectangle, border and title included.
-    move(mirka::twips::toPixelsX(left), mirka::twips::toPixelsY(top));
-    const QSize outer(mirka::twips::toPixelsX(width), mirka::twips::toPixelsY(height));
+    // One that does not fit a screen (a monitor removed, a damaged store) is
+    // brought onto the nearest one, so the frame can always be reached.
+    QList<QRect> screens;
+    for (const QScreen *screen : QGuiApplication::screens())
+        screens << screen->availableGeometry();
+    const QRect placed = mirka::placeOnScreens(
+        QRect(mirka::twips::toPixelsX(left), mirka::twips::toPixelsY(top),
+              mirka::twips::toPixelsX(width), mirka::twips::toPixelsY(height)),
+        screens, mirka::twips::toPixels(0, 0, LeastWidth, LeastHeight).size());
+    move(placed.topLeft());
+    const QSize outer = placed.size();
     const QSize border = frameGeometry().size() - size();
     resize(outer - border);
     if (border.isEmpty())

@@ -27,6 +27,9 @@ public:
     // Shows a child window inside the frame (note or browser window) and
     // returns its sub-window. The widget's window title is the caption. The
     // child may hide, show, close or delete itself: its sub-window follows.
+    // It opens showing the client area it was sized to (or its size hint) at
+    // the next cascade position, fitted to the workspace; maximized when the
+    // current child is.
     QMdiSubWindow *addChild(QWidget *child);
     QMdiArea *mdiArea() const { return m_mdi; }
 
@@ -67,6 +70,9 @@ public:
     static constexpr int DefaultTop = 1000;
     static constexpr int DefaultWidth = 6500;
     static constexpr int DefaultHeight = 6500;
+    // The least restored size that still shows the menu and some workspace.
+    static constexpr int LeastWidth = 3000;
+    static constexpr int LeastHeight = 2250;
 
 protected:
     void closeEvent(QCloseEvent *event) override;

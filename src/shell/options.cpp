@@ -1,6 +1,7 @@
 #include "shell/options.h"
 
 #include "common/dialogs.h"
+#include "common/fileerror.h"
 #include "common/paths.h"
 #include "common/savefile.h"
 #include "shell/Form1.h"
@@ -15,8 +16,16 @@ static QString optionsFile() { return mirka::settingsFile(QStringLiteral("mirka.
 
 void LoadOptions()
 {
+    // A missing or short file leaves the fields it lacks empty (unchecked);
+    // so does one that is not a regular file, without being opened. One far
+    // larger than any options file is not read, and the user is told.
+    const QString path = optionsFile();
     QByteArray bytes;
-    mirka::readWholeFile(optionsFile(), &bytes);
+    if (mirka::exceedsSize(path, mirka::maxSettingsFileSize))
+        mirka::MsgBox(mirka::fileFailureMessage(QStringLiteral("オプションのファイルを読み込めませんでした。"),
+                                                path, mirka::tooLargeReason(mirka::maxSettingsFileSize)));
+    else
+        mirka::readWholeFile(path, &bytes, nullptr, mirka::maxSettingsFileSize);
     const mirka::options::Values v = mirka::options::parse(bytes);
     Form1 &f = Form1::get();
     f.Text1->setText(v.startPage);
@@ -33,7 +42,7 @@ void SaveOptions()
     const QString path = optionsFile();
     QString reason;
     if (!mirka::writeFileAtomically(path, bytes, &reason))
-        mirka::MsgBox(QStringLiteral("オプションを保存できませんでした。\n%1\n%2").arg(path, reason));
+        mirka::MsgBox(mirka::fileFailureMessage(QStringLiteral("オプションを保存できませんでした。"), path, reason));
 }
 
 } // namespace Module1

@@ -4,6 +4,7 @@
 #include "common/twips.h"
 #include "../support/scripteddialogs.h"
 
+#include <QFileInfo>
 #include <QImageReader>
 #include <QLabel>
 #include <QMap>
@@ -236,6 +237,18 @@ private slots:
         QVERIFY(!(dlg.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         const QPoint offset = dlg.frameGeometry().center() - owner.frameGeometry().center();
         QVERIFY2(offset.manhattanLength() <= 4, qPrintable(QString::number(offset.manhattanLength())));
+
+        // The address is the user guide, which exists, shown whole on its own
+        // line (or shortened in the middle) and inside the label.
+        const QString guide = frmAbout::userGuide();
+        QVERIFY2(QFileInfo(guide).isFile(), qPrintable(guide));
+        const QString address = QUrl::fromLocalFile(guide).toString();
+        QCOMPARE(dlg.lblDisclaimer->toolTip(), address);
+        const QString text = dlg.lblDisclaimer->text();
+        QVERIFY(text.startsWith(QStringLiteral("使用方法等、詳細情報は <br><a href=\"") + address + u'"'));
+        const QString shown = text.section(u'>', 1).section(u'<', 0, 0);
+        QVERIFY(dlg.lblDisclaimer->fontMetrics().horizontalAdvance(shown) <= dlg.lblDisclaimer->width());
+        QVERIFY(dlg.lblDisclaimer->heightForWidth(dlg.lblDisclaimer->width()) <= dlg.lblDisclaimer->height());
 
         // The icon at 32 x 32 and the etched rule: grey over white.
         QCOMPARE(dlg.picIcon->pixmap().deviceIndependentSize().toSize(), QSize(32, 32));

@@ -2,6 +2,8 @@
 // the favourites file all windows share.
 #include "../support/scripteddialogs.h"
 #include "../support/testenv.h"
+#include "browserdriving.h"
+#include "loopbackserver.h"
 #include "browser/WebBrowser.h"
 #include "browser/favourites.h"
 #include "browser/frmBrowser.h"
@@ -20,67 +22,15 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QToolBar>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 #include <QtTest>
 #include <memory>
 
+using namespace browserdriving;
+
 namespace {
-
-constexpr int engineTimeout = 20000;
-
-// A page server on 127.0.0.1: "/dir" redirects to "/dir/"; "/slow" answers
-// only when released; any other path is a page titled after the path.
-class LoopbackServer : public QObject {
-public:
-    LoopbackServer()
-    {
-        m_server.listen(QHostAddress::LocalHost);
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *s = m_server.nextPendingConnection())
-                connect(s, &QTcpSocket::readyRead, this, [this, s] { serve(s); });
-        });
-    }
-    quint16 port() const { return m_server.serverPort(); }
-    QString url(const QString &path) const
-    {
-        return QStringLiteral("http://127.0.0.1:%1%2").arg(port()).arg(path);
-    }
-    void releaseSlow()
-    {
-        for (const QPointer<QTcpSocket> &s : std::exchange(m_held, {}))
-            if (s)
-                answer(s, "200 OK", "<title>Slow</title>");
-    }
-
-private:
-    void serve(QTcpSocket *s)
-    {
-        const QByteArray request = s->property("r").toByteArray() + s->readAll();
-        s->setProperty("r", request);
-        if (!request.contains("\r\n\r\n"))
-            return;
-        const QByteArray path = request.split(' ').value(1);
-        if (path == "/dir")
-            answer(s, "301 Moved Permanently\r\nLocation: /dir/", {});
-        else if (path == "/slow")
-            m_held << s;
-        else
-            answer(s, "200 OK", "<title>" + path + "</title>");
-    }
-    static void answer(QTcpSocket *s, const QByteArray &status, const QByteArray &body)
-    {
-        s->write("HTTP/1.1 " + status + "\r\nContent-Type: text/html\r\nContent-Length: "
-                 + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
-        s->disconnectFromHost();
-    }
-
-    QTcpServer m_server;
-    QList<QPointer<QTcpSocket>> m_held;
-};
 
 QStringList history(const frmBrowser *b)
 {
@@ -88,29 +38,6 @@ QStringList history(const frmBrowser *b)
     for (int i = 0; i < b->cboAddress->count(); ++i)
         out << b->cboAddress->itemText(i);
     return out;
-}
-
-// Runs the action and waits for the window's next completed navigation.
-template <typename Action>
-bool completes(frmBrowser *b, Action action)
-{
-    QSignalSpy spy(b->brwWebBrowser, &WebBrowser::NavigateComplete2);
-    action();
-    return spy.count() > 0 || spy.wait(engineTimeout);
-}
-
-// Waits until the busy indicator has found the control idle.
-bool settles(frmBrowser *b)
-{
-    return QTest::qWaitFor([b] { return !b->timTimer->isActive() && !b->brwWebBrowser->Busy(); },
-                           engineTimeout);
-}
-
-void typeAndEnter(frmBrowser *b, const QString &text)
-{
-    b->cboAddress->setEditText(QString());
-    QTest::keyClicks(b->cboAddress->lineEdit(), text);
-    QTest::keyClick(b->cboAddress->lineEdit(), Qt::Key_Return);
 }
 
 void pressButton(frmBrowser *b, const QString &key)
@@ -129,20 +56,6 @@ void chooseFromList(QComboBox *box, int index)
         return;
     const QRect r = view->visualRect(view->model()->index(index, 0));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
-}
-
-QList<frmBrowser *> browserWindows()
-{
-    QList<frmBrowser *> out;
-    for (QMdiSubWindow *sub : frmMain::instance()->mdiArea()->subWindowList(QMdiArea::CreationOrder))
-        if (auto *b = qobject_cast<frmBrowser *>(sub->widget()))
-            out << b;
-    return out;
-}
-
-void activate(frmBrowser *b)
-{
-    frmMain::instance()->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(b->parentWidget()));
 }
 
 QByteArray line(int icon, const QString &text, const QString &address)
@@ -206,7 +119,8 @@ private slots:
         untitled = writePage("untitled.html", QString());
         target = writePage("target.html", "Target");
         opener = writePage("opener.html", "Opener",
-                           "<script>function go(){window.open('target.html');}</script>");
+                           "<button style=\"position:fixed;left:0;top:0;width:100%;height:100%\""
+                           " onclick=\"window.open('target.html')\">open</button>");
         frame = std::make_unique<frmMain>();
         frame->show();
         QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
@@ -214,9 +128,7 @@ private slots:
 
     void cleanup()
     {
-        QMdiArea *area = frame->mdiArea();
-        area->closeAllSubWindows();
-        QVERIFY(QTest::qWaitFor([area] { return area->subWindowList().isEmpty(); }, engineTimeout));
+        QVERIFY(closesAll());
         setOptions(QString());
         dialogs.asked.clear();
         QFile::remove(env.path("tobla.ini"));
@@ -400,7 +312,10 @@ private slots:
         env.write("tobla.ini", line(4, "Kept", "http://kept/"));
         frmBrowser *b = loaded(opener);
         QVERIFY(b);
-        b->brwWebBrowser->view()->page()->runJavaScript(QStringLiteral("go()"));
+        // A click on the page, as only a user's gesture opens a window.
+        frame->mnuWindowTileHorizontal->trigger();
+        QTest::mouseClick(frame->windowHandle(), Qt::LeftButton, {},
+                          b->brwWebBrowser->mapTo(frame.get(), QPoint(20, 20)));
         QMdiArea *area = frame->mdiArea();
         QTRY_COMPARE_WITH_TIMEOUT(area->subWindowList().size(), 2, engineTimeout);
         auto *opened = qobject_cast<frmBrowser *>(area->subWindowList(QMdiArea::CreationOrder).last()->widget());

@@ -1,13 +1,19 @@
 #include "common/apptitle.h"
 #include "common/dialogs.h"
+#include "common/fileerror.h"
 #include "common/paths.h"
 #include "common/savefile.h"
 #include "common/twips.h"
 #include "../support/scripteddialogs.h"
+#include "../support/testenv.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 class TestCommonHelpers : public QObject {
     Q_OBJECT
@@ -51,6 +57,49 @@ private slots:
         QVERIFY(!mirka::writeFileAtomically(dir.filePath("no/such/b.txt"), "x", &error));
         QVERIFY(!error.isEmpty());
         QVERIFY(!mirka::readWholeFile(dir.filePath("missing"), &data, &error));
+    }
+
+    // A device link is never read, and a write never goes through a FIFO nor
+    // replaces it (the readers' own bounds are shown on their files).
+    void specialFilesUntouched()
+    {
+#ifdef _WIN32
+        QSKIP("FIFOs and /dev are POSIX");
+#else
+        QTemporaryDir dir;
+        const QString fifo = dir.filePath("fifo");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QVERIFY(QFile::link("/dev/zero", dir.filePath("zero")));
+        QByteArray data("kept");
+        QString error;
+        QVERIFY(!mirka::readWholeFile(dir.filePath("zero"), &data, &error, mirka::maxSettingsFileSize));
+        QCOMPARE(error, mirka::notRegularFileReason());
+        QVERIFY(!mirka::writeFileAtomically(fifo, "x", &error));
+        QVERIFY(mirka::isSpecialFile(fifo));
+        QCOMPARE(data, QByteArray("kept"));
+#endif
+    }
+
+    // A real full disk: every write is checked before anything is replaced.
+    void fullDiskKeepsOldFiles()
+    {
+        SmallFilesystem fs(32 * 1024);
+        if (!fs.mounted())
+            QSKIP(qPrintable(fs.whyNot()));
+        QVERIFY(mirka::writeFileAtomically(fs.path("a"), "old a"));
+        QVERIFY(mirka::writeFileAtomically(fs.path("b"), "old b"));
+        fs.fillLeaving(4096);
+        QString error, failed;
+        // Smaller than the write buffer: the failure comes only at the flush.
+        QVERIFY(!mirka::writeFileAtomically(fs.path("a"), QByteArray(10249, 'n'), &error));
+        QCOMPARE(error, QStringLiteral("ディスクの空き容量が足りません。"));
+        QVERIFY(!mirka::writeFilesTogether({{fs.path("a"), "new a"}, {fs.path("b"), QByteArray(70000, 'n')}},
+                                           &failed, &error));
+        QCOMPARE(failed, fs.path("b"));
+        QByteArray data;
+        QVERIFY(mirka::readWholeFile(fs.path("a"), &data) && data == "old a");
+        QVERIFY(mirka::readWholeFile(fs.path("b"), &data) && data == "old b");
+        QCOMPARE(QDir(fs.path(".")).entryList(QDir::Files).size(), 3); // no temporary left
     }
 
     void messageBoxTitleAndCommonDialogMemory()

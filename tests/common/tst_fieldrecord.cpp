@@ -1,9 +1,17 @@
+#include "browser/favourites.h"
 #include "common/codepage.h"
 #include "common/fieldrecord.h"
+#include "common/fileerror.h"
+#include "common/savefile.h"
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QtTest>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 using mirka::FieldRecordReader;
 using mirka::FieldRecordWriter;
@@ -44,6 +52,77 @@ private slots:
         QCOMPARE(mirka::cp932::encode(QStringLiteral("①～")), QByteArray("\x87\x40\x81\x60"));
         QCOMPARE(mirka::cp932::decode(mirka::cp932::encode(QStringLiteral("ﾊﾞｰｼﾞｮﾝ漢字表"))),
                  QStringLiteral("ﾊﾞｰｼﾞｮﾝ漢字表"));
+    }
+
+    void codePageCounterpartsAndStorableAddresses()
+    {
+        // What input methods and web pages produce, written as CP932 has it.
+        QCOMPARE(mirka::cp932::encode(u"〜−‖¢£¬"),
+                 QByteArray("\x81\x60\x81\x7c\x81\x61\x81\x91\x81\x92\x81\xca"));
+        QCOMPARE(mirka::cp932::encodeChar(0x00AC), QByteArray("\x81\xca"));
+
+        // An address is stored so that it leads back to the same page.
+        using mirka::cp932::storableAddress;
+        QCOMPARE(storableAddress(QStringLiteral("http://127.0.0.1/über")), QStringLiteral("http://127.0.0.1/%C3%BCber"));
+        QCOMPARE(storableAddress(QStringLiteral("http://x/a〜b")), QStringLiteral("http://x/a%E3%80%9Cb"));
+        QCOMPARE(storableAddress(QStringLiteral("http://x/検索?q=歴史 1")), QStringLiteral("http://x/検索?q=歴史 1"));
+        QCOMPARE(storableAddress(QStringLiteral("ü x")), QStringLiteral("%C3%BC x"));
+    }
+
+    void controlCharactersNeverEnterALine()
+    {
+        FieldRecordWriter w;
+        w.text(QStringLiteral("a\r\nb\tc")).text(QStringLiteral("x\ny\x7f")).endLine();
+        w.text("next").endLine();
+        QCOMPARE(w.data(), QByteArray("\"a  b c\",\"x y \"\r\n\"next\"\r\n"));
+        FieldRecordReader r(w.data());
+        QString v;
+        QVERIFY(r.read(&v) && r.read(&v) && r.read(&v));
+        QCOMPARE(v, QStringLiteral("next"));
+    }
+
+    // Lines the user did not touch go back byte for byte; no more than a
+    // box holds is loaded, and the user is told once; special files are
+    // never opened.
+    void favouritesFileWithinBounds()
+    {
+        namespace fav = mirka::favourites;
+        QTemporaryDir dir;
+        const QString path = dir.filePath("tobla.ini");
+        const QByteArray utf8Line = QStringLiteral("2,\"über 〜\",\"http://x/ü\"").toUtf8();
+        QByteArray file = "1,\"a\",\"http://a/\"\r\n" + utf8Line + "\r\n";
+        QVERIFY(mirka::writeFileAtomically(path, file));
+        fav::Loaded loaded = fav::load(path);
+        QCOMPARE(loaded.list.size(), 2);
+        QVERIFY(loaded.notice.isEmpty());
+        fav::Favourite added;
+        added.icon = 3;
+        added.text = QStringLiteral("t\r\n");
+        added.address = QStringLiteral("http://127.0.0.1/über");
+        loaded.list << added;
+        QCOMPARE(fav::format(loaded.list), file + "3,\"t  \",\"http://127.0.0.1/%C3%BCber\"\r\n");
+
+        for (int i = 0; i < fav::maxFavourites + 2; ++i)
+            file += "1,\"t\",\"u\"\r\n";
+        QVERIFY(mirka::writeFileAtomically(path, file));
+        loaded = fav::load(path);
+        QCOMPARE(loaded.list.size(), fav::maxFavourites);
+        QVERIFY(loaded.notice.contains(QStringLiteral("32767")));
+        QVERIFY(fav::load(path).notice.isEmpty()); // told once
+        QByteArray kept;
+        QVERIFY(mirka::readWholeFile(path, &kept) && kept == file);
+
+        QFile big(path);
+        QVERIFY(big.resize(100LL * 1024 * 1024));
+        loaded = fav::load(path);
+        QVERIFY(loaded.list.isEmpty());
+        QVERIFY(loaded.notice.contains(mirka::tooLargeReason(mirka::maxSettingsFileSize)));
+#ifndef _WIN32
+        QVERIFY(QFile::remove(path));
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        loaded = fav::load(path);
+        QVERIFY(loaded.list.isEmpty() && loaded.notice.isEmpty());
+#endif
     }
 
     void quotesInsideValuesKeepLaterFields()

@@ -10,6 +10,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QTextBlock>
 #include <QToolBar>
 #include <QtTest>
@@ -43,6 +44,13 @@ class TestNoteToolbar : public QObject {
     }
     bool pressed(const char *key) { return d->button(QString::fromUtf8(key))->isChecked(); }
     QClipboard *clipboard() { return QGuiApplication::clipboard(); }
+    void focusBody()
+    {
+        frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+        r->setFocus();
+        QCOMPARE(QApplication::focusWidget(), r);
+    }
 
     // "plain BOLD plain": the middle word bold, italic, underlined, red, in
     // another face and size.
@@ -132,12 +140,60 @@ private slots:
         QVERIFY(pressed("太字"));
         select(10, 10);
         QVERIFY(!pressed("太字"));
-        // A mixed selection shows released, and a toggle leaves it as it is.
+        // A mixed selection shows released; a toggle makes all of it bold.
         select(2, 6);
         QVERIFY(!pressed("太字"));
         click("太字");
-        QCOMPARE(r->SelBold(), std::optional<bool>());
+        QCOMPARE(r->SelBold(), std::optional<bool>(true));
+        QVERIFY(pressed("太字"));
+    }
+
+    void keysOfAWriter()
+    {
+        r->setPlainText(QStringLiteral("one two"));
+        focusBody();
+        select(0, 3);
+        const std::pair<Qt::Key, const char *> keys[] = {
+            {Qt::Key_B, "太字"}, {Qt::Key_I, "斜体"}, {Qt::Key_U, "下線"}};
+        for (const auto &[key, button] : keys) {
+            QTest::keyClick(QApplication::focusWidget(), key, Qt::ControlModifier);
+            QVERIFY2(pressed(button), button);
+        }
+        QCOMPARE(r->SelBold(), std::optional<bool>(true));
+        QCOMPARE(r->SelItalic(), std::optional<bool>(true));
+        QCOMPARE(r->SelUnderline(), std::optional<bool>(true));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_B, Qt::ControlModifier);
+        QCOMPARE(r->SelBold(), std::optional<bool>(false));
         QVERIFY(!pressed("太字"));
+        // Undo brings bold back, and the button with it; redo takes it away.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(r->SelBold(), std::optional<bool>(true));
+        QVERIFY(pressed("太字"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(r->SelBold(), std::optional<bool>(false));
+        QCOMPARE(r->Text(), QStringLiteral("one two"));
+        // Ctrl+A stays Save As.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(script->asked.value(0).kind, QStringLiteral("save"));
+    }
+
+    void buttonsFollowEveryLoad()
+    {
+        // A centred bold heading at the caret right after Open.
+        env->write("head.rtf", "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\pard\\qc\\b\\f0 Heading\\par"
+                               "\\pard\\b0 body\\par}");
+        env->write("head.qvt", "\"theme\"\r\n");
+        script->fileAnswers << env->path("head.rtf");
+        Module1::OpenNote();
+        QVERIFY(pressed("太字") && pressed("中央揃え"));
+        QVERIFY(!pressed("左揃え"));
+        // A new note shows the plain left-aligned body.
+        d->Modified = false;
+        d->closeWindow();
+        Module1::NewNote();
+        d = frmDocument::instance();
+        r = d->rtfText;
+        QVERIFY(!pressed("太字") && pressed("左揃え"));
     }
 
     void alignmentGroup()
@@ -199,6 +255,98 @@ private slots:
         click("フォント");
         click("カラー");
         QCOMPARE(script->asked.size(), 4);
+    }
+
+    void fontDialogOkChangesNothing()
+    {
+        // Bold italic in the default face, which has no italic style here,
+        // at the default 11.25 pt.
+        r->setPlainText(QStringLiteral("本文 text"));
+        select(0, 2);
+        r->setSelBold(true);
+        r->setSelItalic(true);
+        script->fileAnswers << env->path("note.rtf");
+        Module1::SaveNoteAs();
+        const QByteArray before = env->read("note.rtf");
+        QVERIFY(!before.isEmpty());
+
+        select(0, 2);
+        const QString face = *r->SelFontName();
+        script->fontAnswers << mirka::FontChoice{face, 11.25, true, true}; // OK, untouched
+        click("フォント");
+        d->Modified = true; // the save writes even if nothing changed
+        const ScriptedDialogs::Asked asked = script->asked.last();
+        QCOMPARE(asked.font.name, RichTextBox::defaultBodyFont().family());
+        QCOMPARE(asked.font.size, 11.25);
+        QVERIFY(asked.font.bold && asked.font.italic);
+        Module1::SaveNote();
+        QCOMPARE(env->read("note.rtf"), before);
+
+        // A fractional size is taken as it is.
+        script->fontAnswers << mirka::FontChoice{face, 10.5, true, true};
+        click("フォント");
+        QCOMPARE(r->SelFontSize(), std::optional<double>(10.5));
+        QCOMPARE(r->SelBold(), std::optional<bool>(true));
+    }
+
+    void oneClipboard()
+    {
+        formattedText();
+        focusBody();
+        // The toolbar's copy, then Ctrl+V: formatted text, not markup.
+        select(6, 10);
+        click("ｺﾋﾟｰ");
+        select(16, 16);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(r->Text(), QStringLiteral("plain BOLD plainBOLD"));
+        QVERIFY(formattedAt(16));
+
+        // Ctrl+C offers plain words, HTML and RTF; the Paste command keeps
+        // the formatting.
+        select(6, 10);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::ControlModifier);
+        const QMimeData *m = clipboard()->mimeData();
+        QCOMPARE(m->text(), QStringLiteral("BOLD"));
+        QVERIFY(m->html().contains(QStringLiteral("BOLD")));
+        for (const char *type : {"text/rtf", "text/richtext", "application/rtf"})
+            QVERIFY2(m->data(QString::fromLatin1(type)).startsWith("{\\rtf"), type);
+        select(0, 0);
+        click("貼り付け");
+        QCOMPARE(r->Text(), QStringLiteral("BOLDplain BOLD plainBOLD"));
+        QVERIFY(formattedAt(0));
+        QVERIFY(pressed("太字")); // the buttons follow the pasted text
+
+        // Ctrl+X takes the text away and offers it the same way.
+        select(0, 4);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(r->Text(), QStringLiteral("plain BOLD plainBOLD"));
+        QVERIFY(clipboard()->mimeData()->data(QStringLiteral("text/rtf")).contains("BOLD"));
+
+        // Formatted text from another program: an RTF format beside plain
+        // words ...
+        auto *rtf = new QMimeData;
+        rtf->setText(QStringLiteral("red"));
+        rtf->setData(QStringLiteral("text/rtf"),
+                     "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red255\\green0\\blue0;}"
+                     "\\f0\\cf1\\i red}");
+        clipboard()->setMimeData(rtf);
+        r->setPlainText(QStringLiteral("[]"));
+        select(1, 1);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(r->Text(), QStringLiteral("[red]"));
+        select(1, 4);
+        QCOMPARE(r->SelItalic(), std::optional<bool>(true));
+        QCOMPARE(r->SelColor(), std::optional<QColor>(QColor(255, 0, 0)));
+        // ... or HTML only, through the Paste command as well.
+        auto *html = new QMimeData;
+        html->setText(QStringLiteral("big"));
+        html->setHtml(QStringLiteral("<html><body><b>big</b></body></html>"));
+        clipboard()->setMimeData(html);
+        select(0, 0);
+        click("貼り付け");
+        QCOMPARE(r->Text(), QStringLiteral("big[red]"));
+        select(0, 3);
+        QCOMPARE(r->SelBold(), std::optional<bool>(true));
     }
 
     void copyAndPaste()

@@ -1,15 +1,21 @@
 #include "browser/frmBrowser.h"
 #include "common/codepage.h"
+#include "common/fileerror.h"
+#include "common/savefile.h"
 #include "common/twips.h"
 #include "note/frmDocument.h"
 #include "note/notefiles.h"
 #include "note/richtext/richtextbox.h"
+#include "shell/Form1.h"
 #include "shell/frmMain.h"
 #include "../support/scripteddialogs.h"
 #include "../support/testenv.h"
 
+#include <QAbstractButton>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QToolBar>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
@@ -21,7 +27,12 @@
 #include <QTextBlock>
 #include <QTimer>
 #include <QtTest>
+#include <functional>
 #include <memory>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 using mirka::MsgAnswer;
 using mirka::twips::toPixels;
@@ -123,6 +134,11 @@ private slots:
         QCOMPARE(items(d.List1), (QStringList{"A", "B", "C"}));
         QCOMPARE(items(d.List2), (QStringList{"http://a/", "http://b/", "http://c/"}));
         QVERIFY(!d.Modified);
+        // It leaves a "1" at "1" as well.
+        d.Modified = true;
+        d.List1->setCurrentRow(0);
+        d.Command2->click();
+        QVERIFY(d.Modified);
     }
 
     void layoutRule()
@@ -145,12 +161,14 @@ private slots:
         Module1::NewNote();
         QVERIFY(!doc().Modified);
         doc().Text1->setText(kTheme);
+        doc().rtfText->setText(QStringLiteral("〜"));
         script->fileAnswers << env->path("調査.rtf");
         Module1::SaveNote(); // a new note: Save As
         QCOMPARE(lastKind(), QStringLiteral("save"));
         QVERIFY(script->asked.last().file.confirmOverwrite);
         QCOMPARE(env->read("調査.qvt"), kThemeLine);
         QVERIFY(env->read("調査.rtf").startsWith("{\\rtf"));
+        QVERIFY(env->read("調査.rtf").contains("\\u12316\\'81\\'60")); // with CP932's bytes as the fallback
         QCOMPARE(doc().Caption(), env->path("調査.rtf"));
         QVERIFY(!doc().Modified);
 
@@ -212,14 +230,21 @@ private slots:
         QCOMPARE(items(doc().List2), (QStringList{"about:blank", "file:///C:/docs/a.html"}));
         QVERIFY(doc().Modified && state() == 4);
 
-        // A companion ending after a title; the emptied note asks first.
+        // A cancelled Open, and a companion ending after a title: what Open
+        // emptied is never offered for saving, the user's files stay.
+        const QByteArray rtf = env->read("b.rtf");
+        const QByteArray qvt = env->read("b.qvt");
+        script->messageAnswers << MsgAnswer::Yes;
+        Module1::OpenNote();
+        QTRY_VERIFY(noteWindowGone());
+        QCOMPARE(env->read("b.qvt"), qvt);
         env->write("b.qvt", kThemeLine + "\"only a title\"\r\n");
-        doc().Modified = false;
         script->fileAnswers << env->path("b.rtf");
         Module1::OpenNote();
-        QCOMPARE(script->messages().last(), kAsk);
-        QVERIFY(script->messages().at(script->messages().size() - 2).contains(QStringLiteral("途中で切れて")));
+        QVERIFY(script->messages().last().contains(QStringLiteral("途中で切れて")));
         QTRY_VERIFY(noteWindowGone());
+        QVERIFY(!script->messages().contains(kAsk));
+        QCOMPARE(env->read("b.rtf"), rtf);
         QCOMPARE(state(), 3);
 
         // A missing companion, and a file that is not RTF.
@@ -313,15 +338,33 @@ private slots:
         QCOMPARE(said[2], kAsk);
         QTRY_VERIFY(noteWindowGone());
 
-        // Flag 0, or an unregistered window: nothing asked.
+        // Flag 0: nothing asked.
         const int n = script->asked.size();
         Module1::NewNote();
         doc().closeWindow();
         QTRY_VERIFY(noteWindowGone());
-        frmDocument::AddRecordedPage("t", "about:blank");
+        QCOMPARE(script->asked.size(), n);
+
+        // A window made by recording a page asks too: Yes saves it under a
+        // name (the address in a form that leads back to the page), No
+        // discards.
+        frmDocument::AddRecordedPage(QStringLiteral("〜"), QStringLiteral("http://127.0.0.1/über"));
+        script->messageAnswers << MsgAnswer::Yes << MsgAnswer::No;
+        script->fileAnswers << env->path("rec.rtf");
         doc().closeWindow();
         QTRY_VERIFY(noteWindowGone());
-        QCOMPARE(script->asked.size(), n);
+        QCOMPARE(script->messages().last(), kAsk);
+        QCOMPARE(env->read("rec.qvt"), "\"" + mirka::cp932::encode(u"テーマ名")
+                     + "\"\r\n\"\x81\x60\",\"http://127.0.0.1/%C3%BCber\"\r\n");
+        // Open asks before it empties such a window; No keeps the page.
+        frmDocument::AddRecordedPage("t", "about:blank");
+        script->messageAnswers << MsgAnswer::No << MsgAnswer::No;
+        Module1::OpenNote();
+        QCOMPARE(script->messages().last(), QStringLiteral("ファイルを保存後、新しいデータを開いてください。"));
+        QCOMPARE(doc().List1->count(), 1);
+        doc().closeWindow();
+        QTRY_VERIFY(noteWindowGone());
+        QCOMPARE(script->asked.size(), n + 5);
         QCOMPARE(script->unscripted, 0);
     }
 
@@ -334,6 +377,7 @@ private slots:
         Module1::SaveNoteAs();
         QCOMPARE(script->messages().size(), 1);
         QVERIFY(script->messages().first().contains(QString(300, u'x')));
+        QVERIFY(script->messages().first().contains(QStringLiteral("ファイル名が長すぎます")));
         QVERIFY(doc().Modified);
         QCOMPARE(doc().Caption(), QStringLiteral("新規ファイル"));
 
@@ -349,6 +393,144 @@ private slots:
         QCOMPARE(env->read("f.rtf"), note);
         QVERIFY(doc().Modified);
         QCOMPARE(doc().Caption(), env->path("f.rtf"));
+    }
+
+    // Every change of the body's text or formatting marks the note, also
+    // when the caret does not move; a save of a note with a file clears it.
+    void modifiedFlag()
+    {
+        Module1::NewNote();
+        frmDocument &d = doc();
+        frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+        QVERIFY(!d.Modified);
+        d.rtfText->setFocus();
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("abc def"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Home, Qt::ShiftModifier);
+        script->fileAnswers << env->path("m.rtf");
+        Module1::SaveNote();
+        QVERIFY(!d.Modified);
+
+        const auto click = [&d](const char *key) {
+            auto *b = qobject_cast<QAbstractButton *>(d.tbToolBar->widgetForAction(d.button(QString::fromUtf8(key))));
+            b->click();
+        };
+        script->colorAnswers << QColor(Qt::red);
+        const QList<std::function<void()>> changes{
+            [&] { click("太字"); },
+            [&] { click("中央揃え"); },
+            [&] { click("カラー"); },
+            [&] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier); },
+            [&] {
+                QGuiApplication::clipboard()->setText(QStringLiteral("x"));
+                d.mnuEditPaste->trigger();
+            },
+        };
+        QByteArray before = env->read("m.rtf");
+        for (qsizetype i = 0; i < changes.size(); ++i) {
+            changes[i]();
+            QVERIFY2(d.Modified, qPrintable(QString::number(i)));
+            Module1::SaveNote();
+            QVERIFY(!d.Modified);
+            QVERIFY2(env->read("m.rtf") != before, qPrintable(QString::number(i)));
+            before = env->read("m.rtf");
+        }
+
+        // Line breaks pasted into the theme box become spaces.
+        QGuiApplication::clipboard()->setText(QStringLiteral("a\r\nb\nc"));
+        d.Text1->setFocus();
+        d.Text1->clear();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(d.Text1->text(), QStringLiteral("a b c"));
+    }
+
+    // A save the disk cannot hold: both old files stay byte for byte, the
+    // flag stays, the user is told why.
+    void fullDisk()
+    {
+        SmallFilesystem fs(64 * 1024);
+        if (!fs.mounted())
+            QSKIP(qPrintable(fs.whyNot()));
+        const auto record = [](int from, int to) {
+            for (int i = from; i < to; ++i)
+                frmDocument::AddRecordedPage(QStringLiteral("page %1").arg(i), QStringLiteral("http://h/%1").arg(i));
+        };
+        Module1::NewNote();
+        record(0, 100);
+        script->fileAnswers << fs.path("n.rtf");
+        Module1::SaveNote();
+        QByteArray oldRtf, oldQvt, now;
+        QVERIFY(mirka::readWholeFile(fs.path("n.rtf"), &oldRtf) && mirka::readWholeFile(fs.path("n.qvt"), &oldQvt));
+        fs.fillLeaving(4096);
+        record(100, 200);
+        doc().rtfText->setText(QString(3000, u'本'));
+        Module1::SaveNote();
+        QVERIFY(script->messages().last().contains(QStringLiteral("ディスクの空き容量が足りません")));
+        QVERIFY(doc().Modified);
+        QVERIFY(mirka::readWholeFile(fs.path("n.rtf"), &now) && now == oldRtf);
+        QVERIFY(mirka::readWholeFile(fs.path("n.qvt"), &now) && now == oldQvt);
+    }
+
+    // Only regular files of a sane size are read; no more recorded pages
+    // than a note holds are loaded, and the user is told.
+    void fileBounds()
+    {
+        savePair("g.rtf");
+        const QByteArray rtf = env->read("g.rtf");
+        doc().closeWindow();
+        QTRY_VERIFY(noteWindowGone());
+        QByteArray many = kThemeLine;
+        for (int i = 0; i < 32770; ++i)
+            many += "\"t" + QByteArray::number(i) + "\",\"u\"\r\n";
+        env->write("g.qvt", many);
+        script->fileAnswers << env->path("g.rtf");
+        Module1::OpenNote();
+        QCOMPARE(doc().List1->count(), 32767);
+        QCOMPARE(doc().List2->item(32766)->text(), QStringLiteral("u"));
+        QVERIFY(script->messages().last().contains(QStringLiteral("32767")));
+        QCOMPARE(env->read("g.qvt"), many);
+        doc().Modified = false;
+        doc().closeWindow();
+        QTRY_VERIFY(noteWindowGone());
+
+        // A companion past 64 MB (sparse), a FIFO, a folder as the note.
+        const auto refused = [this](const char *name, const QString &reason) {
+            script->fileAnswers << env->path(name);
+            Module1::OpenNote();
+            QTRY_VERIFY(noteWindowGone());
+            QVERIFY2(script->messages().last().contains(reason), name);
+        };
+        QFile big(env->path("g.qvt"));
+        QVERIFY(big.resize(100LL * 1024 * 1024));
+        refused("g.rtf", mirka::tooLargeReason(mirka::maxSettingsFileSize));
+#ifndef _WIN32
+        QVERIFY(QFile::remove(env->path("g.qvt")));
+        QCOMPARE(::mkfifo(QFile::encodeName(env->path("g.qvt")).constData(), 0600), 0);
+        refused("g.rtf", mirka::notRegularFileReason());
+#endif
+        QVERIFY(QDir(env->folder()).mkdir("h.rtf"));
+        refused("h.rtf", mirka::notRegularFileReason());
+        QCOMPARE(env->read("g.rtf"), rtf);
+    }
+
+    // The options file: a special file is passed over silently, never
+    // opened; one past 64 MB is refused with a message.
+    void optionsFileWithinBounds()
+    {
+#ifndef _WIN32
+        Form1::unload();
+        QCOMPARE(::mkfifo(QFile::encodeName(env->path("mirka.ini")).constData(), 0600), 0);
+        QVERIFY(Form1::get().Text1->text().isEmpty());
+        QCOMPARE(script->asked.size(), 0);
+        QVERIFY(QFile::remove(env->path("mirka.ini")));
+#endif
+        Form1::unload();
+        QFile big(env->path("mirka.ini"));
+        QVERIFY(big.open(QIODevice::WriteOnly) && big.write("\"A\"") && big.resize(100LL * 1024 * 1024));
+        big.close();
+        QVERIFY(Form1::get().Text1->text().isEmpty());
+        QVERIFY(script->messages().last().contains(mirka::tooLargeReason(mirka::maxSettingsFileSize)));
+        Form1::unload();
     }
 
     void keysAndMenu()

@@ -1,5 +1,6 @@
 #include "../support/scripteddialogs.h"
 #include "../support/testenv.h"
+#include "framesupport.h"
 #include "browser/frmBrowser.h"
 #include "common/paths.h"
 #include "common/twips.h"
@@ -22,35 +23,11 @@
 
 namespace {
 
-// The stored placement, after storing the given values if there are any.
-QStringList storedPlacement(const QStringList &values = {})
-{
-    QSettings s(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("webMirkabrowser"));
-    s.beginGroup(QStringLiteral("Settings"));
-    QStringList out;
-    for (const char *key : {"MainLeft", "MainTop", "MainWidth", "MainHeight"}) {
-        if (!values.isEmpty())
-            s.setValue(key, values[out.size()]);
-        out << s.value(key).toString();
-    }
-    return out;
-}
-
 QStringList asTwips(const QRect &r)
 {
     using namespace mirka::twips;
     return {QString::number(fromPixelsX(r.x())), QString::number(fromPixelsY(r.y())),
             QString::number(fromPixelsX(r.width())), QString::number(fromPixelsY(r.height()))};
-}
-
-std::unique_ptr<frmMain> start()
-{
-    auto frame = std::make_unique<frmMain>();
-    frame->Form_Load();
-    frame->show();
-    if (!QTest::qWaitForWindowExposed(frame.get()))
-        qWarning("frame not exposed");
-    return frame;
 }
 
 void exitProgram(std::unique_ptr<frmMain> &frame)

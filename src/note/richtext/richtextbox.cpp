@@ -7,13 +7,17 @@
 #include "note/richtext/rtfformat.h"
 #include "note/richtext/rtfobjects.h"
 
+#include <QContextMenuEvent>
 #include <QImage>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QTextImageFormat>
 #include <QUrl>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <cmath>
 #include <vector>
 
@@ -72,6 +76,17 @@ void RichTextBox::caretMoved()
 void RichTextBox::keyPressEvent(QKeyEvent *e)
 {
     InputScope scope(this, false);
+    // Undo and redo on the keys a writer knows, whatever the desktop's
+    // own binding for redo is.
+    if (e->modifiers() == Qt::ControlModifier && (e->key() == Qt::Key_Z || e->key() == Qt::Key_Y)) {
+        if (e->key() == Qt::Key_Z)
+            undo();
+        else
+            redo();
+        invalidateSelState();
+        e->accept();
+        return;
+    }
     QTextEdit::keyPressEvent(e);
 }
 
@@ -117,44 +132,14 @@ void RichTextBox::dropEvent(QDropEvent *e)
     QTextEdit::dropEvent(e);
 }
 
-bool RichTextBox::canInsertFromMimeData(const QMimeData *source) const
+void RichTextBox::contextMenuEvent(QContextMenuEvent *e)
 {
-    return source->hasFormat(recordedPageMimeType()) || source->hasImage()
-        || QTextEdit::canInsertFromMimeData(source);
-}
-
-// A recorded page goes in as a link to its address; a picture from the
-// clipboard or a browser page is kept in the document (and saved as PNG).
-void RichTextBox::insertFromMimeData(const QMimeData *source)
-{
-    QTextCursor c = textCursor();
-    if (source->hasFormat(recordedPageMimeType())) {
-        const QStringList page = QString::fromUtf8(source->data(recordedPageMimeType())).split(u'\n');
-        if (page.size() >= 2 && !page.at(1).isEmpty()) {
-            QTextCharFormat link = c.charFormat();
-            link.setAnchor(true);
-            link.setAnchorHref(page.at(1));
-            link.setForeground(QColor(0, 0, 255));
-            link.setFontUnderline(true);
-            c.insertText(page.at(0).isEmpty() ? page.at(1) : page.at(0), link);
-            return;
-        }
-    }
-    if (source->hasImage()) {
-        const QImage image = qvariant_cast<QImage>(source->imageData());
-        if (!image.isNull()) {
-            static int pasted = 0;
-            const QString name = QStringLiteral("mirka-pasted:%1").arg(++pasted);
-            document()->addResource(QTextDocument::ImageResource, QUrl(name), image);
-            QTextImageFormat f;
-            f.setName(name);
-            f.setWidth(image.width());
-            f.setHeight(image.height());
-            c.insertImage(f);
-            return;
-        }
-    }
-    QTextEdit::insertFromMimeData(source);
+    // The menu shows the keys this editor answers to.
+    QMenu *menu = createStandardContextMenu(e->pos());
+    if (QAction *redo = menu->findChild<QAction *>(QStringLiteral("edit-redo")))
+        redo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
+    menu->exec(e->globalPos());
+    delete menu;
 }
 
 // ---- files
@@ -196,6 +181,7 @@ void RichTextBox::replaceDocument(QTextDocument *doc)
         delete old;
     setCurrentCharFormat(QTextCursor(doc).charFormat());
     invalidateSelState();
+    emit ContentReplaced();
 }
 
 QByteArray RichTextBox::RtfBytes() const { return mirka::rtf::write(document()); }
@@ -212,6 +198,7 @@ void RichTextBox::setText(const QString &text)
     setPlainText(text);
     setCurrentCharFormat(QTextCharFormat());
     invalidateSelState();
+    emit ContentReplaced();
 }
 
 // ---- selection state
@@ -444,6 +431,103 @@ void RichTextBox::setSelText(const QString &text)
     c.insertText(text);
     setTextCursor(c);
     invalidateSelState();
+}
+
+// ---- clipboard
+
+QStringList RichTextBox::rtfMimeTypes()
+{
+    QStringList types{QStringLiteral("text/rtf"), QStringLiteral("text/richtext"),
+                      QStringLiteral("application/rtf")};
+#ifdef _WIN32
+    types.prepend(QStringLiteral("application/x-qt-windows-mime;value=\"Rich Text Format\""));
+#endif
+    return types;
+}
+
+QMimeData *RichTextBox::createMimeDataFromSelection() const
+{
+    const QTextCursor c = textCursor();
+    auto *m = new QMimeData;
+    m->setText(SelText());
+    m->setHtml(QTextDocumentFragment(c).toHtml());
+    const QByteArray rtf = mirka::rtf::write(document(), c.selectionStart(), c.selectionEnd());
+    for (const QString &type : rtfMimeTypes())
+        m->setData(type, rtf);
+    return m;
+}
+
+bool RichTextBox::canInsertFromMimeData(const QMimeData *source) const
+{
+    if (!source)
+        return false;
+    if (source->hasText() || source->hasHtml() || source->hasImage()
+        || source->hasFormat(recordedPageMimeType()))
+        return true;
+    for (const QString &type : rtfMimeTypes())
+        if (source->hasFormat(type))
+            return true;
+    return false;
+}
+
+void RichTextBox::insertFromMimeData(const QMimeData *source) { pasteFrom(source); }
+
+void RichTextBox::pasteFrom(const QMimeData *source)
+{
+    const QString text = source ? source->text() : QString();
+    if (source && !mirka::rtf::looksLikeRtf(mirka::rtf::fromString(text))) {
+        QTextCursor c = textCursor();
+        if (insertFormatted(source, c)) {
+            setTextCursor(c);
+            invalidateSelState();
+            return;
+        }
+    }
+    setSelRTF(text);
+}
+
+// What other programs (and our own list of pages) offer beyond plain text,
+// the richest first: a recorded page as a link, RTF, a picture, HTML.
+bool RichTextBox::insertFormatted(const QMimeData *source, QTextCursor &c)
+{
+    if (source->hasFormat(recordedPageMimeType())) {
+        const QStringList page = QString::fromUtf8(source->data(recordedPageMimeType())).split(u'\n');
+        if (page.size() >= 2 && !page.at(1).isEmpty()) {
+            QTextCharFormat link = c.charFormat();
+            link.setAnchor(true);
+            link.setAnchorHref(page.at(1));
+            link.setForeground(QColor(0, 0, 255));
+            link.setFontUnderline(true);
+            c.insertText(page.at(0).isEmpty() ? page.at(1) : page.at(0), link);
+            return true;
+        }
+    }
+    for (const QString &type : rtfMimeTypes()) {
+        const QByteArray rtf = source->data(type);
+        if (mirka::rtf::looksLikeRtf(rtf) && mirka::rtf::insert(rtf, c))
+            return true;
+    }
+    if (source->hasImage()) {
+        // A picture from the clipboard or a browser page is kept in the
+        // document (and saved as PNG).
+        const QImage image = qvariant_cast<QImage>(source->imageData());
+        if (!image.isNull()) {
+            static int pasted = 0;
+            const QString name = QStringLiteral("mirka-pasted:%1").arg(++pasted);
+            document()->addResource(QTextDocument::ImageResource, QUrl(name), image);
+            QTextImageFormat f;
+            f.setName(name);
+            f.setWidth(image.width());
+            f.setHeight(image.height());
+            c.insertImage(f);
+            return true;
+        }
+    }
+    if (source->hasHtml()) {
+        c.insertFragment(QTextDocumentFragment::fromHtml(source->html(), document()));
+        return true;
+    }
+    return false;
 }
 
 // ---- geometry

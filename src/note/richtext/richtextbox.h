@@ -67,6 +67,15 @@ public:
     QString SelText() const;
     void setSelText(const QString &text);
 
+    // Pastes what a clipboard holds: RTF markup in its plain text, else a
+    // recorded page as a link, an RTF format through our reader, a picture,
+    // HTML, else plain text; a clipboard without any of these replaces the
+    // selection by nothing. Ctrl+V, the context menu, dropping and the Paste
+    // command all come here.
+    void pasteFrom(const QMimeData *source);
+    // The clipboard formats that carry RTF on this system.
+    static QStringList rtfMimeTypes();
+
     // Position and size in twips within the parent; a negative size is
     // refused (returns false, nothing moves).
     bool Move(int left, int top, int width, int height);
@@ -84,6 +93,9 @@ signals:
     // After every change of the selection or the caret, typing and clicks
     // included: once per change (one keystroke or click gives one).
     void SelChange();
+    // The whole content was replaced (a load, or new text), so the format
+    // at the caret may differ while the caret stays where it was.
+    void ContentReplaced();
     // Ctrl+click on a link.
     void linkActivated(const QString &href);
 
@@ -95,6 +107,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent *e) override;
     void mouseDoubleClickEvent(QMouseEvent *e) override;
     void dropEvent(QDropEvent *e) override;
+    void contextMenuEvent(QContextMenuEvent *e) override;
+    // The editor's own copy offers plain words, HTML and RTF.
+    QMimeData *createMimeDataFromSelection() const override;
     bool canInsertFromMimeData(const QMimeData *source) const override;
     void insertFromMimeData(const QMimeData *source) override;
 
@@ -113,6 +128,7 @@ private:
     SelState computeSelState() const;
     void invalidateSelState() { m_selState.reset(); }
     void mergeFormat(const QTextCharFormat &f);
+    bool insertFormatted(const QMimeData *source, QTextCursor &c);
     void replaceDocument(QTextDocument *doc);
     void caretMoved();
 

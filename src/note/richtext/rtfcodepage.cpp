@@ -1,5 +1,7 @@
 #include "note/richtext/rtfcodepage.h"
 
+#include "common/codepage.h"
+
 #include <QStringDecoder>
 #include <map>
 
@@ -223,6 +225,15 @@ void CodePage::buildEncoder() const
     for (int b = 0xFF; b >= 0x80; --b) {
         if (!m_lead[b] && m_single[b] != 0xFFFD && !(m_single[b] >= 0xE000 && m_single[b] <= 0xF8FF))
             m_encode[m_single[b]] = quint16(b);
+    }
+    // The characters CP932 holds under another code point (U+301C as its
+    // U+FF5E, ...) take the bytes of that one, as every CP932 file does.
+    if (m_number == 932) {
+        for (char32_t c = 0x80; c < 0x10000; ++c) {
+            const char32_t t = mirka::cp932::tableCodePoint(c);
+            if (t != c && t < 0x10000 && !m_encode[c])
+                m_encode[c] = m_encode[t];
+        }
     }
     m_encodeBuilt = true;
 }

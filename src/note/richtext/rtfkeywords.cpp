@@ -11,7 +11,7 @@ const std::unordered_map<std::string_view, KwInfo> &keywords()
                               "revtbl", "rsidtbl", "pgdsctbl", "nonshppict", "nonesttables",
                               "xmlnstbl", "themedata", "colorschememapping", "latentstyles",
                               "datastore", "generator", "docvar", "template",
-                              "fname", "falt", "panose", "hlinkbase", "userprops", "private", "mmathPr",
+                              "fname", "panose", "hlinkbase", "userprops", "private", "mmathPr",
                               "ftnsep", "ftnsepc", "ftncn", "aftnsep", "aftnsepc", "aftncn", "protusertbl",
                               "wgrffmtfilter", "passwordhash", "blipuid", "picprop",
                               "formfield", "datafield", "background", "fchars", "lchars", "listpicture",
@@ -21,7 +21,7 @@ const std::unordered_map<std::string_view, KwInfo> &keywords()
                               "objdata", "objclass", "objname", "result", "shprslt"})
             t.emplace(d, KwInfo{Kw::SkipDest});
         const std::pair<const char *, Kw> words[] = {
-            {"fonttbl", Kw::FontTbl}, {"colortbl", Kw::ColorTbl}, {"upr", Kw::Upr}, {"ud", Kw::Ud},
+            {"fonttbl", Kw::FontTbl}, {"falt", Kw::FontAlt}, {"colortbl", Kw::ColorTbl}, {"upr", Kw::Upr}, {"ud", Kw::Ud},
             {"ansi", Kw::Ansi}, {"mac", Kw::Mac}, {"pc", Kw::Pc}, {"pca", Kw::Pca},
             {"ansicpg", Kw::AnsiCpg}, {"deff", Kw::Deff}, {"plain", Kw::Plain}, {"b", Kw::Bold},
             {"i", Kw::Italic}, {"ulnone", Kw::UlNone}, {"strike", Kw::Strike},

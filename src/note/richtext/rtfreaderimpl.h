@@ -27,6 +27,7 @@ enum class Dest : quint8 {
     ListTable,  // \listtable, \listoverridetable and \pn: words only
     LevelText,  // a list level's \leveltext, or \pntxta / \pntxtb
     ListText,   // \listtext / \pntext: a label, shown only without a list
+    FontAlt,    // a font's \falt: the face to use where the named one is missing
 };
 
 enum class Kw : quint8 {
@@ -35,7 +36,7 @@ enum class Kw : quint8 {
     Font, AssocFont, AssocBold, AssocItalic, AssocSize, Rtlch, Ltrch, Loch, Hich, Dbch, FontSize, MirkaFontSize, Cf, Bg,
     Pard, Ql, Qr, Qc, Qj, Li, Ri, Fi, Sb, Sa, Sl, SlMult,
     Par, Line, Tab, SoftBreak, Cell, Row,
-    Char, Uc, U, Bin, FCharset, Cpg, Red, Green, Blue,
+    Char, Uc, U, Bin, FCharset, Cpg, Red, Green, Blue, FontAlt,
     // Kept groups and the document level.
     Keep, KeepPrefix, DocGroup, PageSetup, Pict, Transparent, Chftn, Chatn,
     // Fields.
@@ -97,6 +98,7 @@ struct OpenTable {
 
 struct FontDef {
     QString name;
+    QString alt; // \falt: the face to use where the named one is missing
     int charset = 1;
     int cpg = 0;
     int symbol = 0; // 1 Symbol, 2 Wingdings: bytes are symbols with Unicode equivalents
@@ -119,6 +121,9 @@ public:
         : m_data(data.constData()), m_size(data.size()), m_cursor(cursor), m_insert(insertMode)
     {
         m_docCp = CodePage::get(1252);
+        m_keepTail = insertMode && !cursor.atBlockEnd();
+        if (m_keepTail)
+            m_tailFormat = cursor.blockFormat();
     }
 
     void run();
@@ -223,6 +228,11 @@ private:
     bool m_propsDirty = true;
     RunKey m_stateKey;
     bool m_pendingPar = false;
+    // Inserting before text: the paragraph that text ends up in keeps its
+    // own mark, so its properties stay those of the insertion point.
+    QTextBlockFormat m_tailFormat;
+    bool m_keepTail = false;
+    bool m_split = false;
     ParaProps m_parProps; // of the pending \par
     bool m_blockHasContent = false;
     qint64 m_emitted = 0; // characters shown so far

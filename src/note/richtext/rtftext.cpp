@@ -3,6 +3,8 @@
 #include "note/richtext/rtfobjects.h"
 #include "note/richtext/rtfreaderimpl.h"
 
+#include "common/fonts.h"
+
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -21,6 +23,10 @@ void Reader::commitFont()
         return;
     m_fontOpen = false;
     m_fontDef.name = m_fontDef.name.trimmed();
+    // Of a face and its alternate, the one installed here.
+    const QString alt = m_fontDef.alt.trimmed();
+    if (!alt.isEmpty() && !mirka::fontInstalled(m_fontDef.name) && mirka::fontInstalled(alt))
+        m_fontDef.name = alt;
     m_fontDef.symbol = symbolFontOf(m_fontDef.name);
     if (m_fonts.size() < kMaxTableSize || m_fonts.contains(m_fontNum))
         m_fonts.insert(m_fontNum, m_fontDef);
@@ -52,7 +58,7 @@ const CodePage *Reader::codePageOfFont(int font)
 const CodePage *Reader::currentCodePage()
 {
     if (m_cpDirty) {
-        if (st().dest == Dest::FontTable) {
+        if (st().dest == Dest::FontTable || st().dest == Dest::FontAlt) {
             const CodePage *cp = m_docCp;
             if (m_fontDef.cpg > 0 && CodePage::get(m_fontDef.cpg))
                 cp = CodePage::get(m_fontDef.cpg);
@@ -135,6 +141,10 @@ void Reader::deliver(char32_t c)
             if (m_fontDef.name.size() < 256)
                 m_fontDef.name.append(QString::fromUcs4(&c, 1));
         }
+        return;
+    case Dest::FontAlt:
+        if (m_fontOpen && m_fontDef.alt.size() < 256)
+            m_fontDef.alt.append(QString::fromUcs4(&c, 1));
         return;
     case Dest::FieldInst:
         if (st().field >= 0) {
@@ -289,6 +299,7 @@ void Reader::ensureBlock()
         finishBlock(m_parProps);
     const State &s = st();
     m_cursor.insertBlock(blockFormat(s.para), charFormat(keyFor(s.ch, 'a')));
+    m_split = true;
     m_blockHasContent = false;
 }
 
@@ -355,8 +366,11 @@ void Reader::finish()
     // A last \par stands for the document's final paragraph mark: it makes
     // no empty paragraph of its own. Inserted text has no final mark: the
     // paragraph it ends in keeps its properties.
-    if (m_insert)
+    if (m_insert) {
+        if (m_split && m_keepTail)
+            m_cursor.setBlockFormat(m_tailFormat);
         return;
+    }
     if (m_pendingPar)
         finishBlock(m_parProps);
     else if (m_blockHasContent)

@@ -26,6 +26,12 @@ void Reader::word(std::string_view w, bool hasParam, int param)
     case Kw::SkipDest:
         enterSkip();
         return;
+    case Kw::FontAlt:
+        if (s.dest == Dest::FontTable)
+            s.dest = Dest::FontAlt;
+        else
+            enterSkip();
+        return;
     case Kw::FontTbl:
         s.dest = Dest::FontTable;
         m_fontOpen = false;

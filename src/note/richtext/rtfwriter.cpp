@@ -2,6 +2,7 @@
 // read back with the same text and formatting. Two passes over the
 // formatting runs: the first gathers the font and colour tables, the second
 // writes the body with only the control words that change.
+#include "common/fonts.h"
 #include "note/richtext/rtf.h"
 #include "note/richtext/rtfcodepage.h"
 #include "note/richtext/rtfformat.h"
@@ -142,6 +143,13 @@ private:
     void writeBlock(Out &out, const QTextBlock &block, int depth, const char *end);
     void writeObjects(Out &out, int formatIndex, int count);
     bool inRange(int from, int to) const { return from <= m_end && to >= m_start; }
+    // A block that starts at the end of the range holds none of it; only the
+    // document's closing empty paragraph belongs to a range ending there.
+    bool visits(const QTextBlock &block) const
+    {
+        return block.position() < m_end
+            || (block.position() == m_end && block.length() == 1 && !block.next().isValid());
+    }
     int propsOf(int formatIndex);
     int paraOf(int formatIndex);
     int fontIndex(const QString &family);
@@ -184,7 +192,7 @@ private:
 // f(block, {}, -1) at the end of every block.
 template<typename F> void Writer::forEachRun(F &&f) const
 {
-    for (QTextBlock block = m_doc->findBlock(m_start); block.isValid() && block.position() <= m_end;
+    for (QTextBlock block = m_doc->findBlock(m_start); block.isValid() && visits(block);
          block = block.next()) {
         forEachRunIn(block, f);
         f(block, QString(), -1);
@@ -219,7 +227,7 @@ int Writer::fontIndex(const QString &family)
     if (it != m_fontIndex.constEnd())
         return *it;
     const int i = int(m_fonts.size());
-    m_fonts.push_back(Font{family, nameLooksJapanese(family)});
+    m_fonts.push_back(Font{family, nameLooksJapanese(family) || family == mirka::gothicFamily()});
     m_fontIndex.insert(family, i);
     return i;
 }
@@ -336,7 +344,16 @@ void Writer::header(Out &out) const
         out.word("{\\f", int(i));
         out.word("\\fnil");
         out.word("\\fcharset", m_fonts[i].japanese ? 128 : 0);
-        fontName(out, m_fonts[i]);
+        // The body face stands under the design's name, with the face used
+        // here as its alternate, so either system shows the intended face.
+        const bool substitute = m_fonts[i].name == mirka::gothicFamily()
+            && m_fonts[i].name != mirka::gothicDesignFamily();
+        fontName(out, substitute ? Font{mirka::gothicDesignFamily(), true} : m_fonts[i]);
+        if (substitute) {
+            out.raw("{\\*\\falt");
+            fontName(out, m_fonts[i]);
+            out.raw("}");
+        }
         out.raw(";}");
     }
     out.raw("}");
@@ -499,7 +516,7 @@ void Writer::writeItems(Out &out, QTextFrame::iterator it, QTextFrame::iterator 
             continue;
         }
         first = false;
-        if (!inRange(block.position(), block.position() + block.length() - 1))
+        if (!inRange(block.position(), block.position() + block.length() - 1) || !visits(block))
             continue;
         writeBlock(out, block, depth, inCell && last ? (depth > 1 ? "\\nestcell" : "\\cell") : "\\par");
     }
@@ -665,6 +682,12 @@ QByteArray Writer::run()
     body.bytes.reserve(qMax(1024, (m_end - m_start) * 3));
     QTextFrame *root = m_doc->rootFrame();
     writeItems(body, root->begin(), root->end(), 0, false);
+
+    // A range that ends where a paragraph starts holds the mark before it:
+    // one more \par, as the last one is no mark of its own to a reader.
+    const QTextBlock next = m_doc->findBlock(m_end);
+    if (m_end > m_start && next.position() == m_end && !visits(next))
+        body.word("\\par");
 
     Out out;
     out.bytes.reserve(body.bytes.size() + 1024);

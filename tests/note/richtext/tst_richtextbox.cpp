@@ -174,6 +174,84 @@ private slots:
         QCOMPARE(box.Text(), QStringLiteral("行 太字 後太字"));
     }
 
+    void selectionEndingAtParagraphStart()
+    {
+        // Home, Shift+Down over "line": the next paragraph, right-aligned,
+        // is not part of the copy.
+        RichTextBox box;
+        box.setText(QStringLiteral("line\nAFTER\n"));
+        select(box, 5, 5);
+        box.setSelAlignment(1);
+        select(box, 0, 5);
+        const QString copied = box.SelRTF();
+        QVERIFY(!copied.contains(QStringLiteral("AFTER")));
+        QVERIFY(!copied.contains(QStringLiteral("\\qr")));
+        RichTextBox other;
+        other.setText(QStringLiteral("x"));
+        select(other, 0, 0);
+        other.setSelRTF(copied);
+        QCOMPARE(other.Text(), QStringLiteral("line\nx"));
+        for (QTextBlock b = other.document()->begin(); b.isValid(); b = b.next())
+            QCOMPARE(b.blockFormat().alignment() & Qt::AlignRight, Qt::Alignment());
+        // The whole document keeps its closing empty paragraph.
+        RichTextBox whole;
+        QVERIFY(whole.LoadRtf(box.RtfBytes()));
+        QCOMPARE(whole.document()->blockCount(), box.document()->blockCount());
+    }
+
+    void defaultFaceTravelsWithItsAlternate()
+    {
+        RichTextBox box;
+        box.setText(QStringLiteral("本文"));
+        const QByteArray rtf = box.RtfBytes();
+        // "ＭＳ Ｐゴシック" in CP932, and the face used here as its alternate.
+        const QByteArray design = "\\'82\\'6c\\'82\\'72 \\'82\\'6f\\'83\\'53\\'83\\'56\\'83\\'62\\'83\\'4e";
+        QVERIFY(rtf.contains(design));
+        const QString face = RichTextBox::defaultBodyFont().family();
+        if (face != QStringLiteral("ＭＳ Ｐゴシック"))
+            QVERIFY(rtf.contains("{\\*\\falt " + face.toLatin1() + "}"));
+        // Read back: the installed face of the pair, and the same bytes.
+        RichTextBox other;
+        QVERIFY(other.LoadRtf(rtf));
+        QCOMPARE(*other.SelFontName(), face);
+        QCOMPARE(other.RtfBytes(), rtf);
+        // Whichever of the pair is installed wins; the name first.
+        QVERIFY(other.LoadRtf("{\\rtf1{\\fonttbl{\\f0 No Such Face{\\*\\falt DejaVu Serif};}"
+                              "{\\f1 DejaVu Sans{\\*\\falt DejaVu Serif};}}\\f0 a\\f1 b}"));
+        select(other, 0, 1);
+        QCOMPARE(*other.SelFontName(), QStringLiteral("DejaVu Serif"));
+        select(other, 1, 2);
+        QCOMPARE(*other.SelFontName(), QStringLiteral("DejaVu Sans"));
+    }
+
+    void pastedParagraphsKeepTheirOwnMarks()
+    {
+        // "a" (centred) and "b" (right-aligned) pasted into "x|y": "xa" takes
+        // a's paragraph, "by" keeps y's own; into an empty paragraph, b's.
+        RichTextBox source;
+        source.setText(QStringLiteral("a\nb"));
+        select(source, 0, 0);
+        source.setSelAlignment(2);
+        select(source, 2, 2);
+        source.setSelAlignment(1);
+        select(source, 0, 3);
+        const QString copied = source.SelRTF();
+        RichTextBox box;
+        box.setText(QStringLiteral("xy\n"));
+        select(box, 1, 1);
+        box.setSelRTF(copied);
+        QCOMPARE(box.Text(), QStringLiteral("xa\nby\n"));
+        const auto alignment = [&box](int block) {
+            return box.document()->findBlockByNumber(block).blockFormat().alignment() & Qt::AlignHorizontal_Mask;
+        };
+        QCOMPARE(alignment(0), Qt::AlignHCenter);
+        QCOMPARE(alignment(1) & Qt::AlignRight, Qt::Alignment());
+        select(box, 6, 6);
+        box.setSelRTF(copied);
+        QCOMPARE(box.Text(), QStringLiteral("xa\nby\na\nb"));
+        QCOMPARE(alignment(3) & Qt::AlignRight, Qt::AlignRight);
+    }
+
     void saveAndLoadRoundTrip()
     {
         TestEnv env;

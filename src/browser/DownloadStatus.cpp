@@ -1,0 +1,129 @@
+#include "browser/DownloadStatus.h"
+
+#include "common/dialogs.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+#include <QStandardPaths>
+#include <QWebEngineDownloadRequest>
+
+namespace {
+
+QString proposedPath(const QWebEngineDownloadRequest *download)
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    QString name = download->suggestedFileName();
+    if (name.isEmpty())
+        name = download->downloadFileName();
+    return QDir::toNativeSeparators(QDir(folder).filePath(name));
+}
+
+QString savedPath(const QWebEngineDownloadRequest *download)
+{
+    return QDir::toNativeSeparators(
+        QDir(download->downloadDirectory()).filePath(download->downloadFileName()));
+}
+
+QString byteCount(qint64 bytes) { return QLocale().formattedDataSize(bytes); }
+
+} // namespace
+
+DownloadStatus::DownloadStatus(QWidget *parent) : QLabel(parent)
+{
+    setObjectName(QStringLiteral("DownloadStatus"));
+    setTextFormat(Qt::PlainText);
+    setContentsMargins(4, 2, 4, 2);
+    setTextInteractionFlags(Qt::TextSelectableByMouse);
+    hide();
+}
+
+void DownloadStatus::start(QWebEngineDownloadRequest *download)
+{
+    mirka::CommonDialog dlg(window());
+    dlg.DialogTitle = QStringLiteral("ダウンロードしたファイルの保存");
+    dlg.Filter = QStringLiteral("すべてのファイル (*.*)|*.*");
+    dlg.FileName = proposedPath(download);
+    dlg.Flags = mirka::CommonDialog::OverwritePrompt;
+    // The page asked, not the user: the keys go back where they were.
+    const QPointer<QWidget> focus = QApplication::focusWidget();
+    dlg.ShowSave();
+    if (focus) {
+        focus->activateWindow();
+        focus->setFocus();
+    }
+    if (dlg.FileName.isEmpty()) {
+        download->cancel();
+        return;
+    }
+    const QFileInfo target(dlg.FileName);
+    const QFileInfo folder(target.absolutePath());
+    if (!folder.isDir() || !folder.isWritable()) {
+        download->cancel();
+        failed(QDir::toNativeSeparators(target.absoluteFilePath()),
+               QStringLiteral("フォルダ %1 に書き込めません。")
+                   .arg(QDir::toNativeSeparators(folder.absoluteFilePath())));
+        return;
+    }
+    download->setDownloadDirectory(target.absolutePath());
+    download->setDownloadFileName(target.fileName());
+    m_current = download;
+    connect(download, &QWebEngineDownloadRequest::receivedBytesChanged, this, [this, download] {
+        if (download == m_current)
+            showProgress();
+    });
+    connect(download, &QWebEngineDownloadRequest::stateChanged, this,
+            [this, download] { finished(download); });
+    download->accept();
+    showProgress();
+}
+
+void DownloadStatus::showProgress()
+{
+    const QWebEngineDownloadRequest *d = m_current;
+    const qint64 total = d->totalBytes();
+    const QString done = total > 0
+        ? QStringLiteral("%1% (%2 / %3)")
+              .arg(d->receivedBytes() * 100 / total)
+              .arg(byteCount(d->receivedBytes()), byteCount(total))
+        : byteCount(d->receivedBytes());
+    setText(QStringLiteral("ダウンロード中: %1  %2").arg(savedPath(d), done));
+    show();
+}
+
+void DownloadStatus::finished(QWebEngineDownloadRequest *download)
+{
+    switch (download->state()) {
+    case QWebEngineDownloadRequest::DownloadCompleted:
+        if (download == m_current)
+            setText(QStringLiteral("ダウンロード完了: %1").arg(savedPath(download)));
+        break;
+    // The window offers no way to cancel a download once it runs, so a
+    // cancelled one is one the engine gave up.
+    case QWebEngineDownloadRequest::DownloadCancelled:
+    case QWebEngineDownloadRequest::DownloadInterrupted:
+        if (download == m_current || !m_current)
+            failed(savedPath(download), download->interruptReasonString());
+        else
+            tellFailure(savedPath(download), download->interruptReasonString());
+        break;
+    default:
+        break;
+    }
+}
+
+void DownloadStatus::failed(const QString &path, const QString &reason)
+{
+    setText(QStringLiteral("ダウンロードできませんでした: %1").arg(path));
+    show();
+    tellFailure(path, reason);
+}
+
+void DownloadStatus::tellFailure(const QString &path, const QString &reason)
+{
+    mirka::MsgBox(QStringLiteral("ダウンロードできませんでした。\n%1\n%2").arg(path, reason),
+                  mirka::MsgButtons::OK, QString(), window());
+}

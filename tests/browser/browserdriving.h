@@ -1,0 +1,76 @@
+#pragma once
+// Driving browser windows as the user does, for the browser tests.
+#include "browser/WebBrowser.h"
+#include "browser/frmBrowser.h"
+#include "shell/frmMain.h"
+
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QtTest>
+
+namespace browserdriving {
+
+constexpr int engineTimeout = 20000;
+
+// Runs the action and waits for the window's next completed navigation.
+template <typename Action>
+bool completes(frmBrowser *b, Action action)
+{
+    QSignalSpy spy(b->brwWebBrowser, &WebBrowser::NavigateComplete2);
+    action();
+    return spy.count() > 0 || spy.wait(engineTimeout);
+}
+
+// Waits until the busy indicator has found the control idle.
+inline bool settles(frmBrowser *b)
+{
+    return QTest::qWaitFor([b] { return !b->timTimer->isActive() && !b->brwWebBrowser->Busy(); },
+                           engineTimeout);
+}
+
+inline QList<frmBrowser *> browserWindows()
+{
+    QList<frmBrowser *> out;
+    for (QMdiSubWindow *sub : frmMain::instance()->mdiArea()->subWindowList(QMdiArea::CreationOrder))
+        if (auto *b = qobject_cast<frmBrowser *>(sub->widget()))
+            out << b;
+    return out;
+}
+
+// Closes every child window of the frame and waits until they are gone.
+inline bool closesAll()
+{
+    QMdiArea *area = frmMain::instance()->mdiArea();
+    area->closeAllSubWindows();
+    return QTest::qWaitFor([area] { return area->subWindowList().isEmpty(); }, engineTimeout);
+}
+
+inline void activate(frmBrowser *b)
+{
+    frmMain::instance()->activateWindow();
+    frmMain::instance()->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(b->parentWidget()));
+}
+
+// Gives the window the focus, then sends the key where the platform sends
+// it: to whatever widget has the focus.
+inline void key(frmBrowser *b, int k, Qt::KeyboardModifiers mods = {})
+{
+    activate(b);
+    QVERIFY(QTest::qWaitFor([b] {
+        return QApplication::focusWidget() && b->isAncestorOf(QApplication::focusWidget());
+    }));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(k), mods);
+}
+
+// Types into the address box the way the user does: Ctrl+L puts the caret
+// in the box with its text selected, the text replaces it, Enter goes.
+inline void typeAndEnter(frmBrowser *b, const QString &text, Qt::Key enter = Qt::Key_Return)
+{
+    key(b, Qt::Key_L, Qt::ControlModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+    QTest::keyClicks(QApplication::focusWidget(), text);
+    QTest::keyClick(QApplication::focusWidget(), enter);
+}
+
+} // namespace browserdriving

@@ -1,0 +1,377 @@
+// The browser as users drive it: keys sent to the focused widget, pages that
+// ask for windows, permissions or downloads, stored script addresses, local
+// files, untrusted certificates, and a login that lasts between runs.
+#include "../support/scripteddialogs.h"
+#include "../support/testenv.h"
+#include "browser/WebBrowser.h"
+#include "browser/frmBrowser.h"
+#include "common/codepage.h"
+#include "note/frmDocument.h"
+#include "shell/Form1.h"
+#include "shell/frmMain.h"
+#include "browserdriving.h"
+#include "loopbackserver.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QProcess>
+#include <QPushButton>
+#include <QSslKey>
+#include <QSslServer>
+#include <QStandardPaths>
+#include <QToolBar>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <QtTest>
+#include <memory>
+
+using namespace browserdriving;
+
+namespace {
+
+QVariant evaluate(frmBrowser *b, const QString &script)
+{
+    QVariant result;
+    bool done = false;
+    b->brwWebBrowser->view()->page()->runJavaScript(script, [&](const QVariant &v) {
+        result = v;
+        done = true;
+    });
+    (void)QTest::qWaitFor([&] { return done; }, engineTimeout);
+    return result;
+}
+
+QString title(frmBrowser *b) { return b->brwWebBrowser->view()->title(); }
+
+const QString refused = QStringLiteral("このアドレスは開けません");
+
+} // namespace
+
+class TestBrowserUse : public QObject {
+    Q_OBJECT
+
+    TestEnv env;
+    ScriptedDialogs dialogs;
+    LoopbackServer server;
+    std::unique_ptr<frmMain> frame;
+    QString pageA, pageB;
+
+    QString writePage(const QString &name, const QString &title, const QString &body)
+    {
+        env.write(name, ("<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" + title
+                         + "</title></head><body>" + body + "</body></html>")
+                            .toUtf8());
+        return QUrl::fromLocalFile(env.path(name)).toString();
+    }
+
+    static frmBrowser *loaded(const QString &start)
+    {
+        Form1::get().Text1->setText(start);
+        frmBrowser *b = frmBrowser::createNew();
+        return completes(b, [] {}) && settles(b) ? b : nullptr;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        pageA = writePage("a.html", "Page A", "A");
+        pageB = writePage("b.html", "Page B", "B");
+        frame = std::make_unique<frmMain>();
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+    }
+
+    void cleanup()
+    {
+        QVERIFY(closesAll());
+        Form1::get().Text1->setText(QString());
+        dialogs.asked.clear();
+        dialogs.messageAnswers.clear();
+        dialogs.fileAnswers.clear();
+    }
+
+    void cleanupTestCase() { frame.reset(); }
+
+    // Enter and keypad Enter navigate from the focused address box, which
+    // still gets the key; the browser keys reach the toolbar's commands.
+    void keys()
+    {
+        frmBrowser *b = frmBrowser::createNew();
+        QVERIFY(completes(b, [&] { typeAndEnter(b, pageA); }));
+        QVERIFY(settles(b));
+        QVERIFY(completes(b, [&] { typeAndEnter(b, pageB, Qt::Key_Enter); }));
+        QCOMPARE(b->brwWebBrowser->LocationURL(), pageB);
+
+        for (const QKeyCombination k : {Qt::CTRL | Qt::Key_L, Qt::ALT | Qt::Key_D, QKeyCombination(Qt::Key_F6)}) {
+            b->brwWebBrowser->view()->setFocus();
+            key(b, k.key(), k.keyboardModifiers());
+            QCOMPARE(QApplication::focusWidget(), b->cboAddress);
+            QCOMPARE(b->cboAddress->lineEdit()->selectedText(), pageB);
+        }
+
+        QVERIFY(completes(b, [&] { key(b, Qt::Key_Left, Qt::AltModifier); }));
+        QCOMPARE(b->brwWebBrowser->LocationURL(), pageA);
+        QVERIFY(completes(b, [&] { key(b, Qt::Key_Right, Qt::AltModifier); }));
+        QCOMPARE(b->brwWebBrowser->LocationURL(), pageB);
+        QVERIFY(settles(b));
+        key(b, Qt::Key_F5);
+        QVERIFY(b->timTimer->isActive());
+        QVERIFY(settles(b));
+
+        typeAndEnter(b, server.url("/slow"));
+        QVERIFY(b->timTimer->isActive());
+        key(b, Qt::Key_Escape);
+        QVERIFY(!b->timTimer->isActive());
+        QCOMPARE(b->windowTitle(), QStringLiteral("Page B"));
+        server.releaseSlow();
+
+        // A script typed by the user runs, as in any address bar.
+        typeAndEnter(b, QStringLiteral("javascript:void(document.title='typed')"));
+        QTRY_COMPARE_WITH_TIMEOUT(title(b), QStringLiteral("typed"), engineTimeout);
+        QVERIFY(dialogs.asked.isEmpty());
+    }
+
+    // A page opens no window on its own; a click opens exactly one.
+    void newWindows()
+    {
+        writePage("target.html", "Target", "T");
+        const QString flood = writePage("flood.html", "Flood",
+                                        "<script>for (let i = 0; i < 50; ++i) window.open('target.html');</script>");
+        const QString click = writePage(
+            "click.html", "Click",
+            "<button style=\"position:fixed;left:0;top:0;width:100%;height:100%\" "
+            "onclick=\"for (let i = 0; i < 5; ++i) window.open('target.html')\">open</button>");
+        QVERIFY(loaded(flood));
+        QTest::qWait(1500);
+        QCOMPARE(browserWindows().size(), 1);
+
+        frmBrowser *b = loaded(click);
+        QVERIFY(b);
+        frame->mnuWindowTileHorizontal->trigger();
+        QTest::mouseClick(frame->windowHandle(), Qt::LeftButton, {},
+                          b->brwWebBrowser->mapTo(frame.get(), QPoint(20, 20)));
+        QTRY_COMPARE_WITH_TIMEOUT(browserWindows().size(), 3, engineTimeout);
+        QTest::qWait(1500);
+        QCOMPARE(browserWindows().size(), 3);
+        frmBrowser *opened = browserWindows().last();
+        QVERIFY(settles(opened));
+        QCOMPARE(opened->windowTitle(), QStringLiteral("Target"));
+    }
+
+    // A stored script address is refused with one message naming it; the
+    // page on screen stays as it was.
+    void storedScriptAddresses()
+    {
+        const QString script = QStringLiteral("JavaScript:document.title='run'");
+        env.write("tobla.ini", "1,\"fav\",\"" + script.toLatin1() + "\"\r\n");
+        frmBrowser *b = loaded(pageA);
+        QVERIFY(b);
+        b->ImageCombo1->setCurrentIndex(0);
+        b->Command1->click();
+        QCOMPARE(dialogs.messages(), QStringList{refused + u'\n' + script});
+        QCOMPARE(b->cboAddress->currentText(), pageA);
+
+        frmDocument::AddRecordedPage(QStringLiteral("title"), script);
+        QListWidget *list = frmDocument::instance()->List1;
+        const QPoint at = list->visualItemRect(list->item(0)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(dialogs.messages().size(), 2);
+        QCOMPARE(dialogs.messages().last(), refused + u'\n' + script);
+        QVERIFY(!frmBrowser::sharedIfOpen());
+        QTest::qWait(300);
+        QCOMPARE(title(b), QStringLiteral("Page A"));
+        QFile::remove(env.path("tobla.ini"));
+    }
+
+    // A local page shows its own picture and style, but its scripts cannot
+    // read a file beside it.
+    void localFiles()
+    {
+        QVERIFY(QDir(env.folder()).mkpath("site/page_files"));
+        QImage picture(5, 3, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        QVERIFY(picture.save(env.path("site/page_files/pic.png")));
+        env.write("site/style.css", "body { background: rgb(1, 2, 3); }");
+        env.write("site/notes.txt", "secret");
+        env.write("secret.txt", "secret");
+        writePage("site/frame.html", "Frame", "framed page");
+        // Each way a script could read a file ends in "blocked"; what the page
+        // shows is the picture's width and the style's colour.
+        const QString page = writePage(
+            "site/page.html", "Local",
+            "<link rel=\"stylesheet\" href=\"style.css\"><img id=\"i\" src=\"page_files/pic.png\">"
+            "<iframe src=\"notes.txt\"></iframe><iframe src=\"../secret.txt\"></iframe>"
+            "<iframe src=\"frame.html\"></iframe>"
+            "<script>const read = f => { try { return f.contentDocument.body.innerText || 'blocked'; }"
+            " catch (e) { return 'blocked'; } };"
+            "window.onload = () => fetch('notes.txt').then(r => r.text())"
+            ".then(t => 'read:' + t, e => 'blocked').then(r => document.title = [r,"
+            " ...[...document.querySelectorAll('iframe')].map(read),"
+            " document.getElementById('i').naturalWidth,"
+            " getComputedStyle(document.body).backgroundColor].join(' '));</script>");
+        frmBrowser *b = loaded(page);
+        QVERIFY(b);
+        QTRY_COMPARE_WITH_TIMEOUT(title(b), QStringLiteral("blocked blocked blocked framed page 5 rgb(1, 2, 3)"),
+                                  engineTimeout);
+    }
+
+    // A download asks where to save it, lands there and says so in the
+    // window; a failed one is told; the caption and the address box stay on
+    // the page shown.
+    void downloads()
+    {
+        server.route("/report", "200 OK\r\nContent-Disposition: attachment; filename=\"report.txt\"",
+                     "the report", "application/octet-stream");
+        server.route("/zip", "200 OK", "a zip", "application/zip");
+#ifndef _WIN32
+        // The user's download folder, as the desktop names it.
+        QVERIFY(QDir(env.folder()).mkpath("ダウンロード") && QDir(env.folder()).mkpath("config"));
+        env.write("config/user-dirs.dirs",
+                  "XDG_DOWNLOAD_DIR=\"" + env.path("ダウンロード").toUtf8() + "\"\n");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(env.path("config")));
+        QCOMPARE(QStandardPaths::writableLocation(QStandardPaths::DownloadLocation), env.path("ダウンロード"));
+#endif
+        frmBrowser *b = loaded(pageA);
+        QVERIFY(b);
+        auto *status = b->findChild<QLabel *>(QStringLiteral("DownloadStatus"));
+        QVERIFY(status && !status->isVisible());
+
+        const QString saved = env.path("saved.txt");
+        dialogs.fileAnswers = {saved};
+        typeAndEnter(b, server.url("/report"));
+        QTRY_COMPARE_WITH_TIMEOUT(env.read("saved.txt"), QByteArray("the report"), engineTimeout);
+        QCOMPARE(dialogs.asked.size(), 1);
+        QCOMPARE(dialogs.asked[0].kind, QStringLiteral("save"));
+        QCOMPARE(QDir::fromNativeSeparators(dialogs.asked[0].file.initialFile),
+                 QDir(QStandardPaths::writableLocation(QStandardPaths::DownloadLocation))
+                     .filePath("report.txt"));
+        QTRY_VERIFY(status->isVisible() && status->text().contains(QStringLiteral("ダウンロード完了")));
+        QVERIFY(status->text().contains(QDir::toNativeSeparators(saved)));
+        QVERIFY(settles(b));
+        QCOMPARE(b->windowTitle(), QStringLiteral("Page A"));
+        QCOMPARE(b->cboAddress->currentText(), pageA);
+        QCOMPARE(b->cboAddress->count(), 1);
+
+        // Cancelled: nothing is written. Into a folder that is not there: one
+        // message.
+        typeAndEnter(b, server.url("/report"));
+        QTRY_COMPARE_WITH_TIMEOUT(dialogs.asked.size(), 2, engineTimeout);
+        dialogs.fileAnswers = {env.path("no such folder/cut.zip")};
+        typeAndEnter(b, server.url("/zip"));
+        QTRY_COMPARE_WITH_TIMEOUT(dialogs.messages().size(), 1, engineTimeout);
+        QVERIFY(dialogs.messages()[0].startsWith(QStringLiteral("ダウンロードできませんでした")));
+        QVERIFY(status->text().contains(QStringLiteral("ダウンロードできませんでした")));
+        QVERIFY(settles(b));
+        QCOMPARE(b->windowTitle(), QStringLiteral("Page A"));
+        QCOMPARE(b->cboAddress->currentText(), pageA);
+        QCOMPARE(QDir(env.folder()).entryList({"saved*", "cut*", "report*"}), QStringList{"saved.txt"});
+    }
+
+    // A site's request is asked once per run, naming the site and what it
+    // wants; the page gets the answer either way.
+    void permissions()
+    {
+        const QByteArray ask = "<title>ask</title><script>"
+                               "Notification.requestPermission().then(p => document.title = p);</script>";
+        server.route("/notify", "200 OK", ask);
+        dialogs.messageAnswers = {mirka::MsgAnswer::Yes, mirka::MsgAnswer::No};
+        frmBrowser *b = loaded(server.url("/notify"));
+        QVERIFY(b);
+        QTRY_COMPARE_WITH_TIMEOUT(title(b), QStringLiteral("granted"), engineTimeout);
+        QCOMPARE(dialogs.messages().size(), 1);
+        QVERIFY(dialogs.messages()[0].contains(server.url(QString())));
+        QVERIFY(dialogs.messages()[0].contains(QStringLiteral("通知の表示")));
+        QCOMPARE(dialogs.asked[0].buttons, mirka::MsgButtons::YesNo);
+
+        frmBrowser *again = loaded(server.url("/notify"));
+        QVERIFY(again);
+        QTRY_COMPARE_WITH_TIMEOUT(title(again), QStringLiteral("granted"), engineTimeout);
+        QCOMPARE(dialogs.messages().size(), 1);
+
+        frmBrowser *other = loaded(server.url("/notify", QStringLiteral("localhost")));
+        QVERIFY(other);
+        QTRY_COMPARE_WITH_TIMEOUT(title(other), QStringLiteral("denied"), engineTimeout);
+        QCOMPARE(dialogs.messages().size(), 2);
+    }
+
+    // A site whose certificate is not trusted is not shown; a Japanese page
+    // says why.
+    void untrustedCertificate()
+    {
+        if (!QSslSocket::supportsSsl())
+            QSKIP("no TLS in this Qt");
+        QFile pem(qEnvironmentVariable("MIRKA_SOURCE_DIR") + "/tests/browser/untrusted.pem");
+        QVERIFY(pem.open(QIODevice::ReadOnly));
+        const QByteArray bytes = pem.readAll();
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        tls.setLocalCertificate(QSslCertificate(bytes));
+        tls.setPrivateKey(QSslKey(bytes, QSsl::Rsa));
+        auto *ssl = new QSslServer;
+        ssl->setSslConfiguration(tls);
+        LoopbackServer https(ssl);
+        https.route("/", "200 OK", "<title>Secret</title>the site");
+
+        frmBrowser *b = loaded(pageA);
+        QVERIFY(b);
+        QVERIFY(completes(b, [&] { typeAndEnter(b, https.url("/")); }));
+        QVERIFY(settles(b));
+        QCOMPARE(b->windowTitle(), QStringLiteral("証明書エラー"));
+        const QString text = evaluate(b, "document.body.innerText").toString();
+        QVERIFY(text.contains(QStringLiteral("証明書は信頼できません")));
+        QVERIFY(!text.contains("the site"));
+        QCOMPARE(b->cboAddress->currentText(), https.url("/"));
+    }
+
+    // One click on the favourites box's text opens its list, which stays
+    // open.
+    void favouritesBoxClick()
+    {
+        env.write("tobla.ini", "1,\"one\",\"http://1/\"\r\n");
+        frmBrowser *b = frmBrowser::createNew();
+        QComboBox *box = b->ImageCombo1;
+        QCOMPARE(box->count(), 1);
+        frame->mnuWindowTileHorizontal->trigger();
+        QTest::mouseClick(frame->windowHandle(), Qt::LeftButton, {},
+                          box->mapTo(frame.get(), QPoint(box->width() / 3, box->height() / 2)));
+        QTRY_VERIFY(box->view()->isVisible());
+        QTest::qWait(QApplication::doubleClickInterval() + 200);
+        QVERIFY(box->view()->isVisible());
+        box->hidePopup();
+        QFile::remove(env.path("tobla.ini"));
+    }
+
+    // A cookie set in one run of the program is sent in the next.
+    void loginLastsBetweenRuns()
+    {
+#ifdef _WIN32
+        QSKIP("the per-user folders are set aside for a test only on Linux");
+#endif
+        server.route("/login", "200 OK\r\nSet-Cookie: session=kept; Max-Age=86400; Path=/",
+                     "<title>in</title>");
+        QTemporaryDir user;
+        auto run = [&](const QString &path) {
+            QProcess p;
+            QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+            e.insert("XDG_DATA_HOME", user.filePath("data"));
+            e.insert("XDG_CACHE_HOME", user.filePath("cache"));
+            p.setProcessEnvironment(e);
+            QSignalSpy finished(&p, &QProcess::finished);
+            p.start(QCoreApplication::applicationDirPath() + "/browser_run", {server.url(path)});
+            return finished.wait(60000) && p.exitCode() == 0;
+        };
+        QVERIFY(run("/login"));
+        QVERIFY(run("/check"));
+        QVERIFY(server.lastRequest("/check").contains("Cookie: session=kept"));
+        QVERIFY(QDir(user.filePath("data/webMirkabrowser/browser")).exists());
+    }
+};
+
+QTEST_MAIN(TestBrowserUse)
+#include "tst_browseruse.moc"
