@@ -22,12 +22,15 @@ namespace {
     std::abort();
 }
 
-// What a text value reads back as. Values never hold line ends (the files
-// are line-based), so the harness leaves them out of what it writes.
+// What a text value reads back as: control characters (line breaks among
+// them) turn into blanks.
 QString stored(const QString &value)
 {
     QString v = value;
     v.replace(u'"', QChar(0x201D));
+    for (QChar &c : v)
+        if (c.category() == QChar::Other_Control)
+            c = u' ';
     return mirka::cp932::decode(mirka::cp932::encode(v));
 }
 
@@ -35,10 +38,7 @@ QList<QString> valuesFrom(const QByteArray &bytes)
 {
     QList<QString> values;
     for (const QByteArray &piece : bytes.split('\0')) {
-        QString v = mirka::cp932::decode(piece);
-        v.remove(u'\r');
-        v.remove(u'\n');
-        values << v;
+        values << mirka::cp932::decode(piece);
     }
     return values;
 }
