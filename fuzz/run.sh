@@ -36,7 +36,7 @@ for t in $targets; do
   if [ "$mode" = minimize ]; then
     tmp=$build/fuzz/minimize/$t
     rm -rf "$tmp" && mkdir -p "$tmp"
-    nice -n "$nice" "$build/fuzz/$t" -merge=1 -max_len="$maxlen" "$tmp" "$corpus" 2>&1 | tail -1
+    nice -n "$nice" "$build/fuzz/$t" -merge=1 "$tmp" "$corpus" 2>&1 | tail -1
     rm -f "$corpus"/* && cp "$tmp"/* "$corpus"/
     echo "$t: $(ls "$corpus" | wc -l) inputs kept"
     continue

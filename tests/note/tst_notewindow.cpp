@@ -24,7 +24,11 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTimer>
 #include <QtTest>
 #include <functional>
 #include <memory>
@@ -263,6 +267,50 @@ private slots:
         QVERIFY(said[0].contains(QDir::toNativeSeparators(env->path("b.qvt"))));
         QVERIFY(said[1].contains(QDir::toNativeSeparators(env->path("plain.rtf"))));
         QVERIFY(said[1].contains(QStringLiteral("RTF")));
+    }
+
+    void openLongNoteShowsProgress()
+    {
+        // A million empty paragraphs take seconds to read.
+        QByteArray body = "{\\rtf1 ";
+        for (int i = 0; i < 1000000; ++i)
+            body += "\\par\r\n";
+        env->write("long.rtf", body + "end}");
+        env->write("long.qvt", kThemeLine);
+
+        // The progress dialog appears while Open reads; Cancel ends Open as
+        // cancelling the file dialog does.
+        QString label, title;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, [&] {
+            auto *p = frame->findChild<QProgressDialog *>();
+            if (!p || !p->isVisible() || !label.isEmpty())
+                return;
+            label = p->labelText();
+            title = p->windowTitle();
+            QTest::mouseClick(p->findChild<QPushButton *>(), Qt::LeftButton);
+        });
+        watch.start(20);
+        script->fileAnswers << env->path("long.rtf");
+        const int asked = script->asked.size();
+        Module1::OpenNote();
+        watch.stop();
+        QCOMPARE(label, QStringLiteral("ノートを読み込んでいます..."));
+        QCOMPARE(title, QStringLiteral("webMirkabrowser"));
+        QTRY_VERIFY(noteWindowGone());
+        QCOMPARE(state(), 3);
+        QCOMPARE(script->asked.size(), asked + 1); // the file dialog only
+
+        // Left alone, it opens, and scrolls to its end.
+        script->fileAnswers << env->path("long.rtf");
+        Module1::OpenNote();
+        QCOMPARE(state(), 4);
+        QVERIFY(!frame->findChild<QProgressDialog *>());
+        RichTextBox *box = doc().rtfText;
+        QCOMPARE(box->document()->blockCount(), 1000001);
+        box->verticalScrollBar()->setValue(box->verticalScrollBar()->maximum());
+        QCoreApplication::processEvents();
+        QCOMPARE(box->document()->lastBlock().text(), QStringLiteral("end"));
     }
 
     void closingSequence()

@@ -163,7 +163,7 @@ void Reader::listTextEnded()
 
 QTextList *Reader::listFor(const ParaProps &p)
 {
-    const qint64 key = qint64(p.ls) << 4 | p.ilvl;
+    const qint64 key = qint64(p.ls) * 16 + p.ilvl; // \ls may be negative
     if (QTextList *l = m_textLists.value(key)) {
         l->add(m_cursor.block());
         return l;
