@@ -202,7 +202,7 @@ void Writer::header(Out &out) const
     out.raw("}");
     out.newline();
     out.raw(listTables(m_lists));
-    const QByteArray head = m_doc->property(documentHeadProperty()).toByteArray();
+    const QByteArray head = asciiRtf(m_doc->property(documentHeadProperty()).toByteArray());
     if (!head.isEmpty()) {
         out.raw(head);
         out.newline();

@@ -153,13 +153,14 @@ void Writer::writeBlock(Out &out, const QTextBlock &block, int depth, const char
     out.newline();
 }
 
-// Pictures as they were read, or as PNG; kept items byte for byte.
+// Pictures as they were read, or as PNG; kept items byte for byte but for
+// what is not ASCII.
 void Writer::writeObjects(Out &out, int formatIndex, int count)
 {
     if (formatIndex < 0 || formatIndex >= m_formats.size())
         return;
     const QTextCharFormat cf = m_formats.at(formatIndex).toCharFormat();
-    QByteArray bytes = cf.property(KeptRtf).toByteArray();
+    QByteArray bytes = asciiRtf(cf.property(KeptRtf).toByteArray());
     if (bytes.isEmpty() && cf.isImageFormat()) {
         const QTextImageFormat f = cf.toImageFormat();
         const QVariant res = m_doc->resource(QTextDocument::ImageResource, QUrl(f.name()));

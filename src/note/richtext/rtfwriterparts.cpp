@@ -1,6 +1,8 @@
 #include "note/richtext/rtfwriterparts.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace mirka::rtf {
 
@@ -91,6 +93,77 @@ QByteArray hyperlinkFieldStart(const QString &href)
     h.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('"'), QLatin1String("%22"));
     appendText(out, h);
     out += "\"}}{\\fldrslt{";
+    return out;
+}
+
+namespace {
+
+bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool needsEscape(char c) { return c == '\0' || uchar(c) >= 0x80; }
+
+void appendHex(QByteArray &out, uchar b)
+{
+    static const char digits[] = "0123456789abcdef";
+    out += digits[b >> 4];
+    out += digits[b & 15];
+}
+
+} // namespace
+
+QByteArray asciiRtf(const QByteArray &raw)
+{
+    if (std::none_of(raw.cbegin(), raw.cend(), needsEscape))
+        return raw;
+    const char *data = raw.constData();
+    const qsizetype size = raw.size();
+    QByteArray out;
+    out.reserve(size + size / 2);
+    qsizetype q = 0;
+    while (q < size) {
+        const char c = data[q++];
+        if (c == '\0')
+            continue;
+        if (uchar(c) >= 0x80) {
+            out += "\\'";
+            appendHex(out, uchar(c));
+            continue;
+        }
+        if (c != '\\' || q >= size) {
+            out += c;
+            continue;
+        }
+        if (!isAsciiLetter(data[q])) {
+            if (!needsEscape(data[q])) {
+                out += c;
+                out += data[q];
+            }
+            ++q;
+            continue;
+        }
+        // A control word as it stands (its number follows as plain bytes);
+        // \binN's data as hex digits instead.
+        const qsizetype start = q;
+        while (q < size && isAsciiLetter(data[q]))
+            ++q;
+        const bool bin = q - start == 3 && std::memcmp(data + start, "bin", 3) == 0 && q < size && isDigit(data[q]);
+        if (!bin) {
+            out += c;
+            out.append(data + start, q - start);
+            continue;
+        }
+        qint64 n = 0;
+        while (q < size && isDigit(data[q])) {
+            n = qMin<qint64>(n * 10 + (data[q] - '0'), size);
+            ++q;
+        }
+        if (q < size && data[q] == ' ')
+            ++q;
+        const qsizetype end = qMin<qint64>(q + n, size);
+        out += ' ';
+        for (; q < end; ++q)
+            appendHex(out, uchar(data[q]));
+    }
     return out;
 }
 
