@@ -153,6 +153,7 @@ private:
     void flushRun();
     void ensureBlock();
     void paragraphEnd();
+    void markEmptyBlock();
     void finish();
     void finishBlock(const ParaProps &p);
 

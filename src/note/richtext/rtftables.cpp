@@ -79,7 +79,13 @@ void Reader::endCell(int depth)
     if (!m_listText.isEmpty())
         listTextEnded();
     syncTables(depth);
+    // A \par just before \cell ends a paragraph of the cell: the cell mark
+    // ends the empty one after it.
+    if (m_pendingPar && !m_tables.empty())
+        ensureBlock();
     flushRun();
+    if (!m_tables.empty())
+        markEmptyBlock();
     finishBlock(m_pendingPar ? m_parProps : st().para);
     m_pendingPar = false;
     if (m_tables.empty())

@@ -321,16 +321,21 @@ void Reader::paragraphEnd()
         listTextEnded();
     ensureBlock();
     flushRun();
-    // An empty paragraph shows the format its mark was given (the size and
-    // weight of an empty line).
+    markEmptyBlock();
+    m_parProps = st().para;
+    m_pendingPar = true;
+    m_bodyStarted = true;
+}
+
+// An empty paragraph shows the format its mark (\par or \cell) was given:
+// the size and weight of an empty line.
+void Reader::markEmptyBlock()
+{
     if (!m_blockHasContent && (!m_insert || m_cursor.block().length() == 1)) {
         const QTextCharFormat &f = charFormat(keyFor(st().ch, 'a'));
         if (m_cursor.block().charFormat() != f)
             m_cursor.setBlockCharFormat(f);
     }
-    m_parProps = st().para;
-    m_pendingPar = true;
-    m_bodyStarted = true;
 }
 
 void Reader::finish()

@@ -14,6 +14,7 @@
 #include <QTextList>
 #include <QTextTable>
 #include <QtTest>
+#include <algorithm>
 
 namespace {
 
@@ -238,6 +239,33 @@ private slots:
         QTextDocument once;
         roundTrip("{\\rtf1 a{\\*\\{\\footnote x}b}", once);
         QCOMPARE(mirka::rtf::plainText(&once), QStringLiteral("a{[注]b"));
+    }
+
+    void keptBytesAreWrittenAsAscii()
+    {
+        // 8-bit bytes as \'hh, \bin data as hex; NUL bytes and control
+        // symbols on 8-bit bytes, which readers ignore, are left out.
+        QTextDocument doc;
+        QVERIFY(mirka::rtf::read(QByteArray("{\\rtf1 a{\\footnote \x82\xa0\\\xa8\0x{\\pict\\bin2 \xff}}}b}", 43), &doc));
+        const QByteArray rtf = mirka::rtf::write(&doc);
+        QVERIFY(std::none_of(rtf.cbegin(), rtf.cend(), [](char c) { return c == '\0' || uchar(c) >= 0x80; }));
+        QVERIFY2(rtf.contains("{\\footnote \\'82\\'a0x{\\pict ff7d}}"), rtf.constData());
+        QTextDocument back;
+        roundTrip(rtf, back);
+        QCOMPARE(mirka::rtf::plainText(&back), mirka::rtf::plainText(&doc));
+    }
+
+    void cellsEndingInEmptyParagraphs()
+    {
+        // \par before \cell ends a paragraph of the cell; an empty cell
+        // shows the size its mark was given. Both survive a round trip.
+        QTextDocument doc;
+        roundTrip("{\\rtf1\\trowd\\cellx1000\\cellx2000\\pard\\intbl a\\par\\cell\\fs40\\cell\\row}", doc);
+        QCOMPARE(Inventory(doc).tables, QStringList{"1x2:|a\u2029|"});
+        const QTextTable *t = qobject_cast<QTextTable *>(doc.rootFrame()->childFrames().value(0));
+        QVERIFY(t);
+        const QTextBlock empty = doc.findBlock(t->cellAt(0, 1).firstPosition());
+        QCOMPARE(empty.charFormat().fontPointSize(), 20.0);
     }
 };
 
