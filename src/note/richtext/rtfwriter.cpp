@@ -313,13 +313,7 @@ void Writer::writeText(Out &out, QStringView text, const Props &p)
             out.word("\\uc", uc);
             m_uc = uc;
         }
-        out.word("\\u", c > 0x7FFF ? int(c) - 0x10000 : int(c));
-        if (n > 0) {
-            for (int k = 0; k < n; ++k)
-                out.hex(b[k]);
-        } else {
-            out.fallbackChar();
-        }
+        out.unicode(c > 0x7FFF ? int(c) - 0x10000 : int(c), b, n);
     }
 }
 

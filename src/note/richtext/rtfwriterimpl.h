@@ -15,6 +15,7 @@
 #include <QTextTable>
 #include <QPixmap>
 #include <QUrl>
+#include <cstring>
 #include <vector>
 
 
@@ -79,6 +80,37 @@ public:
     void fallbackChar() // '?' after \uN needs no delimiter
     {
         bytes.append('?');
+        m_delimit = false;
+    }
+    // \uN and what follows it, in one append: its code-page bytes as \'hh,
+    // or '?' when it has none.
+    void unicode(int u, const unsigned char *b, int n)
+    {
+        static const char digits[] = "0123456789abcdef";
+        char buf[32];
+        char num[12];
+        int i = 12;
+        unsigned v = u < 0 ? 0u - unsigned(u) : unsigned(u);
+        do {
+            num[--i] = char('0' + v % 10);
+            v /= 10;
+        } while (v);
+        if (u < 0)
+            num[--i] = '-';
+        int k = 0;
+        buf[k++] = '\\';
+        buf[k++] = 'u';
+        std::memcpy(buf + k, num + i, size_t(12 - i));
+        k += 12 - i;
+        if (n <= 0)
+            buf[k++] = '?';
+        for (int j = 0; j < n && j < 2; ++j) {
+            buf[k++] = '\\';
+            buf[k++] = '\'';
+            buf[k++] = digits[b[j] >> 4];
+            buf[k++] = digits[b[j] & 15];
+        }
+        bytes.append(buf, k);
         m_delimit = false;
     }
     void newline()
