@@ -70,6 +70,22 @@ inline int lexHex(const char *data, qsizetype size, qsizetype *p)
     return digits ? v : -1;
 }
 
+// The byte count of \binN, whose number starts at *p (bounded by size);
+// *p ends where the data starts, after the one blank that may follow.
+inline qint64 lexBinLength(const char *data, qsizetype size, qsizetype *p)
+{
+    qsizetype q = *p;
+    qint64 n = 0;
+    while (q < size && isAsciiDigit(data[q])) {
+        n = qMin<qint64>(n * 10 + (data[q] - '0'), size);
+        ++q;
+    }
+    if (q < size && data[q] == ' ')
+        ++q;
+    *p = q;
+    return n;
+}
+
 // Skips through a group whose *depth braces are open, counting braces; only
 // \binN needs reading on the way, as its N bytes may hold braces. True when
 // the group's closing brace was read (*p is after it), false at the end.
@@ -94,13 +110,7 @@ inline bool skipGroup(const char *data, qsizetype size, qsizetype *p, int *depth
             while (q < size && isAsciiLetter(data[q]))
                 ++q;
             if (q - start == 3 && std::memcmp(data + start, "bin", 3) == 0) {
-                qint64 n = 0;
-                while (q < size && isAsciiDigit(data[q])) {
-                    n = qMin<qint64>(n * 10 + (data[q] - '0'), size);
-                    ++q;
-                }
-                if (q < size && data[q] == ' ')
-                    ++q;
+                const qint64 n = lexBinLength(data, size, &q);
                 q = qMin<qint64>(q + n, size);
             }
         }

@@ -1,4 +1,5 @@
 #include "note/richtext/rtfwriterparts.h"
+#include "note/richtext/rtflexer.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -98,8 +99,6 @@ QByteArray hyperlinkFieldStart(const QString &href)
 
 namespace {
 
-bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool needsEscape(char c) { return c == '\0' || uchar(c) >= 0x80; }
 
 void appendHex(QByteArray &out, uchar b)
@@ -133,7 +132,7 @@ QByteArray asciiRtf(const QByteArray &raw)
             out += c;
             continue;
         }
-        if (!isAsciiLetter(data[q])) {
+        if (!detail::isAsciiLetter(data[q])) {
             if (!needsEscape(data[q])) {
                 out += c;
                 out += data[q];
@@ -144,21 +143,16 @@ QByteArray asciiRtf(const QByteArray &raw)
         // A control word as it stands (its number follows as plain bytes);
         // \binN's data as hex digits instead.
         const qsizetype start = q;
-        while (q < size && isAsciiLetter(data[q]))
+        while (q < size && detail::isAsciiLetter(data[q]))
             ++q;
-        const bool bin = q - start == 3 && std::memcmp(data + start, "bin", 3) == 0 && q < size && isDigit(data[q]);
+        const bool bin = q - start == 3 && std::memcmp(data + start, "bin", 3) == 0 && q < size
+            && detail::isAsciiDigit(data[q]);
         if (!bin) {
             out += c;
             out.append(data + start, q - start);
             continue;
         }
-        qint64 n = 0;
-        while (q < size && isDigit(data[q])) {
-            n = qMin<qint64>(n * 10 + (data[q] - '0'), size);
-            ++q;
-        }
-        if (q < size && data[q] == ' ')
-            ++q;
+        const qint64 n = detail::lexBinLength(data, size, &q);
         const qsizetype end = qMin<qint64>(q + n, size);
         out += ' ';
         for (; q < end; ++q)
