@@ -118,24 +118,39 @@ QByteArray asciiRtf(const QByteArray &raw)
     const qsizetype size = raw.size();
     QByteArray out;
     out.reserve(size + size / 2);
+    // What is left out ended a control word before it: a blank ends it
+    // instead, or the letters and digits after it would join the word.
+    bool inWord = false;
+    const auto leaveOut = [&] {
+        if (inWord)
+            out += ' ';
+        inWord = false;
+    };
     qsizetype q = 0;
     while (q < size) {
         const char c = data[q++];
-        if (c == '\0')
+        if (c == '\0') {
+            leaveOut();
             continue;
+        }
         if (uchar(c) >= 0x80) {
             out += "\\'";
             appendHex(out, uchar(c));
+            inWord = false;
             continue;
         }
         if (c != '\\' || q >= size) {
             out += c;
+            inWord = inWord && (detail::isAsciiDigit(c) || c == '-');
             continue;
         }
         if (!detail::isAsciiLetter(data[q])) {
-            if (!needsEscape(data[q])) {
+            if (needsEscape(data[q])) {
+                leaveOut();
+            } else {
                 out += c;
                 out += data[q];
+                inWord = false;
             }
             ++q;
             continue;
@@ -150,6 +165,7 @@ QByteArray asciiRtf(const QByteArray &raw)
         if (!bin) {
             out += c;
             out.append(data + start, q - start);
+            inWord = true;
             continue;
         }
         const qint64 n = detail::lexBinLength(data, size, &q);
@@ -157,6 +173,7 @@ QByteArray asciiRtf(const QByteArray &raw)
         out += ' ';
         for (; q < end; ++q)
             appendHex(out, uchar(data[q]));
+        inWord = false;
     }
     return out;
 }

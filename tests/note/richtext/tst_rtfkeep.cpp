@@ -253,6 +253,9 @@ private slots:
         QTextDocument back;
         roundTrip(rtf, back);
         QCOMPARE(mirka::rtf::plainText(&back), mirka::rtf::plainText(&doc));
+        // What is left out after a control word leaves it ended.
+        QVERIFY(mirka::rtf::read(QByteArray("{\\rtf1 {\\footnote\\fs20\0005\\b\\\xa8x}}", 31), &doc));
+        QVERIFY2(mirka::rtf::write(&doc).contains("{\\footnote\\fs20 5\\b x}"), mirka::rtf::write(&doc).constData());
     }
 
     void cellsEndingInEmptyParagraphs()
