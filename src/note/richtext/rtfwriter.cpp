@@ -150,9 +150,11 @@ void Writer::fontName(Out &out, const Font &font) const
             out.text(char(c));
             continue;
         }
+        // Bytes only when they read back as this very character: CP932
+        // writes some under a look-alike (U+00A3 as U+FFE1).
         unsigned char b[2];
         const int n = cp ? cp->encode(c, b) : 0;
-        if (n > 0) {
+        if (n > 0 && (n == 1 ? cp->single(b[0]) == c : cp->pair(b[0], b[1]) == c)) {
             for (int k = 0; k < n; ++k)
                 out.hex(b[k]);
         } else if (c >= 0x20) {
