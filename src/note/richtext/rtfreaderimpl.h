@@ -237,7 +237,7 @@ private:
     bool m_split = false;
     ParaProps m_parProps; // of the pending \par
     bool m_blockHasContent = false;
-    qint64 m_emitted = 0; // characters shown so far
+    qint64 m_emitted = 0; // characters and paragraph marks shown so far
     int m_symbolFont = 0; // of the current font: see FontDef::symbol
     ParaProps m_lastPara;
     QHash<RunKey, QTextCharFormat> m_charFormats;

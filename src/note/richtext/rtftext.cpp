@@ -325,6 +325,7 @@ void Reader::paragraphEnd()
     m_parProps = st().para;
     m_pendingPar = true;
     m_bodyStarted = true;
+    ++m_emitted; // a paragraph mark is shown as much as a letter
 }
 
 // An empty paragraph shows the format its mark (\par or \cell) was given:

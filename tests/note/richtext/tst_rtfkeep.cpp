@@ -239,6 +239,9 @@ private slots:
         QTextDocument once;
         roundTrip("{\\rtf1 a{\\*\\{\\footnote x}b}", once);
         QCOMPARE(mirka::rtf::plainText(&once), QStringLiteral("a{[注]b"));
+        QTextDocument mark;
+        roundTrip("{\\rtf1 a{\\par\\footnote x}b}", mark);
+        QCOMPARE(mirka::rtf::plainText(&mark), QStringLiteral("a\n[注]b"));
     }
 
     void keptBytesAreWrittenAsAscii()
