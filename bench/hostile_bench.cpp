@@ -5,6 +5,7 @@
 // other. Run by hand: bench/hostile_bench [MB]   (default 4)
 #include "note/richtext/richtextbox.h"
 #include "note/richtext/rtf.h"
+#include "procstatus.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -16,18 +17,6 @@
 #include <vector>
 
 namespace {
-
-long statusKb(const char *key)
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : f.readAll().split('\n')) {
-        if (line.startsWith(key))
-            return line.mid(qsizetype(qstrlen(key))).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
 
 // Repeats unit(i) until the document holds about `bytes` bytes.
 QByteArray build(qsizetype bytes, const char *head, const std::function<QByteArray(int)> &unit,

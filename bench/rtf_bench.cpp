@@ -5,6 +5,7 @@
 // Prints its figures; run by hand: bench/rtf_bench [--quick]
 #include "note/richtext/richtextbox.h"
 #include "note/richtext/rtf.h"
+#include "procstatus.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -23,18 +24,6 @@
 #include <vector>
 
 namespace {
-
-long statusKb(const char *key)
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : f.readAll().split('\n')) {
-        if (line.startsWith(key))
-            return line.mid(qsizetype(qstrlen(key))).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
 
 // The peak memory of one load, measured in a process of its own (freed
 // memory of earlier steps would hide it here): this program again, with
