@@ -29,8 +29,6 @@ QString attribute(const QString &attributes, const QString &name)
     return m.hasMatch() ? QTextDocumentFragment::fromHtml(m.captured(1)).toPlainText() : QString();
 }
 
-QString favouritesFile() { return settingsFile(QStringLiteral("tobla.ini")); }
-
 void report(frmBrowser *b, const QString &headline, const QString &path, const QString &reason)
 {
     MsgBox(fileFailureMessage(headline, path, reason), MsgButtons::OK, QString(), b);
@@ -46,7 +44,7 @@ void exportFavourites(frmBrowser *b)
     if (dlg.FileName.isEmpty())
         return;
     QString reason;
-    if (!writeFileAtomically(dlg.FileName, bookmarksfile::format(favourites::load(favouritesFile()).list), &reason))
+    if (!writeFileAtomically(dlg.FileName, bookmarksfile::format(favourites::load(favourites::filePath()).list), &reason))
         report(b, QStringLiteral("ファイルを保存できませんでした。"), dlg.FileName, reason);
 }
 
@@ -63,7 +61,7 @@ void importFavourites(frmBrowser *b)
     QString reason;
     if (!readWholeFile(dlg.FileName, &bytes, &reason, maxSettingsFileSize))
         return report(b, QStringLiteral("ファイルを開けませんでした。"), dlg.FileName, reason);
-    QList<Favourite> list = favourites::load(favouritesFile()).list;
+    QList<Favourite> list = favourites::load(favourites::filePath()).list;
     for (const Favourite &f : bookmarksfile::parse(bytes)) {
         const bool known = std::any_of(list.cbegin(), list.cend(), [&f](const Favourite &g) {
             return g.text == f.text && g.address == f.address && g.icon == f.icon;
@@ -71,8 +69,8 @@ void importFavourites(frmBrowser *b)
         if (!known && list.size() < favourites::maxFavourites)
             list << f;
     }
-    if (!writeFileAtomically(favouritesFile(), favourites::format(list), &reason))
-        return report(b, QStringLiteral("ファイルを保存できませんでした。"), favouritesFile(), reason);
+    if (!writeFileAtomically(favourites::filePath(), favourites::format(list), &reason))
+        return report(b, QStringLiteral("ファイルを保存できませんでした。"), favourites::filePath(), reason);
     b->LoadFavourites();
 }
 
@@ -86,9 +84,8 @@ QByteArray format(const QList<Favourite> &list)
         "<TITLE>Bookmarks</TITLE>\n<H1>Bookmarks</H1>\n<DL><p>\n");
     for (const Favourite &f : list)
         out += QStringLiteral("    <DT><A HREF=\"%1\" %2=\"%3\">%4</A>\n")
-                   .arg(f.address.toHtmlEscaped(), QLatin1String(kIconAttribute))
-                   .arg(f.icon)
-                   .arg(f.text.toHtmlEscaped());
+                   .arg(f.address.toHtmlEscaped(), QLatin1String(kIconAttribute),
+                        QString::number(f.icon), f.text.toHtmlEscaped());
     out += QStringLiteral("</DL><p>\n");
     return out.toUtf8();
 }

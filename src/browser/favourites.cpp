@@ -3,6 +3,7 @@
 #include "common/codepage.h"
 #include "common/fieldrecord.h"
 #include "common/fileerror.h"
+#include "common/paths.h"
 #include "common/savefile.h"
 
 #include <QDateTime>
@@ -56,6 +57,11 @@ QList<Favourite> parse(const QByteArray &fileBytes, bool *more)
         return true;
     });
     return list;
+}
+
+QString filePath()
+{
+    return settingsFile(QStringLiteral("tobla.ini"));
 }
 
 QByteArray format(const QList<Favourite> &list)

@@ -41,6 +41,9 @@ struct Loaded {
     QString notice;
 };
 
+// The favourites file, "tobla.ini" where the settings files live.
+QString filePath();
+
 // Reads the favourites file at path. A missing, unreadable or special file
 // (directory, FIFO, device: never opened) gives an empty list silently.
 Loaded load(const QString &path);

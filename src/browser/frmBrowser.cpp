@@ -73,8 +73,6 @@ const ToolbarButton toolbarButtons[] = {
     {u"お気に入り", "fav", u"このページをお気に入りに追加"},
 };
 
-QString favouritesFile() { return mirka::settingsFile(QStringLiteral("tobla.ini")); }
-
 Favourite entryAt(const QComboBox *box, int index)
 {
     Favourite f;
@@ -177,7 +175,6 @@ frmBrowser::frmBrowser()
     // An editable combo box takes the keys itself and hands them to its line
     // edit directly; the line edit sees them first only when it has the focus.
     cboAddress->installEventFilter(this);
-    cboAddress->lineEdit()->installEventFilter(this);
     connect(cboAddress, &QComboBox::activated, this, &frmBrowser::addressChosen);
 
     brwWebBrowser = new WebBrowser(this);
@@ -361,8 +358,9 @@ bool frmBrowser::refusesStoredAddress(const QString &address, QWidget *parent)
 
 bool frmBrowser::eventFilter(QObject *watched, QEvent *event)
 {
-    if ((watched == cboAddress || watched == cboAddress->lineEdit())
-        && event->type() == QEvent::KeyPress) {
+    // The combo box is its line edit's focus proxy and passes keys on past
+    // the line edit's filters, so this one filter sees every Enter once.
+    if (watched == cboAddress && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter)
             NavigateFromAddressBox();
@@ -469,7 +467,7 @@ void frmBrowser::LoadFavourites()
 
     const QSignalBlocker block(ImageCombo1);
     ImageCombo1->clear();
-    const mirka::favourites::Loaded loaded = mirka::favourites::load(favouritesFile());
+    const mirka::favourites::Loaded loaded = mirka::favourites::load(mirka::favourites::filePath());
     for (const Favourite &f : loaded.list)
         appendEntry(ImageCombo1, ImageList2.value(f.icon - 1), f);
     // The entry the user had chosen stays chosen while the file still holds
@@ -486,7 +484,7 @@ bool frmBrowser::SaveFavourites()
     QList<Favourite> list;
     for (int i = 0; i < ImageCombo1->count(); ++i)
         list << entryAt(ImageCombo1, i);
-    const QString path = favouritesFile();
+    const QString path = mirka::favourites::filePath();
     QString error;
     if (mirka::writeFileAtomically(path, mirka::favourites::format(list), &error))
         return true;

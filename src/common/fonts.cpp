@@ -22,11 +22,10 @@ QString gothicFamily()
 {
     static const QString family = [] {
         const QString preferred = gothicDesignFamily();
-        const QStringList installed = QFontDatabase::families();
         for (const QString &f : {preferred, QStringLiteral("MS PGothic"),
                                  QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic"),
                                  QStringLiteral("VL PGothic"), QStringLiteral("TakaoPGothic")})
-            if (installed.contains(f))
+            if (fontInstalled(f))
                 return f;
         return preferred;
     }();

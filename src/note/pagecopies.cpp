@@ -54,7 +54,7 @@ QString freeName(const QString &folder, const QString &name, const QSet<QString>
     const QFileInfo info(name);
     QString candidate = name;
     for (int n = 2; taken.contains(candidate) || QFileInfo::exists(folder + u'/' + candidate); ++n)
-        candidate = QStringLiteral("%1-%2.%3").arg(info.completeBaseName()).arg(n).arg(info.suffix());
+        candidate = QStringLiteral("%1-%2.%3").arg(info.completeBaseName(), QString::number(n), info.suffix());
     return candidate;
 }
 
@@ -94,9 +94,7 @@ QByteArray PageCopies::indexBytes(const QList<PageCopy> &copies)
 QList<PageCopy> PageCopies::parseIndex(const QByteArray &bytes, const QString &folder)
 {
     QList<PageCopy> out;
-    for (QByteArray line : bytes.split('\n')) {
-        if (line.endsWith('\r'))
-            line.chop(1);
+    for (const QByteArray &line : FieldRecordReader::lines(bytes)) {
         const QStringList f = QString::fromUtf8(line).split(u'\t');
         if (f.size() != 4)
             continue;
@@ -262,7 +260,7 @@ bool PageCopies::prepareSave(const QString &folder, const QList<RecordedPage> &p
     m_save = Save();
     m_save.folder = folder;
     QByteArray old;
-    if (readWholeFile(folder + u'/' + indexName(), &old))
+    if (readWholeFile(folder + u'/' + indexName(), &old, nullptr, maxSettingsFileSize))
         for (const PageCopy &c : parseIndex(old, folder))
             if (!c.fileName.isEmpty())
                 m_save.oldListed << c.fileName;

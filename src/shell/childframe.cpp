@@ -64,6 +64,8 @@ void ChildFrame::followWorkspace()
         return;
     if (m_sub->geometry() != m_given) {
         m_given = QRect(); // placed by the user (or tiled): left alone from now on
+        if (QWidget *workspace = m_sub->parentWidget())
+            workspace->removeEventFilter(this);
         return;
     }
     fit();

@@ -21,10 +21,12 @@ private slots:
     void formatAndParse()
     {
         const QList<Favourite> list{{3, "図書館 & 資料", "http://a.jp/?x=1&y=2"},
-                                    {6, "年表 \"1900\"", "file:///C:/docs/a.html"}};
+                                    {6, "年表 \"1900\"", "file:///C:/docs/a.html"},
+                                    // Escapes in an address are not placeholders of the line.
+                                    {2, "検索 %1", "http://x/?u=a%2Fb%3Ac"}};
         const QList<Favourite> back = mirka::bookmarksfile::parse(mirka::bookmarksfile::format(list));
-        QCOMPARE(back.size(), 2);
-        for (int i = 0; i < 2; ++i) {
+        QCOMPARE(back.size(), list.size());
+        for (int i = 0; i < list.size(); ++i) {
             QCOMPARE(back[i].icon, list[i].icon);
             QCOMPARE(back[i].text, list[i].text);
             QCOMPARE(back[i].address, list[i].address);

@@ -13,7 +13,9 @@ void chooseFromContextMenu(QWidget *w, const QPoint &pos, const QString &text)
         QVERIFY(menu);
         for (QAction *a : menu->actions())
             if (a->text() == text)
-                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
+                return QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
+        menu->close(); // no such item: fail rather than hang in the menu
+        QFAIL("no such menu item");
     });
     QContextMenuEvent ev(QContextMenuEvent::Mouse, pos, w->mapToGlobal(pos));
     QApplication::sendEvent(w, &ev);

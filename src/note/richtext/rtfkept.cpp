@@ -87,7 +87,6 @@ void Reader::keptGroupEnded(qsizetype start, qsizetype end)
             f.setWidth(pic.size.width());
             f.setHeight(pic.size.height());
             f.setProperty(KeptRtf, raw);
-            ++m_pictures;
             insertObject(f);
             return;
         }

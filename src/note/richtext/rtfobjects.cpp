@@ -1,6 +1,7 @@
 // Pictures and kept items: decoding the picture formats Windows editors
 // write, and the placeholder characters for what the editor does not show.
 #include "note/richtext/rtfobjects.h"
+#include "note/richtext/rtfformat.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
@@ -255,7 +256,7 @@ Picture decodePicture(const char *d, qsizetype n)
     }
     if (pic.image.isEmpty())
         return pic;
-    double w = goalw > 0 ? goalw / 15.0 : 0, h = goalh > 0 ? goalh / 15.0 : 0;
+    double w = goalw > 0 ? goalw / kTwipsPerPixel : 0, h = goalh > 0 ? goalh / kTwipsPerPixel : 0;
     if (w <= 0 || h <= 0) {
         if ((kind == Png || kind == Jpeg || kind == Dib) && picw > 0 && pich > 0) {
             w = picw;
@@ -292,8 +293,8 @@ QByteArray pictGroup(const QImage &image, const QSizeF &shownSize)
     const QSizeF s = shownSize.isValid() && !shownSize.isEmpty() ? shownSize : QSizeF(image.size());
     QByteArray out("{\\pict\\pngblip\\picw");
     out += QByteArray::number(image.width()) + "\\pich" + QByteArray::number(image.height());
-    out += "\\picwgoal" + QByteArray::number(qRound(s.width() * 15)) + "\\pichgoal"
-        + QByteArray::number(qRound(s.height() * 15)) + "\r\n";
+    out += "\\picwgoal" + QByteArray::number(qRound(s.width() * kTwipsPerPixel)) + "\\pichgoal"
+        + QByteArray::number(qRound(s.height() * kTwipsPerPixel)) + "\r\n";
     const QByteArray hex = png.toHex();
     for (qsizetype i = 0; i < hex.size(); i += 128) {
         out += hex.mid(i, 128);

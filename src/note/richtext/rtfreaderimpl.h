@@ -249,12 +249,10 @@ private:
     qsizetype m_wordStart = 0; // the backslash of the control word being read
     qsizetype m_keepWordStart = 0;
     QByteArray m_keepOpening;  // what stands for the group's start when text came before the word
-    qsizetype m_keepStart = 0;
     QByteArray m_keepPrefix;  // small groups that belong to the next kept one
     QByteArray m_head;        // document-level groups and page setup
     bool m_bodyStarted = false;
     int m_footnotes = 0;
-    int m_pictures = 0;
     int m_kept = 0; // kept groups and pictures read as they came
 
     // Fields: m_links[0] is no link.
@@ -270,7 +268,6 @@ private:
     QHash<int, int> m_overrides; // \ls -> \listid
     QString m_levelText;
     QString m_listText;         // the label of \listtext, kept until the paragraph shows a list
-    RunKey m_listTextKey;
     QHash<QString, int> m_pnLists; // an old-style \pn list by its description -> its negative \ls
     QHash<qint64, QTextList *> m_textLists;
     QString m_pnBefore, m_pnAfter;

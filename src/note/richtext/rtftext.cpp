@@ -158,8 +158,6 @@ void Reader::deliver(char32_t c)
             m_levelText.append(QString::fromUcs4(&c, 1));
         return;
     case Dest::ListText:
-        if (m_listText.isEmpty())
-            m_listTextKey = keyFor(st().ch, 'a');
         if (m_listText.size() < 256 && (c >= 0x20 || c == '\t'))
             m_listText.append(QString::fromUcs4(&c, 1));
         return;
