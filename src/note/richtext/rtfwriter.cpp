@@ -139,9 +139,18 @@ int Writer::paraOf(int formatIndex)
     return i;
 }
 
+const CodePage *Writer::codePageOf(const Font &font) const
+{
+    const int cp = codePageForCharset(writtenCharset(font));
+    if (cp < 0)
+        return nullptr; // symbol: only ASCII goes out as bytes
+    const CodePage *page = cp > 0 ? CodePage::get(cp) : nullptr;
+    return page ? page : m_cp932;
+}
+
 void Writer::fontName(Out &out, const Font &font) const
 {
-    const CodePage *cp = font.japanese ? m_cp932 : m_cp1252;
+    const CodePage *cp = codePageOf(font);
     const QString &name = font.name;
     out.raw(" ");
     for (qsizetype i = 0; i < name.size(); ++i) {
@@ -173,9 +182,7 @@ void Writer::header(Out &out) const
             continue; // a number the kept table does not use
         out.word("{\\f", int(i));
         out.word("\\fnil");
-        out.word("\\fcharset", m_fonts[i].charset >= 0 && !m_fonts[i].japanese ? m_fonts[i].charset
-                                 : m_fonts[i].japanese                          ? 128
-                                                                                : 0);
+        out.word("\\fcharset", writtenCharset(m_fonts[i]));
         // The body face stands under the design's name, with the face used
         // here as its alternate, so either system shows the intended face.
         const bool substitute = m_fonts[i].name == mirka::gothicFamily()
@@ -276,7 +283,7 @@ void Writer::writeProps(Out &out, const Props &p, const Props &prev) const
 
 void Writer::writeText(Out &out, QStringView text, const Props &p)
 {
-    const CodePage *cp = m_fonts[size_t(p.font)].japanese ? m_cp932 : m_cp1252;
+    const CodePage *cp = codePageOf(m_fonts[size_t(p.font)]);
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text.at(i).unicode();
         if (c >= 0x20 && c < 0x7F) { // DEL is no text byte in CP932: escaped below

@@ -143,7 +143,7 @@ class Writer {
 public:
     Writer(const QTextDocument *doc, int start, int end)
         : m_doc(doc), m_start(start), m_end(end), m_formats(doc->allFormats()),
-          m_cp932(CodePage::get(932)), m_cp1252(CodePage::get(1252))
+          m_cp932(CodePage::get(932))
     {
         m_props.assign(size_t(m_formats.size()), -1);
         m_paras.assign(size_t(m_formats.size()), -1);
@@ -186,6 +186,13 @@ private:
     int colorIndex(const QColor &c);
     void header(Out &out) const;
     void fontName(Out &out, const Font &font) const;
+    static int writtenCharset(const Font &font)
+    {
+        return font.japanese ? 128 : font.charset >= 0 ? font.charset : 0;
+    }
+    // The code page a reader decodes this font's bytes with: the written
+    // charset's own, or for the default and unknown ones the document's.
+    const CodePage *codePageOf(const Font &font) const;
     void writeProps(Out &out, const Props &p, const Props &prev) const;
     void writePara(Out &out, const ParaProps &p) const;
     void writeText(Out &out, QStringView text, const Props &p);
@@ -194,7 +201,6 @@ private:
     int m_start, m_end;
     QList<QTextFormat> m_formats;
     const CodePage *m_cp932;
-    const CodePage *m_cp1252;
     std::vector<int> m_props; // format index -> index into m_runProps
     std::vector<int> m_paras;
     std::vector<Props> m_runProps;
