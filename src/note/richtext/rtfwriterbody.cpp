@@ -34,8 +34,10 @@ void Writer::writeItems(Out &out, const QTextFrame *parent, int from, int to, in
         const bool beforeFrame = next < frames.size()
             && block.position() + block.length() >= frames.at(next)->firstPosition();
         // Before a table at the start of a frame or cell the document holds
-        // an empty paragraph that is no part of the text.
-        const bool skip = first && !last && block.length() == 1 && beforeFrame;
+        // an empty paragraph that is no part of the text, unless a paragraph
+        // mark gave it a format (an empty line above the table).
+        const bool skip = first && !last && block.length() == 1 && beforeFrame
+            && block.charFormat().properties().isEmpty();
         first = false;
         if (!skip && inRange(block.position(), block.position() + block.length() - 1) && visits(block))
             writeBlock(out, block, depth, inCell && last ? (depth > 1 ? "\\nestcell" : "\\cell") : "\\par");
