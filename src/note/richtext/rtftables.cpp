@@ -88,6 +88,7 @@ void Reader::endCell(int depth)
         markEmptyBlock();
     finishBlock(m_pendingPar ? m_parProps : st().para);
     m_pendingPar = false;
+    ++m_emitted; // a cell mark is shown as much as a paragraph mark
     if (m_tables.empty())
         return;
     m_tables.back().cellEnded = true;
@@ -119,6 +120,7 @@ void Reader::endRow(int depth)
     }
     row.cellEnded = false;
     row.rowEnded = true;
+    ++m_emitted;
     m_tableDirty = true;
 }
 

@@ -33,6 +33,12 @@ void Reader::word(std::string_view w, bool hasParam, int param)
             enterSkip();
         return;
     case Kw::FontTbl:
+        // Text already read was decoded, and its symbols mapped, by the
+        // fonts known then: a table after it cannot change them.
+        if (m_bodyStarted) {
+            enterSkip();
+            return;
+        }
         s.dest = Dest::FontTable;
         m_fontOpen = false;
         return;

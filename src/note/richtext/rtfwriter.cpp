@@ -284,9 +284,12 @@ void Writer::writeProps(Out &out, const Props &p, const Props &prev) const
 void Writer::writeText(Out &out, QStringView text, const Props &p)
 {
     const CodePage *cp = codePageOf(m_fonts[size_t(p.font)]);
+    // A symbol font's bytes are its glyphs: a reader turns "a" into alpha.
+    // What the document holds as letters goes out as \uN, read as it is.
+    const bool symbol = !cp;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text.at(i).unicode();
-        if (c >= 0x20 && c < 0x7F) { // DEL is no text byte in CP932: escaped below
+        if (c >= 0x20 && c < 0x7F && !symbol) { // DEL is no text byte in CP932: escaped below
             if (c == '\\' || c == '{' || c == '}') {
                 const char s[2] = {'\\', char(c)};
                 out.raw(QByteArray(s, 2).constData());
