@@ -12,7 +12,9 @@ constexpr int kSteps = 1000;
 
 LoadProgress::LoadProgress(QWidget *parent) : m_parent(parent) {}
 
-LoadProgress::~LoadProgress() { delete m_dialog; }
+LoadProgress::~LoadProgress() { close(); }
+
+void LoadProgress::close() { delete m_dialog; }
 
 mirka::rtf::Progress LoadProgress::callback()
 {

@@ -21,6 +21,9 @@ public:
     // What the reader calls; false once the user has pressed Cancel.
     mirka::rtf::Progress callback();
     bool cancelled() const { return m_cancelled; }
+    // Takes the dialog down: what follows the read (a failure message among
+    // them) is not left behind it.
+    void close();
 
 private:
     bool report(qsizetype done, qsizetype total);

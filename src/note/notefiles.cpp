@@ -211,7 +211,9 @@ void OpenNote()
     // A long read shows its progress; Cancel ends the command as cancelling
     // the file dialog does.
     LoadProgress progress(d.window());
-    if (!d.rtfText->LoadRtf(bytes, progress.callback()))
+    const bool loaded = d.rtfText->LoadRtf(bytes, progress.callback());
+    progress.close();
+    if (!loaded)
         return progress.cancelled() ? cancel()
                                     : fail(fullPath, QStringLiteral("リッチテキスト (RTF) のファイルとして読めません。"));
     d.setCaption(fullPath);

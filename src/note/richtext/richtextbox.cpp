@@ -3,6 +3,7 @@
 #include "common/fonts.h"
 #include "common/savefile.h"
 #include "common/twips.h"
+#include "note/richtext/longdocument.h"
 #include "note/richtext/rtf.h"
 #include "note/richtext/rtfformat.h"
 #include "note/richtext/rtfobjects.h"
@@ -49,6 +50,7 @@ RichTextBox::RichTextBox(QWidget *parent) : QTextEdit(parent)
     setFont(body);
     document()->setDefaultFont(body);
     mirka::rtf::KeptObjectHandler::install(document());
+    mirka::rtf::supportLongDocuments(this);
     connect(this, &QTextEdit::cursorPositionChanged, this, &RichTextBox::caretMoved);
     connect(this, &QTextEdit::selectionChanged, this, &RichTextBox::caretMoved);
     connect(this, &QTextEdit::currentCharFormatChanged, this, [this] { invalidateSelState(); });
@@ -177,6 +179,7 @@ void RichTextBox::replaceDocument(QTextDocument *doc)
     const bool ours = old && old->parent() == this;
     setDocument(doc);
     mirka::rtf::KeptObjectHandler::install(doc);
+    mirka::rtf::supportLongDocuments(this);
     if (ours)
         delete old;
     setCurrentCharFormat(QTextCursor(doc).charFormat());
@@ -566,7 +569,11 @@ bool RichTextBox::setRightMargin(int twips)
         setLineWrapMode(QTextEdit::WidgetWidth);
     } else {
         setLineWrapMode(QTextEdit::FixedPixelWidth);
-        setLineWrapColumnOrWidth(qMax(1, mirka::twips::toPixelsX(twips)));
+        // Setting the width lays the whole document out again, even when
+        // it is the width it had.
+        const int width = qMax(1, mirka::twips::toPixelsX(twips));
+        if (lineWrapColumnOrWidth() != width)
+            setLineWrapColumnOrWidth(width);
     }
     return true;
 }
