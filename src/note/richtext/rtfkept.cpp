@@ -40,9 +40,10 @@ void Reader::keepGroup(int kind, bool star)
 {
     // Text shown between the brace and the word is the body's already: the
     // kept group then starts at the word. A lead byte waiting for its trail
-    // is such text too (shown as a bad character), not part of the group.
+    // is such text too (shown as a bad character), not part of the group;
+    // so is half a surrogate pair.
     if (st().dest == Dest::Body)
-        flushLead();
+        flushPending();
     m_keepOpening.clear();
     if (m_emitted != st().emittedAt)
         m_keepOpening = star ? QByteArrayLiteral("{\\*") : QByteArrayLiteral("{");

@@ -218,11 +218,7 @@ void Reader::run()
             if (c == ';' && st().dest == Dest::FontTable) {
                 // Only a literal semicolon ends a font's name: an escaped
                 // one (\'3b, \u59) is part of it.
-                flushLead();
-                if (m_high) {
-                    m_high = 0;
-                    deliver(0xFFFD);
-                }
+                flushPending();
                 commitFont();
                 ++m_p;
                 break;

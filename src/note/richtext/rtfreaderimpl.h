@@ -10,6 +10,7 @@
 
 #include <QColor>
 #include <QHash>
+#include <QPointer>
 #include <QTextCursor>
 #include <QTextList>
 #include <QTextTable>
@@ -146,6 +147,8 @@ private:
 
     // ---- text
     void feedByte(unsigned char b);
+    void flushPending();
+    void flushHigh();
     void flushLead();
     void put(char32_t c);
     void deliver(char32_t c);
@@ -269,7 +272,8 @@ private:
     QString m_levelText;
     QString m_listText;         // the label of \listtext, kept until the paragraph shows a list
     QHash<QString, int> m_pnLists; // an old-style \pn list by its description -> its negative \ls
-    QHash<qint64, QTextList *> m_textLists;
+    // The document deletes a list whose last paragraph leaves it.
+    QHash<qint64, QPointer<QTextList>> m_textLists;
     QString m_pnBefore, m_pnAfter;
     char m_pnText = 0; // 'b' before, 'a' after: which \pntxt is being read
 

@@ -108,6 +108,22 @@ void Reader::feedByte(unsigned char b)
     put(cp ? char32_t(cp->single(b)) : m_symbolFont && b >= 0x20 ? char32_t(0xF000 + b) : char32_t(b));
 }
 
+// A lead byte waiting for its trail, or the first half of a surrogate pair
+// waiting for its second, is a bad character once anything else comes.
+void Reader::flushPending()
+{
+    flushLead();
+    flushHigh();
+}
+
+void Reader::flushHigh()
+{
+    if (m_high) {
+        m_high = 0;
+        deliver(0xFFFD);
+    }
+}
+
 void Reader::flushLead()
 {
     if (m_lead >= 0) {
@@ -123,10 +139,7 @@ void Reader::put(char32_t c)
         if (const char32_t u = symbolToUnicode(m_symbolFont, uchar(c - 0xF000)))
             c = u;
     }
-    if (m_high) {
-        m_high = 0;
-        deliver(0xFFFD);
-    }
+    flushHigh();
     deliver(c);
 }
 
@@ -310,11 +323,7 @@ void Reader::finishBlock(const ParaProps &p)
 
 void Reader::paragraphEnd()
 {
-    flushLead();
-    if (m_high) {
-        m_high = 0;
-        deliver(0xFFFD);
-    }
+    flushPending();
     if (!m_listText.isEmpty())
         listTextEnded();
     ensureBlock();
@@ -352,11 +361,7 @@ void Reader::finish()
     }
     m_stack.resize(1);
     m_stack.back().dest = Dest::Body;
-    flushLead();
-    if (m_high) {
-        m_high = 0;
-        deliver(0xFFFD);
-    }
+    flushPending();
     flushRun();
     if (!m_insert && (m_kept > 0 || !m_head.isEmpty())) {
         QTextDocument *doc = m_cursor.document();
