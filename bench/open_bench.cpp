@@ -57,8 +57,8 @@ int main(int argc, char *argv[])
     QApplication::processEvents();
     const qint64 scrollMs = s.elapsed();
     std::printf("%d paragraphs (%.1f MB): read %lld ms, idle after %lld ms, longest pause %lld ms, "
-                "scroll to end %lld ms, %d blocks\n",
-                paragraphs, rtf.size() / 1048576.0, loadMs, idleMs, longest, scrollMs,
+                "scroll to end %lld ms (scroll range %d), %d blocks\n",
+                paragraphs, rtf.size() / 1048576.0, loadMs, idleMs, longest, scrollMs, box.verticalScrollBar()->maximum(),
                 box.document()->blockCount());
     return 0;
 }
