@@ -97,13 +97,15 @@ void Reader::endCell(int depth)
 
 void Reader::endRow(int depth)
 {
-    if (int(m_tables.size()) < depth)
-        return; // a row end with no cells
+    if (depth < 1 || int(m_tables.size()) < depth)
+        return; // a row end with no cells, or out of every table
     while (int(m_tables.size()) > depth)
         closeTable();
     OpenTable &t = m_tables.back();
     if (!t.cellEnded && !t.rowEnded && (m_blockHasContent || !m_run.isEmpty()))
         endCell(depth);
+    if (m_tables.empty())
+        return;
     OpenTable &row = m_tables.back();
     if (!row.widthsSet && !m_cellx.empty() && int(m_cellx.size()) == row.table->columns()) {
         // \cellxN are right edges in twips.
