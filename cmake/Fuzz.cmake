@@ -11,3 +11,12 @@ if(MIRKA_FUZZ)
                       -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
   add_link_options(-fsanitize=${MIRKA_SANITIZERS})
 endif()
+
+# With MIRKA_SANITIZE on (any compiler), the same checks without libFuzzer:
+# the tests replay the fuzz corpora in such a build, so that a bad read a
+# plain build survives fails the run.
+if(MIRKA_SANITIZE AND NOT MIRKA_FUZZ)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined
+                      -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
