@@ -38,12 +38,18 @@ QUrl newPictureName()
 
 void Reader::keepGroup(int kind, bool star)
 {
+    if (m_stack.size() <= 1)
+        return; // the document's own group: see enterSkip
+
     // Text shown between the brace and the word is the body's already: the
     // kept group then starts at the word. A lead byte waiting for its trail
     // is such text too (shown as a bad character), not part of the group;
-    // so is half a surrogate pair.
-    if (st().dest == Dest::Body)
+    // so are half a surrogate pair and a list label.
+    if (st().dest == Dest::Body) {
         flushPending();
+        if (!m_listText.isEmpty())
+            listTextEnded(); // a label waiting for its paragraph: shown now
+    }
     m_keepOpening.clear();
     if (m_emitted != st().emittedAt)
         m_keepOpening = star ? QByteArrayLiteral("{\\*") : QByteArrayLiteral("{");

@@ -120,6 +120,10 @@ void Reader::popGroup()
 
 void Reader::enterSkip()
 {
+    // A destination word in the document's own group names no group of its
+    // own: skipping or keeping from there would take the whole document.
+    if (m_stack.size() <= 1)
+        return;
     m_skipDepth = 1;
     st().dest = Dest::Skip;
 }
