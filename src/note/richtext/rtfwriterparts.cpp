@@ -170,7 +170,7 @@ QByteArray asciiRtf(const QByteArray &raw)
         }
         const qint64 n = detail::lexBinLength(data, size, &q);
         const qsizetype end = qMin<qint64>(q + n, size);
-        out += ' ';
+        leaveOut(); // no blank where nothing follows: it would read as text
         for (; q < end; ++q)
             appendHex(out, uchar(data[q]));
         inWord = false;
