@@ -67,6 +67,12 @@ void Reader::keptGroupEnded(qsizetype start, qsizetype end)
                                              : m_keepOpening + QByteArray(m_data + m_keepWordStart, end - m_keepWordStart);
     m_keepOpening.clear();
     if (m_keepClose > 0) {
+        // A backslash the file ended on would escape the first brace.
+        qsizetype slashes = 0;
+        while (slashes < raw.size() && raw.at(raw.size() - 1 - slashes) == '\\')
+            ++slashes;
+        if (slashes % 2)
+            raw.chop(1);
         raw.append(QByteArray(m_keepClose, '}'));
         m_keepClose = 0;
     }
