@@ -1,29 +1,18 @@
 // The RTF reader on arbitrary bytes, and the writer on whatever it built:
 // neither may crash or hang, the writer's output is plain ASCII, and reading
 // that output again gives the same text.
+#include "fuzzapp.h"
 #include "note/richtext/rtf.h"
 
-#include <QGuiApplication>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
-static void ensureApplication()
-{
-    if (QCoreApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "rtf_fuzz";
-    static char *argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    new QGuiApplication(argc, argv);
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    ensureApplication();
+    ensureFuzzApplication();
     QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     // Inputs that are not RTF are refused; read them as a body too, so
     // that every input reaches the parser.

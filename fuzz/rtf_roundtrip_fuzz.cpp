@@ -2,10 +2,10 @@
 // arbitrary bytes, writing it and reading the result back gives the same
 // text, the same character format at every character, the same paragraph
 // properties, and the same format on every empty paragraph.
+#include "fuzzapp.h"
 #include "note/richtext/rtf.h"
 #include "note/richtext/rtfformat.h"
 
-#include <QGuiApplication>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <cstddef>
@@ -15,17 +15,6 @@
 #include <vector>
 
 using mirka::rtf::Shown;
-
-static void ensureApplication()
-{
-    if (QCoreApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "rtf_roundtrip_fuzz";
-    static char *argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    new QGuiApplication(argc, argv);
-}
 
 static bool same(const Shown &a, const Shown &b)
 {
@@ -74,7 +63,7 @@ static std::vector<Shown> formatsOf(const QTextBlock &block, const QFont &font)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    ensureApplication();
+    ensureFuzzApplication();
     QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     QTextDocument first;
     if (!mirka::rtf::read(bytes, &first)) {
