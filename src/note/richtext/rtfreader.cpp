@@ -102,6 +102,10 @@ void Reader::popGroup()
     const State &child = st();
     const State &parent = m_stack[m_stack.size() - 2];
     const Dest d = child.dest;
+    // Half a character left in a destination belongs to it, not to the
+    // text the group returns to.
+    if (d != parent.dest)
+        flushPending();
     if (d == Dest::FontTable)
         commitFont();
     if (d != parent.dest && d == Dest::LevelText)
