@@ -16,28 +16,6 @@
 
 using mirka::rtf::Shown;
 
-static bool same(const Shown &a, const Shown &b)
-{
-    return a.family == b.family && a.size == b.size && a.bold == b.bold && a.italic == b.italic
-        && a.underline == b.underline && a.strike == b.strike && a.vpos == b.vpos
-        && a.fg.isValid() == b.fg.isValid() && (!a.fg.isValid() || a.fg.rgb() == b.fg.rgb())
-        && a.bg.isValid() == b.bg.isValid() && (!a.bg.isValid() || a.bg.rgb() == b.bg.rgb());
-}
-
-static QString describe(const Shown &s)
-{
-    return QStringLiteral("%1 %2 b%3 i%4 u%5 s%6 v%7 fg%8 bg%9")
-        .arg(s.family)
-        .arg(s.size)
-        .arg(s.bold)
-        .arg(s.italic)
-        .arg(s.underline)
-        .arg(s.strike)
-        .arg(s.vpos)
-        .arg(s.fg.isValid() ? s.fg.name() : QStringLiteral("-"))
-        .arg(s.bg.isValid() ? s.bg.name() : QStringLiteral("-"));
-}
-
 // Each character's shown format; an empty block's own format stands for it.
 static std::vector<Shown> formatsOf(const QTextBlock &block, const QFont &font)
 {
@@ -86,9 +64,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const std::vector<Shown> fa = formatsOf(a, first.defaultFont());
         const std::vector<Shown> fb = formatsOf(b, again.defaultFont());
         for (size_t i = 0; i < fa.size(); ++i) {
-            if (!same(fa[i], fb[i]))
+            if (fa[i] != fb[i])
                 fail("character format", n,
-                     QStringLiteral("at %1: %2 | %3").arg(i).arg(describe(fa[i]), describe(fb[i])), written);
+                     QStringLiteral("at %1: %2 | %3").arg(i).arg(mirka::rtf::describe(fa[i]), mirka::rtf::describe(fb[i])), written);
         }
     }
     return 0;

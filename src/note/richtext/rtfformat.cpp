@@ -42,6 +42,32 @@ Shown shownFormat(const QTextCharFormat &f, const QFont &documentFont)
     return s;
 }
 
+static bool sameColour(const QColor &a, const QColor &b)
+{
+    return a.isValid() == b.isValid() && (!a.isValid() || a.rgb() == b.rgb());
+}
+
+bool operator==(const Shown &a, const Shown &b)
+{
+    return a.family == b.family && a.size == b.size && a.bold == b.bold && a.italic == b.italic
+        && a.underline == b.underline && a.strike == b.strike && a.vpos == b.vpos && sameColour(a.fg, b.fg)
+        && sameColour(a.bg, b.bg);
+}
+
+QString describe(const Shown &s)
+{
+    return QStringLiteral("%1 %2 b%3 i%4 u%5 s%6 v%7 fg%8 bg%9")
+        .arg(s.family)
+        .arg(s.size)
+        .arg(s.bold)
+        .arg(s.italic)
+        .arg(s.underline)
+        .arg(s.strike)
+        .arg(s.vpos)
+        .arg(s.fg.isValid() ? s.fg.name() : QStringLiteral("auto"))
+        .arg(s.bg.isValid() ? s.bg.name() : QStringLiteral("none"));
+}
+
 QTextBlockFormat toBlockFormat(const ParaProps &p)
 {
     QTextBlockFormat f;

@@ -122,6 +122,12 @@ struct Shown {
     QColor fg, bg; // invalid: automatic / none
 };
 Shown shownFormat(const QTextCharFormat &f, const QFont &documentFont);
+// Colours compare by their RGB value: a colour read back from the colour
+// table is the same colour, whatever spec Qt gave it.
+bool operator==(const Shown &a, const Shown &b);
+inline bool operator!=(const Shown &a, const Shown &b) { return !(a == b); }
+// One line for messages about a difference.
+QString describe(const Shown &s);
 
 QTextBlockFormat toBlockFormat(const ParaProps &p);
 ParaProps fromBlockFormat(const QTextBlockFormat &f);

@@ -73,24 +73,16 @@ QString describe(const QTextDocument &doc, int pos)
     c.setPosition(pos + 1);
     const mirka::rtf::Shown s = mirka::rtf::shownFormat(c.charFormat(), doc.defaultFont());
     const mirka::rtf::ParaProps p = mirka::rtf::fromBlockFormat(doc.findBlock(pos).blockFormat());
-    return QStringLiteral("%1 %2 b%3 i%4 u%5 s%6 v%7 fg%8 bg%9 | a%10 li%11 ri%12 fi%13 sb%14 sa%15 sl%16/%17")
-        .arg(s.family)
-        .arg(s.size)
-        .arg(s.bold)
-        .arg(s.italic)
-        .arg(s.underline)
-        .arg(s.strike)
-        .arg(s.vpos)
-        .arg(s.fg.isValid() ? s.fg.name() : QStringLiteral("auto"))
-        .arg(s.bg.isValid() ? s.bg.name() : QStringLiteral("none"))
-        .arg(p.align)
-        .arg(p.li)
-        .arg(p.ri)
-        .arg(p.fi)
-        .arg(p.sb)
-        .arg(p.sa)
-        .arg(p.sl)
-        .arg(p.slMult);
+    return mirka::rtf::describe(s)
+        + QStringLiteral(" | a%1 li%2 ri%3 fi%4 sb%5 sa%6 sl%7/%8")
+              .arg(p.align)
+              .arg(p.li)
+              .arg(p.ri)
+              .arg(p.fi)
+              .arg(p.sb)
+              .arg(p.sa)
+              .arg(p.sl)
+              .arg(p.slMult);
 }
 
 void compareDocuments(const QTextDocument &a, const QTextDocument &b)
