@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
+#include <vector>
 
 namespace mirka::rtf {
 
@@ -126,9 +128,17 @@ QByteArray asciiRtf(const QByteArray &raw)
             out += ' ';
         inWord = false;
     };
+    // Hex digits read as the same bytes as \binN's data only in a data
+    // destination (a picture, an object, an ignorable group); before one
+    // they would read as text, where the reader passes the data over.
+    std::vector<char> dataGroups{0};
     qsizetype q = 0;
     while (q < size) {
         const char c = data[q++];
+        if (c == '{')
+            dataGroups.push_back(dataGroups.back());
+        else if (c == '}' && dataGroups.size() > 1)
+            dataGroups.pop_back();
         if (c == '\0') {
             leaveOut();
             continue;
@@ -145,6 +155,8 @@ QByteArray asciiRtf(const QByteArray &raw)
             continue;
         }
         if (!detail::isAsciiLetter(data[q])) {
+            if (data[q] == '*')
+                dataGroups.back() = 1;
             if (needsEscape(data[q])) {
                 leaveOut();
             } else {
@@ -163,6 +175,9 @@ QByteArray asciiRtf(const QByteArray &raw)
         const bool bin = q - start == 3 && std::memcmp(data + start, "bin", 3) == 0 && q < size
             && detail::isAsciiDigit(data[q]);
         if (!bin) {
+            const std::string_view word(data + start, size_t(q - start));
+            if (word == "pict" || word == "objdata")
+                dataGroups.back() = 1;
             out += c;
             out.append(data + start, q - start);
             inWord = true;
@@ -171,8 +186,9 @@ QByteArray asciiRtf(const QByteArray &raw)
         const qint64 n = detail::lexBinLength(data, size, &q);
         const qsizetype end = qMin<qint64>(q + n, size);
         leaveOut(); // no blank where nothing follows: it would read as text
-        for (; q < end; ++q)
+        for (; q < end && dataGroups.back(); ++q)
             appendHex(out, uchar(data[q]));
+        q = end;
         inWord = false;
     }
     return out;
