@@ -177,8 +177,10 @@ void RichTextBox::replaceDocument(QTextDocument *doc)
     // the ones made here are ours to delete.
     QTextDocument *old = document();
     const bool ours = old && old->parent() == this;
-    setDocument(doc);
+    // The handler first: lines laid out without it keep a kept item's
+    // height at nothing, and its label is drawn over the line above.
     mirka::rtf::KeptObjectHandler::install(doc);
+    setDocument(doc);
     mirka::rtf::supportLongDocuments(this);
     if (ours)
         delete old;

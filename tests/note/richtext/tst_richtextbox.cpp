@@ -3,6 +3,7 @@
 #include "note/richtext/richtextbox.h"
 #include "../../support/testenv.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
@@ -315,6 +316,29 @@ private slots:
         env.write("bom.rtf", QByteArray("\xEF\xBB\xBF{\\rtf1 hello\\par}\r\n") + '\0');
         QVERIFY(box.LoadFile(env.path("bom.rtf")));
         QCOMPARE(box.Text(), QString("hello"));
+    }
+
+    // A footnote or a picture Qt cannot draw, alone on its line, takes a
+    // line's height like any text: its label never lies over its neighbours.
+    void keptItemAloneOnItsLineHasItsHeight()
+    {
+        TestEnv env;
+        env.write("kept.rtf", "{\\rtf1 before\\par {\\footnote x}\\par {\\pict\\wmetafile8 0100}\\par after\\par}");
+        RichTextBox box;
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QVERIFY(box.LoadFile(env.path("kept.rtf")));
+        QAbstractTextDocumentLayout *layout = box.document()->documentLayout();
+        const QTextBlock first = box.document()->begin();
+        const qreal lineHeight = layout->blockBoundingRect(first).height();
+        QVERIFY(lineHeight > 0);
+        qreal bottom = layout->blockBoundingRect(first).bottom();
+        for (QTextBlock b = first.next(); b.isValid(); b = b.next()) {
+            const QRectF r = layout->blockBoundingRect(b);
+            QVERIFY2(r.top() >= bottom - 0.5 && r.height() >= lineHeight * 0.8,
+                     qPrintable(QStringLiteral("paragraph %1 at %2 height %3").arg(b.blockNumber()).arg(r.top()).arg(r.height())));
+            bottom = r.bottom();
+        }
     }
 };
 
