@@ -115,6 +115,8 @@ ParaProps fromBlockFormat(const QTextBlockFormat &f)
     p.li = toTwips(f.leftMargin());
     p.ri = toTwips(f.rightMargin());
     p.fi = toTwips(f.textIndent());
+    if (p.fi == 0 && f.objectIndex() >= 0 && f.hasProperty(ListLabelIndent))
+        p.fi = clampTwips(f.intProperty(ListLabelIndent));
     p.sb = qMax(0, toTwips(f.topMargin()));
     p.sa = qMax(0, toTwips(f.bottomMargin()));
     switch (f.lineHeightType()) {

@@ -21,6 +21,11 @@ enum : int {
     KeptRtf = QTextFormat::UserProperty + 0x4d10, // QByteArray: the group as read
     KeptLabel,                                    // QString: what the placeholder shows
     HiddenText,                                   // bool: \v text
+    // int twips: a list item's hanging first-line indent, where its label
+    // stands. Qt draws the label left of the text, so the text's own first
+    // line starts at the left indent instead, as it does after the label's
+    // tab in RTF.
+    ListLabelIndent,
 };
 
 inline int clampTwips(int v) { return qBound(-31680, v, 31680); }

@@ -316,7 +316,14 @@ void Reader::ensureBlock()
 
 void Reader::finishBlock(const ParaProps &p)
 {
-    m_cursor.setBlockFormat(blockFormat(p));
+    if (p.fi < 0 && listKnown(p)) {
+        QTextBlockFormat f = blockFormat(p);
+        f.setTextIndent(0);
+        f.setProperty(ListLabelIndent, p.fi);
+        m_cursor.setBlockFormat(f);
+    } else {
+        m_cursor.setBlockFormat(blockFormat(p));
+    }
     if (p.ls)
         listFor(p);
 }

@@ -6,6 +6,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QDir>
 #include <QFile>
+#include <QTextLayout>
 #include <QSignalSpy>
 #include <QTextBlock>
 #include <QtTest>
@@ -338,6 +339,43 @@ private slots:
             QVERIFY2(r.top() >= bottom - 0.5 && r.height() >= lineHeight * 0.8,
                      qPrintable(QStringLiteral("paragraph %1 at %2 height %3").arg(b.blockNumber()).arg(r.top()).arg(r.height())));
             bottom = r.bottom();
+        }
+    }
+
+    // A bulleted list as WordPad writes it: the label stands in the hanging
+    // indent and the text at the left indent, as after the label's tab. An
+    // item the user adds keeps that, through a save and a load.
+    void listLabelStandsInItsHangingIndent()
+    {
+        TestEnv env;
+        env.write("list.rtf",
+                  "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}}\\pard\\f0 intro\\par\n"
+                  "{\\pntext\\f1\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'B7}}"
+                  "\\fi-720\\li720 one\\par}");
+        RichTextBox box;
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QVERIFY(box.LoadFile(env.path("list.rtf")));
+        const auto textStart = [](const QTextBlock &b) { return b.layout()->lineAt(0).x(); };
+        QTextBlock item = box.document()->lastBlock();
+        QVERIFY(item.textList());
+        QCOMPARE(textStart(item), 720 / 15.0);
+
+        box.activateWindow();
+        QTRY_VERIFY(box.hasFocus());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("two"));
+        QVERIFY(box.SaveFile(env.path("list.rtf")));
+        const QByteArray saved = env.read("list.rtf");
+        QCOMPARE(saved.count("\\fi-720"), 1); // the second item has the first one's paragraph
+        RichTextBox other;
+        other.show();
+        QVERIFY(other.LoadFile(env.path("list.rtf")));
+        QCOMPARE(other.Text(), QStringLiteral("intro\none\ntwo"));
+        for (item = other.document()->begin().next(); item.isValid(); item = item.next()) {
+            QVERIFY(item.textList());
+            QCOMPARE(textStart(item), 720 / 15.0);
         }
     }
 };
