@@ -1,6 +1,7 @@
 // The reader's kept groups: pictures, and what the editor does not show
 // (footnotes, comments, objects, shapes, headers and footers) kept byte for
 // byte as one placeholder character; the document-level groups.
+#include "note/richtext/rtflexer.h"
 #include "note/richtext/rtfobjects.h"
 #include "note/richtext/rtfreaderimpl.h"
 
@@ -28,6 +29,18 @@ QString labelOf(int kind)
 
 // Picture resources are named uniquely in the process, so pictures pasted
 // into a document never take the name of one already there.
+bool hasUnicodeWord(const char *d, qsizetype n)
+{
+    for (qsizetype i = 0; i + 2 < n; ++i) {
+        if (d[i] != '\\')
+            continue;
+        if (d[i + 1] == 'u' && (isAsciiDigit(d[i + 2]) || d[i + 2] == '-'))
+            return true;
+        ++i; // an escaped character: \\u is no word
+    }
+    return false;
+}
+
 QUrl newPictureName()
 {
     static QAtomicInt counter;
@@ -65,6 +78,10 @@ void Reader::keptGroupEnded(qsizetype start, qsizetype end)
     m_keepKind = -1;
     QByteArray raw = m_keepOpening.isEmpty() ? QByteArray(m_data + start, end - start)
                                              : m_keepOpening + QByteArray(m_data + m_keepWordStart, end - m_keepWordStart);
+    // A \uN before the word skips as many bytes as the group began with;
+    // written back where another \uc holds, those bytes would show.
+    if (m_keepOpening.isEmpty() && hasUnicodeWord(m_data + start, m_keepWordStart - start))
+        raw.insert(1, "\\uc" + QByteArray::number(st().uc) + ' ');
     m_keepOpening.clear();
     if (m_keepClose > 0) {
         // A backslash the file ended on would escape the first brace.
