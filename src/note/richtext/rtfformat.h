@@ -128,7 +128,7 @@ struct Shown {
 };
 Shown shownFormat(const QTextCharFormat &f, const QFont &documentFont);
 // Colours compare by their RGB value: a colour read back from the colour
-// table is the same colour, whatever spec Qt gave it.
+// table is the same colour, whatever colour model Qt gave it.
 bool operator==(const Shown &a, const Shown &b);
 inline bool operator!=(const Shown &a, const Shown &b) { return !(a == b); }
 // One line for messages about a difference.

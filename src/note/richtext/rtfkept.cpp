@@ -27,8 +27,7 @@ QString labelOf(int kind)
     }
 }
 
-// Picture resources are named uniquely in the process, so pictures pasted
-// into a document never take the name of one already there.
+// Whether an RTF fragment holds a \uN word.
 bool hasUnicodeWord(const char *d, qsizetype n)
 {
     for (qsizetype i = 0; i + 2 < n; ++i) {
@@ -41,6 +40,8 @@ bool hasUnicodeWord(const char *d, qsizetype n)
     return false;
 }
 
+// Picture resources are named uniquely in the process, so pictures pasted
+// into a document never take the name of one already there.
 QUrl newPictureName()
 {
     static QAtomicInt counter;

@@ -6,9 +6,9 @@
 #include <QAbstractTextDocumentLayout>
 #include <QDir>
 #include <QFile>
-#include <QTextLayout>
 #include <QSignalSpy>
 #include <QTextBlock>
+#include <QTextLayout>
 #include <QtTest>
 
 class TestRichTextBox : public QObject {
