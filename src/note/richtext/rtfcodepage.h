@@ -34,6 +34,17 @@ public:
     // The bytes of one BMP character in this code page (1 or 2 bytes, in
     // out[0..]), or 0 when the code page cannot hold it.
     int encode(char16_t c, unsigned char out[2]) const;
+    // As encode, but only bytes that read back as this very character:
+    // CP932 writes some under a look-alike (U+00A3 as U+FFE1's bytes).
+    int encodeExact(char16_t c, unsigned char out[2]) const
+    {
+        const int n = encode(c, out);
+        return n && readsAs(out, n, c) ? n : 0;
+    }
+    bool readsAs(const unsigned char *b, int n, char16_t c) const
+    {
+        return n == 1 ? single(b[0]) == c : pair(b[0], b[1]) == c;
+    }
 
 private:
     explicit CodePage(int number);

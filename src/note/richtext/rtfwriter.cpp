@@ -159,11 +159,9 @@ void Writer::fontName(Out &out, const Font &font) const
             out.text(char(c));
             continue;
         }
-        // Bytes only when they read back as this very character: CP932
-        // writes some under a look-alike (U+00A3 as U+FFE1).
         unsigned char b[2];
-        const int n = cp ? cp->encode(c, b) : 0;
-        if (n > 0 && (n == 1 ? cp->single(b[0]) == c : cp->pair(b[0], b[1]) == c)) {
+        const int n = cp ? cp->encodeExact(c, b) : 0;
+        if (n > 0) {
             for (int k = 0; k < n; ++k)
                 out.hex(b[k]);
         } else if (c >= 0x20) {
@@ -281,12 +279,17 @@ void Writer::writeProps(Out &out, const Props &p, const Props &prev) const
         out.word("\\highlight", p.bg);
 }
 
-void Writer::writeText(Out &out, QStringView text, const Props &p)
+void Writer::writeText(Out &out, QStringView text, const Props &p, bool fontCurrent)
 {
-    const CodePage *cp = codePageOf(m_fonts[size_t(p.font)]);
+    const Font &font = m_fonts[size_t(p.font)];
+    const CodePage *cp = codePageOf(font);
     // A symbol font's bytes are its glyphs: a reader turns "a" into alpha.
     // What the document holds as letters goes out as \uN, read as it is.
     const bool symbol = !cp;
+    // In the font a reader holds, with a charset that names its code page,
+    // a character the code page holds is its bytes alone, as the rich-text
+    // control writes it: every reader decodes them by that charset.
+    const bool bytesOnly = fontCurrent && cp && codePageForCharset(writtenCharset(font)) > 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text.at(i).unicode();
         if (c >= 0x20 && c < 0x7F && !symbol) { // DEL is no text byte in CP932: escaped below
@@ -320,6 +323,13 @@ void Writer::writeText(Out &out, QStringView text, const Props &p)
             continue; // a lone half of a pair is no character
         else if (QChar::isLowSurrogate(c) && !(i > 0 && text.at(i - 1).isHighSurrogate()))
             continue;
+        // Bytes that read back as a look-alike are only the fallback of its \uN.
+        if (bytesOnly && n > 0 && cp->readsAs(b, n, c)) {
+            out.hex(b[0]);
+            if (n == 2)
+                out.hex(b[1]);
+            continue;
+        }
         const int uc = n > 0 ? n : 1;
         if (uc != m_uc) {
             out.word("\\uc", uc);

@@ -112,7 +112,7 @@ void Writer::writeBlock(Out &out, const QTextBlock &block, int depth, const char
             : style == QTextListFormat::ListSquare               ? QStringLiteral("\u25A0")
                                                                  : list->itemText(block);
         const int uc = m_uc;
-        writeText(out, label, m_runProps[size_t(propsOf(-1))]);
+        writeText(out, label, m_runProps[size_t(propsOf(-1))], false);
         out.word("\\tab");
         out.raw("}");
         m_uc = uc; // the group's \uc ends with it

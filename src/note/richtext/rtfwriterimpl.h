@@ -195,7 +195,8 @@ private:
     const CodePage *codePageOf(const Font &font) const;
     void writeProps(Out &out, const Props &p, const Props &prev) const;
     void writePara(Out &out, const ParaProps &p) const;
-    void writeText(Out &out, QStringView text, const Props &p);
+    // fontCurrent: p's font is the one a reader holds at this point.
+    void writeText(Out &out, QStringView text, const Props &p, bool fontCurrent = true);
 
     const QTextDocument *m_doc;
     int m_start, m_end;

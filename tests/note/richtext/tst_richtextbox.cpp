@@ -254,38 +254,6 @@ private slots:
         QCOMPARE(alignment(3) & Qt::AlignRight, Qt::AlignRight);
     }
 
-    void saveAndLoadRoundTrip()
-    {
-        TestEnv env;
-        RichTextBox box;
-        box.setText(QStringLiteral("日本語のメモ abc\n二行目"));
-        select(box, 0, 3);
-        box.setSelBold(true);
-        box.setSelUnderline(true);
-        select(box, 4, 7);
-        box.setSelFontName("Arial");
-        box.setSelColor(QColor(0, 128, 255));
-        select(box, 10, 12);
-        box.setSelAlignment(2);
-        const QString path = env.path("memo.rtf");
-        QVERIFY(box.SaveFile(path));
-
-        RichTextBox other;
-        QVERIFY(other.LoadFile(path));
-        QCOMPARE(other.Text(), box.Text());
-        for (int i = 0; i < box.Text().size(); ++i) {
-            select(box, i, i + 1);
-            select(other, i, i + 1);
-            QCOMPARE(other.SelBold(), box.SelBold());
-            QCOMPARE(other.SelItalic(), box.SelItalic());
-            QCOMPARE(other.SelUnderline(), box.SelUnderline());
-            QCOMPARE(other.SelFontName(), box.SelFontName());
-            QCOMPARE(other.SelFontSize(), box.SelFontSize());
-            QCOMPARE(other.SelColor()->rgb(), box.SelColor()->rgb());
-            QCOMPARE(other.SelAlignment(), box.SelAlignment());
-        }
-    }
-
     void saveFailureIsReported()
     {
         TestEnv env;

@@ -4,6 +4,8 @@
 #include "note/richtext/rtfformat.h"
 
 #include <QProcess>
+#include <QRegularExpression>
+#include <QStringDecoder>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -28,7 +30,7 @@ void fill(QTextDocument &doc)
     c.insertText(QStringLiteral("既定の書式 default "), plain);
     QTextCharFormat f = fmt(QStringLiteral("ＭＳ Ｐゴシック"), 11.25);
     f.setFontWeight(QFont::Bold);
-    c.insertText(QStringLiteral("太字表ソ\\{}"), f);
+    c.insertText(QStringLiteral("太字表ソ〜\\{}"), f);
     f = fmt(QStringLiteral("Arial"), 10.5);
     f.setFontItalic(true);
     f.setForeground(QColor(200, 10, 30));
@@ -98,6 +100,69 @@ void compareDocuments(const QTextDocument &a, const QTextDocument &b)
         QCOMPARE(describe(b, y.position()), describe(a, x.position()));
 }
 
+// The text as readers of other kinds see our body: Word takes \\uN and
+// skips its fallback; WordPad of old ignores \\uN and reads the fallback.
+// Both decode bytes by the font's \\fcharset.
+QString readAs(const QByteArray &rtf, bool unicode)
+{
+    QHash<int, int> charsets;
+    static const QRegularExpression font(QStringLiteral("\\{\\\\f(\\d+)\\\\fnil\\\\fcharset(\\d+)"));
+    for (const auto &m : font.globalMatch(QString::fromLatin1(rtf)))
+        charsets.insert(m.captured(1).toInt(), m.captured(2).toInt());
+    struct Group { int font = 0, uc = 1; };
+    std::vector<Group> groups(1);
+    QString text;
+    QByteArray bytes;
+    int bytesFont = 0, skip = 0;
+    const auto flush = [&] {
+        text += QStringDecoder(charsets.value(bytesFont) == 128 ? "windows-31j" : "windows-1252").decode(bytes);
+        bytes.clear();
+    };
+    const auto byte = [&](char b) {
+        if (skip > 0)
+            return void(--skip);
+        if (groups.back().font != bytesFont)
+            flush();
+        bytesFont = groups.back().font;
+        bytes += b;
+    };
+    static const QHash<QByteArray, QString> words{{"par", "\n"}, {"line", "\n"}, {"tab", "\t"}};
+    for (qsizetype i = rtf.indexOf("\\viewkind4"); i < rtf.size(); ++i) {
+        const char c = rtf[i];
+        if (c == '{' || c == '}') {
+            c == '{' ? groups.push_back(groups.back()) : groups.pop_back();
+        } else if (c != '\\') {
+            if (c != '\r' && c != '\n')
+                byte(c);
+        } else if (!isalpha(rtf[++i])) {
+            rtf[i] == '\'' ? byte(char(rtf.mid(i + 1, 2).toInt(nullptr, 16))) : rtf[i] == '~' ? byte(' ') : byte(rtf[i]);
+            i += rtf[i] == '\'' ? 2 : 0;
+        } else {
+            qsizetype e = i;
+            while (isalpha(rtf[e]))
+                ++e;
+            const QByteArray w = rtf.mid(i, e - i);
+            qsizetype n = e;
+            while (rtf[n] == '-' || isdigit(rtf[n]))
+                ++n;
+            const int param = rtf.mid(e, n - e).toInt();
+            i = rtf[n] == ' ' ? n : n - 1;
+            flush();
+            skip = 0;
+            if (w == "f")
+                groups.back().font = param;
+            else if (w == "uc")
+                groups.back().uc = param;
+            else if (w == "u" && unicode)
+                text += QChar(char16_t(param)), skip = groups.back().uc;
+            else
+                text += words.value(w);
+        }
+    }
+    flush();
+    return text;
+}
+
 } // namespace
 
 class TestRtfWriter : public QObject {
@@ -114,14 +179,15 @@ private slots:
         QVERIFY(rtf.contains("{\\f1\\fnil\\fcharset128 \\'82\\'6c\\'82\\'72 \\'82\\'6f\\'83\\'53\\'83\\'56\\'83\\'62\\'83\\'4e;}"));
         QVERIFY(rtf.contains("\\fcharset0 Arial;}"));
         QVERIFY(rtf.contains("{\\colortbl ;\\red200\\green10\\blue30;"));
-        // Japanese: \uN with its CP932 bytes, \uc2; the 0x5C trail of 表 is
-        // inside a hex escape.
-        QVERIFY(rtf.contains("\\uc2\\u26082\\'8a\\'f9"));
-        QVERIFY(rtf.contains("\\u22826\\'91\\'be\\u23383\\'8e\\'9a\\u-30616\\'95\\'5c\\u12477\\'83\\'5c\\\\\\{\\}"));
-        // Latin in a Latin font: a Windows-1252 fallback; outside CP932 and
-        // surrogate pairs: \uN? with \uc1.
-        QVERIFY(rtf.contains("caf\\uc1\\u233\\'e9 \\u8364\\'80"));
-        QVERIFY(rtf.contains("\\u-21504?\\u-10179?\\u-8704?\\tab x\\line y\\~z"));
+        // Japanese in a Japanese font: its CP932 bytes alone; the 0x5C trail
+        // of 表 is inside a hex escape; a look-alike's bytes (〜) are the
+        // fallback of its \\uN. Latin in a Latin font: Windows-1252 bytes;
+        // outside the code page and surrogate pairs: \\uN?.
+        QVERIFY(rtf.contains("\\b\\'91\\'be\\'8e\\'9a\\'95\\'5c\\'83\\'5c\\uc2\\u12316\\'81\\'60\\\\\\{\\}"));
+        QVERIFY(rtf.contains("caf\\'e9 \\'80\\ul\\highlight2\\uc1\\u-21504?\\u-10179?\\u-8704?\\tab x\\line y\\~z"));
+        const QString plain = doc.toPlainText();
+        QCOMPARE(readAs(rtf, true), plain + "\n");
+        QCOMPARE(readAs(rtf, false), QString(plain).replace("〜", "～").replace("가😀", "???") + "\n");
         QVERIFY(rtf.contains("\\pard\\qc\\li720\\fi-360\\sb120"));
         QVERIFY(rtf.contains("\\fs23\\mirkafs1125"));
         QVERIFY(rtf.contains("\\fs21\\mirkafs1050") == false && rtf.contains("\\fs21"));
