@@ -159,8 +159,11 @@ void Reader::fieldEnded(int field)
     } else if (font && code >= 0xF020 && code <= 0xF0FF) {
         c = symbolToUnicode(font, uchar(code - 0xF000));
     }
-    if (c)
+    if (c) {
+        m_fromSymbol = font != 0;
         emitBody(c);
+        m_fromSymbol = false;
+    }
 }
 
 } // namespace mirka::rtf::detail

@@ -155,7 +155,10 @@ void Reader::listTextEnded()
 {
     const QString label = m_listText;
     m_listText.clear();
-    if (listKnown(st().para))
+    // The paragraph's properties where the label was written: a group its
+    // text starts in (a kept group beginning with \pard, say) has its own.
+    const size_t depth = qBound<size_t>(1, m_listTextDepth, m_stack.size());
+    if (listKnown(m_stack[depth - 1].para))
         return; // the list shows it
     for (QChar c : label)
         emitBody(c.unicode());

@@ -242,6 +242,7 @@ private:
     bool m_blockHasContent = false;
     qint64 m_emitted = 0; // characters and paragraph marks shown so far
     int m_symbolFont = 0; // of the current font: see FontDef::symbol
+    bool m_fromSymbol = false; // the character being shown is a symbol font's
     ParaProps m_lastPara;
     QHash<RunKey, QTextCharFormat> m_charFormats;
     QHash<ParaProps, QTextBlockFormat> m_blockFormats;
@@ -271,6 +272,7 @@ private:
     QHash<int, int> m_overrides; // \ls -> \listid
     QString m_levelText;
     QString m_listText;         // the label of \listtext, kept until the paragraph shows a list
+    size_t m_listTextDepth = 1;  // the groups open where the label was written
     QHash<QString, int> m_pnLists; // an old-style \pn list by its description -> its negative \ls
     // The document deletes a list whose last paragraph leaves it.
     QHash<qint64, QPointer<QTextList>> m_textLists;

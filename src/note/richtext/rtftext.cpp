@@ -136,8 +136,13 @@ void Reader::put(char32_t c)
 {
     // Symbol fonts' characters, as bytes or as \uN in the private use area.
     if (c >= 0xF020 && c <= 0xF0FF && (currentCodePage(), m_symbolFont)) {
-        if (const char32_t u = symbolToUnicode(m_symbolFont, uchar(c - 0xF000)))
-            c = u;
+        if (const char32_t u = symbolToUnicode(m_symbolFont, uchar(c - 0xF000))) {
+            flushHigh();
+            m_fromSymbol = true;
+            deliver(u);
+            m_fromSymbol = false;
+            return;
+        }
     }
     flushHigh();
     deliver(c);
@@ -210,6 +215,12 @@ void Reader::emitBody(char32_t c)
     RunKey key = m_stateKey;
     if (ch.hasEastAsianProps())
         key = keyFor(ch, c);
+    if (m_fromSymbol) {
+        // A symbol font's character as the Unicode one it shows, in the
+        // text font; what a symbol font holds as itself keeps that font.
+        const auto deff = m_fonts.constFind(m_deff);
+        key.font = deff == m_fonts.constEnd() || deff->symbol ? -1 : m_deff;
+    }
     if (key != m_runKey && !m_run.isEmpty())
         flushRun();
     m_runKey = key;
@@ -242,10 +253,6 @@ RunKey Reader::keyFor(const CharProps &ch, char32_t c) const
         if (ch.sizeEA > 0)
             k.size = ch.sizeEA;
     }
-    // Symbol fonts' characters come as their Unicode equivalents, shown in
-    // the text font.
-    if (const auto f = m_fonts.constFind(font); f != m_fonts.constEnd() && f->symbol)
-        font = m_deff;
     k.font = font;
     k.link = ch.link;
     k.fg = ch.fg;

@@ -268,6 +268,7 @@ void Reader::word(std::string_view w, bool hasParam, int param)
         if (s.dest == Dest::Body) {
             s.dest = Dest::ListText;
             m_listText.clear();
+            m_listTextDepth = m_stack.size() - 1;
         } else {
             enterSkip();
         }
