@@ -11,10 +11,12 @@
 #include "common/savefile.h"
 #include "common/twips.h"
 #include "note/frmDocument.h"
+#include "search/pagefind.h"
 #include "shell/Form1.h"
 #include "shell/frmMain.h"
 
 #include <QAction>
+#include <QBoxLayout>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -189,6 +191,7 @@ frmBrowser::frmBrowser()
             [this] { cboAddress->setEditText(brwWebBrowser->LocationURL()); });
     mirka::pagesaver::watch(brwWebBrowser);
     mirka::bookmarksfile::attach(this);
+    PageFind::attach(this, brwWebBrowser->view(), qobject_cast<QBoxLayout *>(brwWebBrowser->layout()));
 
     timTimer = new QTimer(this);
     timTimer->setObjectName(QStringLiteral("timTimer"));

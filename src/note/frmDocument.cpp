@@ -11,6 +11,7 @@
 #include "note/pagecopies.h"
 #include "note/richtext/richtextbox.h"
 #include "note/toolbarimages.h"
+#include "search/editorfind.h"
 #include "shell/Form1.h"
 #include "shell/datetimestatusbar.h"
 #include "shell/frmMain.h"
@@ -163,6 +164,7 @@ frmDocument::frmDocument() : dlgCommonDialog(this)
     List1->viewport()->installEventFilter(this);
     Copies = new mirka::PageCopies(this);
     mirka::notecopies::attach(this);
+    Find = new EditorFind(this, rtfText, mnuEditFind, mnuEditReplace, [this] { applyLayout(); });
 
     // The design's client area.
     resize(toPixels(0, 0, 8310, 5055).size());
@@ -232,6 +234,9 @@ void frmDocument::buildMenus()
     mnuEditCut = item(mnuEdit, "mnuEditCut", QStringLiteral("切り取り"));
     mnuEditCopy = item(mnuEdit, "mnuEditCopy", QStringLiteral("ｺﾋﾟｰ"));
     mnuEditPaste = item(mnuEdit, "mnuEditPaste", QStringLiteral("貼り付け"));
+    mnuEdit->addSeparator();
+    mnuEditFind = item(mnuEdit, "mnuEditFind", QStringLiteral("検索(&F)..."), QKeySequence(Qt::CTRL | Qt::Key_F));
+    mnuEditReplace = item(mnuEdit, "mnuEditReplace", QStringLiteral("置換(&H)..."), QKeySequence(Qt::CTRL | Qt::Key_H));
 
     mnuView = menu("mnuView", QStringLiteral("表示(&V)"));
     mnuViewOptions = item(mnuView, "mnuViewOptions", QStringLiteral("ｵﾌﾟｼｮﾝ"));
@@ -378,7 +383,7 @@ void frmDocument::resizeEvent(QResizeEvent *event)
 void frmDocument::applyLayout()
 {
     const int cw = fromPixelsX(width());
-    const int ch = fromPixelsY(height());
+    const int ch = fromPixelsY(Find ? Find->layoutHeight(height(), toPixelsY(270)) : height());
     // Each step on its own: one whose size would be negative is skipped.
     if (cw - 2100 >= 0 && ch - 1200 >= 0)
         rtfText->Move(2100, 1000, cw - 2100, ch - 1200);

@@ -17,6 +17,7 @@ class QPushButton;
 class QStatusBar;
 class QToolBar;
 class RichTextBox;
+class EditorFind;
 namespace mirka {
 class PageCopies;
 }
@@ -50,6 +51,8 @@ public:
     mirka::CommonDialog dlgCommonDialog;
     // Recording times and saved copies of the recorded pages.
     mirka::PageCopies *Copies = nullptr;
+    // Find and replace in the body, with its bar along the bottom.
+    EditorFind *Find = nullptr;
 
     // "1" once the note has changed since it was created or last saved.
     bool Modified = false;
@@ -71,6 +74,8 @@ public:
     QAction *mnuEditCut = nullptr;
     QAction *mnuEditCopy = nullptr;
     QAction *mnuEditPaste = nullptr;
+    QAction *mnuEditFind = nullptr;
+    QAction *mnuEditReplace = nullptr;
     QMenu *mnuView = nullptr;
     QAction *mnuViewOptions = nullptr;
     QMenu *mnuWindow = nullptr;
