@@ -69,6 +69,7 @@ static QList<const char *> converterNames(int cp)
     case 10000: return {"macintosh", "x-mac-roman"};
     case 10001: return {"x-mac-japanese", "windows-31j"};
     case 1252: return {"windows-1252"};
+    case 65001: return {"UTF-8"};
     default:
         if (cp >= 1250 && cp <= 1258) {
             static const char *const names[] = {"windows-1250", "windows-1251", "windows-1252",

@@ -23,6 +23,9 @@ public:
 
     int number() const { return m_number; }
     bool isDoubleByte() const { return m_dbcs; }
+    // UTF-8 (65001): bytes above 0x7F make characters of up to four bytes,
+    // which the reader puts together itself.
+    bool isUtf8() const { return m_number == 65001; }
     bool isLeadByte(unsigned char b) const { return m_dbcs && m_lead[b]; }
     // A trail byte can follow a lead byte to make one character.
     static bool isTrailByte(unsigned char b) { return b >= 0x40 && b != 0x7F && b != 0xFF; }

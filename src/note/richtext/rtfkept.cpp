@@ -117,7 +117,7 @@ void Reader::keptGroupEnded(qsizetype start, qsizetype end)
             f.setName(name.toString());
             f.setWidth(pic.size.width());
             f.setHeight(pic.size.height());
-            f.setProperty(KeptRtf, raw);
+            f.setProperty(KeptRtf, pic.flat.isEmpty() ? raw : pic.flat);
             insertObject(f);
             return;
         }

@@ -11,6 +11,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <cstring>
+#include <vector>
 
 namespace mirka::rtf {
 
@@ -171,6 +172,19 @@ int hexValue(char c)
     return -1;
 }
 
+// Picture data as hex digits, 128 to a line.
+QByteArray hexLines(const QByteArray &data)
+{
+    const QByteArray hex = data.toHex();
+    QByteArray out;
+    out.reserve(hex.size() + hex.size() / 64 + 2);
+    for (qsizetype i = 0; i < hex.size(); i += 128) {
+        out.append(hex.constData() + i, qMin<qsizetype>(128, hex.size() - i));
+        out += "\r\n";
+    }
+    return out;
+}
+
 } // namespace
 
 Picture decodePicture(const char *d, qsizetype n)
@@ -179,15 +193,24 @@ Picture decodePicture(const char *d, qsizetype n)
     int picw = 0, pich = 0, goalw = 0, goalh = 0, scalex = 100, scaley = 100;
     QByteArray data;
     data.reserve(n / 2);
-    int depth = 0;
+    // The picture's own words, for a group of its own when the data sat in
+    // a nested group: other readers take hex digits there for text.
+    QByteArray words;
+    bool nested = false;
+    // Data comes from the picture's group and the plain groups inside it,
+    // not from ignorable ones (\*\blipuid …) or its properties.
+    std::vector<char> dataGroup{1};
     int nibble = -1;
     for (qsizetype p = 0; p < n;) {
         const char c = d[p];
+        const int depth = int(dataGroup.size()) - 1;
         if (c == '{') {
-            ++depth;
+            const bool star = p + 2 < n && d[p + 1] == '\\' && d[p + 2] == '*';
+            dataGroup.push_back(depth == 0 || (dataGroup.back() && !star));
             ++p;
         } else if (c == '}') {
-            --depth;
+            if (dataGroup.size() > 1)
+                dataGroup.pop_back();
             ++p;
         } else if (c == '\\') {
             ++p;
@@ -209,18 +232,25 @@ Picture decodePicture(const char *d, qsizetype n)
                 v = qMin<qint64>(v * 10 + (d[p] - '0'), 0x7FFFFFFF);
                 ++p;
             }
+            const qsizetype wordEnd = p;
             if (p < n && d[p] == ' ')
                 ++p;
             const int value = int(neg ? -v : v);
             if (w == "bin") {
                 const qsizetype len = qBound<qsizetype>(0, v, n - p);
-                if (depth == 1)
+                if (depth >= 1 && dataGroup.back()) {
                     data.append(d + p, len);
+                    nested = nested || depth > 1;
+                }
                 p += len;
                 continue;
             }
+            if (depth > 1 && (w == "picprop" || w == "blipuid"))
+                dataGroup.back() = 0;
             if (depth != 1)
                 continue;
+            if (w != "pict")
+                words.append(d + s - 1, wordEnd - s + 1);
             if (w == "pngblip") kind = Png;
             else if (w == "jpegblip") kind = Jpeg;
             else if (w == "wmetafile") kind = Wmf;
@@ -233,13 +263,14 @@ Picture decodePicture(const char *d, qsizetype n)
             else if (w == "picscalex") scalex = value;
             else if (w == "picscaley") scaley = value;
         } else {
-            const int h = depth == 1 ? hexValue(c) : -1;
+            const int h = depth >= 1 && dataGroup.back() ? hexValue(c) : -1;
             if (h >= 0) {
                 if (nibble < 0) {
                     nibble = h;
                 } else {
                     data.append(char(nibble << 4 | h));
                     nibble = -1;
+                    nested = nested || depth > 1;
                 }
             }
             ++p;
@@ -281,6 +312,8 @@ Picture decodePicture(const char *d, qsizetype n)
     if (scaley > 0)
         h = h * scaley / 100.0;
     pic.size = QSizeF(qBound(1.0, w, 20000.0), qBound(1.0, h, 20000.0));
+    if (nested)
+        pic.flat = "{\\pict" + words + "\r\n" + hexLines(data) + '}';
     return pic;
 }
 
@@ -295,11 +328,7 @@ QByteArray pictGroup(const QImage &image, const QSizeF &shownSize)
     out += QByteArray::number(image.width()) + "\\pich" + QByteArray::number(image.height());
     out += "\\picwgoal" + QByteArray::number(qRound(s.width() * kTwipsPerPixel)) + "\\pichgoal"
         + QByteArray::number(qRound(s.height() * kTwipsPerPixel)) + "\r\n";
-    const QByteArray hex = png.toHex();
-    for (qsizetype i = 0; i < hex.size(); i += 128) {
-        out += hex.mid(i, 128);
-        out += "\r\n";
-    }
+    out += hexLines(png);
     out += '}';
     return out;
 }

@@ -37,6 +37,7 @@ QTextCharFormat keptFormat(const QTextCharFormat &base, const QByteArray &raw, c
 struct Picture {
     QByteArray image;
     QSizeF size;
+    QByteArray flat; // the group with its data in its own group, when it was not
 };
 Picture decodePicture(const char *data, qsizetype size);
 

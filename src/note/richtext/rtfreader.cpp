@@ -195,7 +195,7 @@ void Reader::run()
                 break;
             }
             // Plain ASCII text in the body goes in as one span.
-            if (st().dest == Dest::Body && m_lead < 0 && !m_high && uchar(c) >= 0x20 && uchar(c) < 0x80
+            if (st().dest == Dest::Body && m_lead < 0 && !m_utf8Need && !m_high && uchar(c) >= 0x20 && uchar(c) < 0x80
                 && m_listText.isEmpty() && currentCodePage()) {
                 qsizetype q = m_p;
                 while (q < m_size) {
@@ -264,9 +264,15 @@ void Reader::controlWord()
 void Reader::symbol(char c)
 {
     switch (c) {
-    case '*':
-        m_star = true;
+    case '*': {
+        // Only right after a group's brace does \* make that group a
+        // destination; after text it marks nothing.
+        qsizetype q = m_p - 3;
+        while (q >= 0 && (m_data[q] == '\r' || m_data[q] == '\n'))
+            --q;
+        m_star = q >= 0 && m_data[q] == '{' && q == st().start;
         return;
+    }
     case '\'': {
         m_star = false;
         const int v = lexHex(m_data, m_size, &m_p);

@@ -216,6 +216,9 @@ private:
     int m_lead = -1;
     bool m_leadRaw = false; // the lead byte came as a raw byte, not as \'hh
     const CodePage *m_leadCp = nullptr;
+    char32_t m_utf8 = 0; // a UTF-8 character being put together
+    char32_t m_utf8Min = 0;
+    int m_utf8Need = 0;  // its bytes still to come
 
     // Tables.
     QHash<int, FontDef> m_fonts;

@@ -81,6 +81,18 @@ const CodePage *Reader::currentCodePage()
 void Reader::feedByte(unsigned char b)
 {
     m_star = false;
+    if (m_utf8Need > 0) {
+        if ((b & 0xC0) == 0x80) {
+            m_utf8 = m_utf8 << 6 | (b & 0x3F);
+            if (--m_utf8Need == 0) {
+                const bool ok = m_utf8 >= m_utf8Min && m_utf8 <= 0x10FFFF && !(m_utf8 >= 0xD800 && m_utf8 <= 0xDFFF);
+                put(ok ? m_utf8 : 0xFFFD);
+            }
+            return;
+        }
+        m_utf8Need = 0;
+        put(0xFFFD);
+    }
     if (m_lead >= 0) {
         const unsigned char lead = uchar(m_lead);
         const CodePage *cp = m_leadCp;
@@ -99,6 +111,18 @@ void Reader::feedByte(unsigned char b)
     if (b == 0)
         return;
     const CodePage *cp = currentCodePage();
+    if (b >= 0x80 && cp && cp->isUtf8()) {
+        // Lead bytes of two, three and four; an overlong form, a surrogate
+        // or a value past U+10FFFF is a bad character.
+        if (b >= 0xC2 && b <= 0xF4) {
+            m_utf8Need = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : 1;
+            m_utf8 = b & (0x3F >> m_utf8Need);
+            m_utf8Min = m_utf8Need == 1 ? 0x80 : m_utf8Need == 2 ? 0x800 : 0x10000;
+        } else {
+            put(0xFFFD);
+        }
+        return;
+    }
     if (cp && cp->isLeadByte(b)) {
         m_lead = b;
         m_leadCp = cp;
@@ -126,6 +150,10 @@ void Reader::flushHigh()
 
 void Reader::flushLead()
 {
+    if (m_utf8Need > 0) {
+        m_utf8Need = 0;
+        put(0xFFFD);
+    }
     if (m_lead >= 0) {
         m_lead = -1;
         put(0xFFFD);

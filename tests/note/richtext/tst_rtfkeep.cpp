@@ -6,6 +6,7 @@
 #include "note/richtext/rtfformat.h"
 #include "note/richtext/rtfobjects.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -256,6 +257,20 @@ private slots:
         QTextDocument back;
         roundTrip(rtf, back);
         QCOMPARE(mirka::rtf::plainText(&back), mirka::rtf::plainText(&doc));
+        // A picture whose data sits in a group of its own is drawn, and
+        // written with the data in the picture's group, where others read it.
+        QImage image(3, 2, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        QTextDocument nested;
+        roundTrip("{\\rtf1 a{\\pict\\pngblip\\picw3\\pich2{\\*\\blipuid 00ff}{\\bin" + QByteArray::number(png.size())
+                      + ' ' + png + "}}b}",
+                  nested);
+        QVERIFY2(Inventory(nested).pictures.value(0).startsWith("3x2 3x2 "), qPrintable(Inventory(nested).pictures.join(',')));
+        QVERIFY(mirka::rtf::write(&nested).contains("{\\pict\\pngblip\\picw3\\pich2\r\n" + png.toHex().left(32)));
         // What is left out after a control word leaves it ended.
         QVERIFY(mirka::rtf::read(QByteArray("{\\rtf1 {\\footnote\\fs20\0005\\b\\\xa8x}}", 31), &doc));
         QVERIFY2(mirka::rtf::write(&doc).contains("{\\footnote\\fs20 5\\b x}"), mirka::rtf::write(&doc).constData());

@@ -145,11 +145,11 @@ private slots:
         // fonts fall back to \ansicpg; \cpg overrides the charset.
         QCOMPARE(Doc("{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0\\fcharset134 a;}{\\f1\\fcharset136 b;}"
                      "{\\f2\\fcharset129 c;}{\\f3\\fcharset204 d;}{\\f4\\fcharset0 e;}{\\f5\\fcharset1 f;}"
-                     "{\\f6\\fcharset0\\cpg932 g;}}"
+                     "{\\f6\\fcharset0\\cpg932 g;}{\\f7\\fcharset128\\cpg65001 h;}}"
                      "\\f0\\'c4\\'e3\\f1\\'a7\\'41\\f2\\'c7\\'d1\\f3\\'c0\\f4\\'e9\\f5\\'82\\'a0\\f6\\'82\\'a2"
-                     "\\f77\\'82\\'a4}")
+                     "\\f77\\'82\\'a4\\f7\\'e4\\'b8\\'ad\\'e5\\'9c\\'8b\\'c0\\'80\\'e4\\'b8 \\'f0\\'9f\\'98\\'80}")
                      .text(),
-                 QStringLiteral("你你한Аéあいう"));
+                 QStringLiteral("你你한Аéあいう中國\uFFFD\uFFFD\uFFFD 😀"));
         // No \ansicpg: Windows-1252.
         QCOMPARE(Doc("{\\rtf1\\ansi \\'80\\'e9}").text(), QStringLiteral("€é"));
         // Font names in the font's own code page.
@@ -189,8 +189,9 @@ private slots:
         QCOMPARE(d.at("plain").size, 1200); // RTF's default 12 pt
         // Hidden text stays; unknown destinations are left out; a picture
         // Qt cannot draw is one kept character.
-        QCOMPARE(Doc("{\\rtf1 a{\\v hidden}b{\\*\\foo c}d{\\pict\\bin3 }}}}e}").text(),
-                 QStringLiteral("ahiddenbd\uFFFCe"));
+        // \\* makes a destination of the group it opens only.
+        QCOMPARE(Doc("{\\rtf1 a{\\v hidden}b{\\*\\foo c}d{\\pict\\bin3 }}}}e{f\\*\\cs7 g}}").text(),
+                 QStringLiteral("ahiddenbd\uFFFCefg"));
     }
 
     void refusesWhatIsNotRtf()
