@@ -4,6 +4,7 @@
 #include "browser/browserpictures.h"
 #include "browser/bookmarksfile.h"
 #include "browser/favourites.h"
+#include "browser/pagecommands.h"
 #include "browser/pagesaver.h"
 #include "common/dialogs.h"
 #include "common/fileerror.h"
@@ -199,6 +200,7 @@ frmBrowser::frmBrowser()
     connect(timTimer, &QTimer::timeout, this, &frmBrowser::timerTick);
 
     addKeys();
+    mirka::pagecommands::attach(this);
     resize(tw::toPixelsX(designInnerWidth), tw::toPixelsY(designInnerHeight));
     // The caption until a page tells its title: the window list never shows
     // an empty entry.

@@ -8,6 +8,7 @@
 #include "common/twips.h"
 #include "note/notecopies.h"
 #include "note/notefiles.h"
+#include "note/notezoom.h"
 #include "note/pagecopies.h"
 #include "note/richtext/richtextbox.h"
 #include "note/toolbarimages.h"
@@ -165,6 +166,7 @@ frmDocument::frmDocument() : dlgCommonDialog(this)
     Copies = new mirka::PageCopies(this);
     mirka::notecopies::attach(this);
     Find = new EditorFind(this, rtfText, mnuEditFind, mnuEditReplace, [this] { applyLayout(); });
+    mirka::notezoom::attach(rtfText);
 
     // The design's client area.
     resize(toPixels(0, 0, 8310, 5055).size());
@@ -240,6 +242,11 @@ void frmDocument::buildMenus()
 
     mnuView = menu("mnuView", QStringLiteral("表示(&V)"));
     mnuViewOptions = item(mnuView, "mnuViewOptions", QStringLiteral("ｵﾌﾟｼｮﾝ"));
+    mnuView->addSeparator();
+    mnuViewZoomIn = item(mnuView, "mnuViewZoomIn", QStringLiteral("拡大(&I)"), QKeySequence(Qt::CTRL | Qt::Key_Plus));
+    mnuViewZoomIn->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    mnuViewZoomOut = item(mnuView, "mnuViewZoomOut", QStringLiteral("縮小(&O)"), QKeySequence(Qt::CTRL | Qt::Key_Minus));
+    mnuViewZoomReset = item(mnuView, "mnuViewZoomReset", QStringLiteral("標準のサイズ(&R)"), QKeySequence(Qt::CTRL | Qt::Key_0));
 
     mnuWindow = menu("mnuWindow", QStringLiteral("ｳｨﾝﾄﾞｳ(&W)"));
     mnuWindowTileHorizontal = item(mnuWindow, "mnuWindowTileHorizontal", QStringLiteral("上下に並べて表示"));
@@ -258,6 +265,9 @@ void frmDocument::buildMenus()
     connect(mnuEditCopy, &QAction::triggered, this, &frmDocument::mnuEditCopy_Click);
     connect(mnuEditPaste, &QAction::triggered, this, &frmDocument::mnuEditPaste_Click);
     connect(mnuViewOptions, &QAction::triggered, this, [] { Form1::showOptions(); });
+    connect(mnuViewZoomIn, &QAction::triggered, this, [this] { mirka::notezoom::zoomIn(rtfText); });
+    connect(mnuViewZoomOut, &QAction::triggered, this, [this] { mirka::notezoom::zoomOut(rtfText); });
+    connect(mnuViewZoomReset, &QAction::triggered, this, [this] { mirka::notezoom::reset(rtfText); });
     connect(mnuWindowTileHorizontal, &QAction::triggered, this, [] {
         if (frmMain *f = frmMain::instance())
             f->TileHorizontal();

@@ -78,6 +78,9 @@ public:
     QAction *mnuEditReplace = nullptr;
     QMenu *mnuView = nullptr;
     QAction *mnuViewOptions = nullptr;
+    QAction *mnuViewZoomIn = nullptr;
+    QAction *mnuViewZoomOut = nullptr;
+    QAction *mnuViewZoomReset = nullptr;
     QMenu *mnuWindow = nullptr;
     QAction *mnuWindowTileHorizontal = nullptr;
     QAction *mnuWindowTileVertical = nullptr;
