@@ -6,8 +6,55 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QWebEngineDownloadRequest>
+
+namespace {
+
+// Names the system keeps for devices: a file so named is no file.
+bool isDeviceName(const QString &name)
+{
+    static const QRegularExpression device(QStringLiteral("^(CON|PRN|AUX|NUL|COM[0-9]|LPT[0-9])$"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    return device.match(name.section(u'.', 0, 0).trimmed()).hasMatch();
+}
+
+} // namespace
+
+QString DownloadStatus::safeFileName(const QString &serverName)
+{
+    // Only the last part: the server does not choose the folder.
+    QString name = serverName.mid(std::max(serverName.lastIndexOf(u'/'), serverName.lastIndexOf(u'\\')) + 1);
+    for (QChar &c : name) {
+        const QChar::Category kind = c.category();
+        // Control and format characters (line breaks, ESC, right-to-left
+        // overrides that disguise the extension), and the characters Windows
+        // refuses in a name.
+        if (kind == QChar::Other_Control || kind == QChar::Other_Format
+            || QStringView(u"<>:\"|?*").contains(c))
+            c = u'_';
+    }
+    // A leading dot hides the file; trailing dots and spaces vanish on Windows.
+    while (!name.isEmpty() && (name.front() == u'.' || name.front().isSpace()))
+        name.remove(0, 1);
+    while (!name.isEmpty() && (name.back() == u'.' || name.back().isSpace()))
+        name.chop(1);
+    if (isDeviceName(name))
+        name.prepend(u'_');
+    // Short enough for any file system, with room for the dialog's own
+    // additions; the extension stays.
+    constexpr int maxBytes = 200;
+    if (name.toUtf8().size() > maxBytes) {
+        const qsizetype dot = name.lastIndexOf(u'.');
+        const QString suffix = dot > 0 && name.size() - dot <= 16 ? name.mid(dot) : QString();
+        QString stem = name.left(name.size() - suffix.size()).left(maxBytes);
+        while (!stem.isEmpty() && (stem.back().isHighSurrogate() || (stem + suffix).toUtf8().size() > maxBytes))
+            stem.chop(stem.back().isLowSurrogate() && stem.size() > 1 ? 2 : 1);
+        name = stem + suffix;
+    }
+    return name.isEmpty() ? QStringLiteral("download") : name;
+}
 
 namespace {
 
@@ -19,7 +66,7 @@ QString proposedPath(const QWebEngineDownloadRequest *download)
     QString name = download->suggestedFileName();
     if (name.isEmpty())
         name = download->downloadFileName();
-    return QDir::toNativeSeparators(QDir(folder).filePath(name));
+    return QDir::toNativeSeparators(QDir(folder).filePath(DownloadStatus::safeFileName(name)));
 }
 
 QString savedPath(const QWebEngineDownloadRequest *download)
@@ -41,8 +88,16 @@ DownloadStatus::DownloadStatus(QWidget *parent) : QLabel(parent)
     hide();
 }
 
-void DownloadStatus::start(QWebEngineDownloadRequest *download)
+void DownloadStatus::start(QWebEngineDownloadRequest *download, bool userAsked)
 {
+    if (!userAsked) {
+        // A page may not put the save dialog in front of the user by itself.
+        download->cancel();
+        setText(QStringLiteral("ページが求めたダウンロードを止めました: %1")
+                    .arg(safeFileName(download->suggestedFileName())));
+        show();
+        return;
+    }
     mirka::CommonDialog dlg(window());
     dlg.DialogTitle = QStringLiteral("ダウンロードしたファイルの保存");
     dlg.Filter = QStringLiteral("すべてのファイル (*.*)|*.*");
@@ -79,6 +134,12 @@ void DownloadStatus::start(QWebEngineDownloadRequest *download)
             [this, download] { finished(download); });
     download->accept();
     showProgress();
+}
+
+void DownloadStatus::clearFinished()
+{
+    if (!m_current || m_current->isFinished())
+        hide();
 }
 
 void DownloadStatus::showProgress()

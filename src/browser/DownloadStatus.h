@@ -15,8 +15,17 @@ public:
     explicit DownloadStatus(QWidget *parent = nullptr);
 
     // Asks where to save the download and starts it there; cancelled when
-    // the user gives no file name.
-    void start(QWebEngineDownloadRequest *download);
+    // the user gives no file name. One the user did not ask for (userAsked
+    // false: the page started it alone) is cancelled with a word on the line.
+    void start(QWebEngineDownloadRequest *download, bool userAsked);
+    // Hides the line unless a download is still running.
+    void clearFinished();
+
+    // The server's name for a file made a plain name in the chosen folder:
+    // its last part only, control characters and the characters Windows
+    // refuses replaced, no leading dot, no device name (CON, NUL…), at most
+    // 200 bytes with its extension kept; "download" when nothing is left.
+    static QString safeFileName(const QString &serverName);
 
 private:
     void showProgress();

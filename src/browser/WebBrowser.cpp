@@ -1,9 +1,12 @@
 #include "browser/WebBrowser.h"
 
 #include "browser/DownloadStatus.h"
+#include "browser/LocalFileGuard.h"
 #include "browser/browserprofile.h"
+#include "browser/externallinks.h"
 #include "common/dialogs.h"
 
+#include <QApplication>
 #include <QHash>
 #include <QVBoxLayout>
 #include <QWebEngineDownloadRequest>
@@ -14,24 +17,60 @@
 #include <QWebEngineProfile>
 #include <QWebEngineView>
 
-// Gives the engine's pages the program's profile and routes a page's
-// request for a new window to the control's NewWindow2. Only a request the
-// user made with a click or a key opens one; the engine already blocks most
-// others, and a page may not open more than one window per click.
+// Gives the engine's pages the program's profile and a guard of their own
+// for local files, and routes a page's request for a new window to the
+// control's NewWindow2. Only a request the user made with a click or a key
+// opens one; the engine already blocks most others, and a page may not open
+// more than one window per click. A local page's window stays in its folder.
 class WebBrowserPage : public QWebEnginePage {
 public:
     WebBrowserPage(WebBrowser *control, QObject *parent)
         : QWebEnginePage(mirka::browserProfile(), parent)
     {
+        setUrlRequestInterceptor(new LocalFileGuard(this, this));
         connect(this, &QWebEnginePage::newWindowRequested, this,
-                [control](QWebEngineNewWindowRequest &request) {
-                    if (!request.isUserInitiated())
+                [this, control](QWebEngineNewWindowRequest &request) {
+                    if (!request.isUserInitiated() || !LocalFileGuard::mayOpen(url(), request.requestedUrl()))
                         return;
+                    if (mirka::externallinks::goesOutside(request.requestedUrl())) {
+                        askLater(request.requestedUrl());
+                        return;
+                    }
                     WebBrowser *target = nullptr;
                     emit control->NewWindow2(&target);
-                    if (target)
+                    if (!target)
+                        return;
+                    // A local page's window is opened afresh, out of the
+                    // page's reach: the engine makes a window before asking
+                    // for it, and its opener could send it elsewhere and read
+                    // it before it has a guard of its own.
+                    if (url().isLocalFile())
+                        target->Navigate(request.requestedUrl().toString());
+                    else
                         request.openIn(target->view()->page());
                 });
+    }
+
+protected:
+    // The engine asks only for a link the user clicked (or an address
+    // typed) that another program would open; the answer is no here, and
+    // the user's Yes to the question opens it.
+    bool acceptNavigationRequest(const QUrl &url, NavigationType, bool) override
+    {
+        if (!mirka::externallinks::goesOutside(url))
+            return true;
+        askLater(url);
+        return false;
+    }
+
+private:
+    // Asked after the engine's call has returned: the question is modal.
+    void askLater(const QUrl &url)
+    {
+        QTimer::singleShot(0, this, [this, url] {
+            QWebEngineView *view = QWebEngineView::forPage(this);
+            mirka::externallinks::askAndOpen(url, view ? view->window() : nullptr);
+        });
     }
 };
 
@@ -39,6 +78,9 @@ namespace {
 
 // A request that has not started loading after this long never will.
 constexpr int requestTimeoutMs = 1500;
+// How long a click, a key or an address the user gave lets a download ask
+// where to save it.
+constexpr int userRequestMs = 10000;
 
 // The engine gives a page without a title a shortened form of its address
 // as the title: the file name for a file, the address without "http://"
@@ -121,6 +163,8 @@ WebBrowser::WebBrowser(QWidget *parent) : QWidget(parent), m_view(new QWebEngine
     layout->addWidget(m_downloads);
     m_view->setPage(new WebBrowserPage(this, m_view));
 
+    // A click or key in the page lets it ask for one download.
+    qApp->installEventFilter(this);
     m_requestTimeout.setSingleShot(true);
     m_requestTimeout.setInterval(requestTimeoutMs);
 
@@ -135,7 +179,7 @@ WebBrowser::WebBrowser(QWidget *parent) : QWidget(parent), m_view(new QWebEngine
                 // A recorded page's copy is written by the recording itself.
                 if (download->page() != m_view->page() || download->isSavePageDownload())
                     return;
-                m_downloads->start(download);
+                m_downloads->start(download, takeUserRequest());
                 emit FileDownloadRequested();
             });
 }
@@ -158,7 +202,35 @@ void WebBrowser::permissionRequested(const QUrl &origin, int feature)
                                              : QWebEnginePage::PermissionDeniedByUser);
 }
 
-void WebBrowser::requested() { m_requestTimeout.start(); }
+void WebBrowser::requested()
+{
+    m_requestTimeout.start();
+    userRequest();
+}
+
+void WebBrowser::userRequest() { m_userRequest.setRemainingTime(userRequestMs); }
+
+bool WebBrowser::takeUserRequest()
+{
+    const bool asked = !m_userRequest.hasExpired();
+    m_userRequest = QDeadlineTimer();
+    return asked;
+}
+
+bool WebBrowser::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::KeyPress:
+    case QEvent::TouchBegin:
+        if (watched->isWidgetType() && m_view->isAncestorOf(static_cast<QWidget *>(watched)))
+            userRequest();
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
 
 void WebBrowser::Navigate(const QString &address)
 {
@@ -222,6 +294,10 @@ void WebBrowser::loadingChanged(const QWebEngineLoadingInfo &info)
     case QWebEngineLoadingInfo::LoadStartedStatus:
         return;
     case QWebEngineLoadingInfo::LoadSucceededStatus:
+        // What the user asked for has arrived; the page shown now asks
+        // nothing in the user's name.
+        m_userRequest = QDeadlineTimer();
+        m_downloads->clearFinished();
         emit NavigateComplete2();
         break;
     case QWebEngineLoadingInfo::LoadFailedStatus:

@@ -1,4 +1,5 @@
 #pragma once
+#include <QDeadlineTimer>
 #include <QTimer>
 #include <QWidget>
 
@@ -76,8 +77,15 @@ signals:
     // on screen stays.
     void FileDownloadRequested();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void requested();
+    // The user clicked, pressed a key in the page or gave an address.
+    void userRequest();
+    // Whether the user asked for what arrives now (a download); asks once.
+    bool takeUserRequest();
     void loadingChanged(const QWebEngineLoadingInfo &info);
     void titleChanged();
     void permissionRequested(const QUrl &origin, int feature);
@@ -87,4 +95,7 @@ private:
     // Runs from a request until the engine answers it; one that started no
     // load ends when it runs out.
     QTimer m_requestTimeout;
+    // Runs from the user's last click, key or address until a page arrives
+    // or a download takes it.
+    QDeadlineTimer m_userRequest;
 };

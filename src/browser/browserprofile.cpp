@@ -25,10 +25,13 @@ QWebEngineProfile *createBrowserProfile(QObject *parent)
     // Without a user gesture a page's window.open opens nothing.
     s->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
     // A saved page opened from disk shows its own pictures and styles (the
-    // engine loads none with LocalContentCanAccessFileUrls off), and the
-    // guard keeps its scripts from reading other files.
+    // engine loads none with LocalContentCanAccessFileUrls off); each page's
+    // LocalFileGuard and the profile's keep it inside its folder.
     s->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
     s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    // Another program is started for a link only on the user's click, and
+    // the page asks first (WebBrowser).
+    s->setUnknownUrlSchemePolicy(QWebEngineSettings::AllowUnknownUrlSchemesFromUserInteraction);
     profile->setUrlRequestInterceptor(new LocalFileGuard(profile));
     return profile;
 }

@@ -37,9 +37,9 @@ public:
                       const QString &title) override
     {
         QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::NoButton, parent);
-        if (buttons == MsgButtons::YesNo) {
+        if (buttons != MsgButtons::OK) {
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-            box.setDefaultButton(QMessageBox::Yes);
+            box.setDefaultButton(buttons == MsgButtons::YesNo ? QMessageBox::Yes : QMessageBox::No);
         } else {
             box.setStandardButtons(QMessageBox::Ok);
         }

@@ -10,7 +10,8 @@ class QWidget;
 // dialogs, tests install a provider that answers from a script.
 namespace mirka {
 
-enum class MsgButtons { OK, YesNo };
+// YesNoDefaultNo: for a question whose Yes lets something leave the program.
+enum class MsgButtons { OK, YesNo, YesNoDefaultNo };
 enum class MsgAnswer { OK, Yes, No };
 
 struct FileDialogRequest {
@@ -31,7 +32,7 @@ struct FontChoice {
 class DialogProvider {
 public:
     virtual ~DialogProvider() = default;
-    // No icon; with Yes/No, Yes is the default button.
+    // No icon; with YesNo, Yes is the default button, with YesNoDefaultNo, No.
     virtual MsgAnswer message(QWidget *parent, const QString &text, MsgButtons buttons,
                               const QString &title) = 0;
     // The typed text, or an empty text when the user cancels.

@@ -51,6 +51,12 @@ QString title(frmBrowser *b) { return b->brwWebBrowser->view()->title(); }
 
 const QString refused = QStringLiteral("このアドレスは開けません");
 
+// A page wholly covered by a button that runs the script when clicked.
+QString clickToRun(const QString &script)
+{
+    return "<button style=\"position:fixed;inset:0\" onclick=\"" + script.toHtmlEscaped() + "\">go</button>";
+}
+
 } // namespace
 
 class TestBrowserUse : public QObject {
@@ -61,6 +67,8 @@ class TestBrowserUse : public QObject {
     LoopbackServer server;
     std::unique_ptr<frmMain> frame;
     QString pageA, pageB;
+    // Where the files a hostile local page is after live.
+    QString otherUrl;
 
     QString writePage(const QString &name, const QString &title, const QString &body)
     {
@@ -82,6 +90,31 @@ private slots:
     {
         pageA = writePage("a.html", "Page A", "A");
         pageB = writePage("b.html", "Page B", "B");
+        // A local page's folder and, beside it, files it must not reach.
+        QVERIFY(QDir(env.folder()).mkpath("evil/sub") && QDir(env.folder()).mkpath("other"));
+        QImage picture(5, 3, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        QVERIFY(picture.save(env.path("evil/sub/own.png")) && picture.save(env.path("other/picture.png")));
+        env.write("evil/own.css", "body { background: rgb(1, 2, 3); }");
+        env.write("evil/notes.txt", "SECRET beside");
+        writePage("evil/frame.html", "Frame", "framed page");
+        env.write("other/secret.js", "var secret = 'SECRET';");
+        env.write("other/style.css", "body { --secret: 'SECRET'; }");
+        env.write("other/secret.txt", "SECRET");
+        QVERIFY(QFile::link(env.path("other/secret.txt"), env.path("evil/link.html")));
+        otherUrl = QUrl::fromLocalFile(env.path("other/")).toString();
+#ifndef _WIN32
+        // The desktop's opener and its handler query, as stand-ins that
+        // note what they were given and name one program.
+        QVERIFY(QDir(env.folder()).mkpath("bin") && QDir(env.folder()).mkpath("data/applications"));
+        env.write("bin/xdg-open", "#!/bin/sh\necho \"$1\" >> '" + env.path("opened.txt").toUtf8() + "'\n");
+        env.write("bin/xdg-mime", "#!/bin/sh\necho mirka-mail.desktop\n");
+        for (const char *p : {"bin/xdg-open", "bin/xdg-mime"})
+            QFile::setPermissions(env.path(p), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        env.write("data/applications/mirka-mail.desktop",
+                  "[Desktop Entry]\nName=Mail\nName[ja]=メールの人\nExec=true\nType=Application\n");
+        qputenv("PATH", QFile::encodeName(env.path("bin")) + ':' + qgetenv("PATH"));
+#endif
         frame = std::make_unique<frmMain>();
         frame->show();
         QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
@@ -190,36 +223,140 @@ private slots:
         QFile::remove(env.path("tobla.ini"));
     }
 
-    // A local page shows its own picture and style, but its scripts cannot
-    // read a file beside it.
-    void localFiles()
+    // A page opened from disk attacks the files around it, with one click
+    // where the attack needs one. Its own picture, style and pages still
+    // show; of the rest it learns nothing (a file elsewhere fails as a
+    // missing one does), and no window opens.
+    void localPageAttacks_data()
     {
-        QVERIFY(QDir(env.folder()).mkpath("site/page_files"));
-        QImage picture(5, 3, QImage::Format_RGB32);
-        picture.fill(Qt::red);
-        QVERIFY(picture.save(env.path("site/page_files/pic.png")));
-        env.write("site/style.css", "body { background: rgb(1, 2, 3); }");
-        env.write("site/notes.txt", "secret");
-        env.write("secret.txt", "secret");
-        writePage("site/frame.html", "Frame", "framed page");
-        // Each way a script could read a file ends in "blocked"; what the page
-        // shows is the picture's width and the style's colour.
+        QTest::addColumn<QString>("body");
+        QTest::addColumn<bool>("click");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<int>("windows");
+        const QString probe = QStringLiteral(
+            "<script>const probe = u => new Promise(r => { const s = document.createElement('script');"
+            " s.onload = () => r('load'); s.onerror = () => r('error'); s.src = u; document.head.append(s); });"
+            "Promise.all(['../other/secret.txt', '../other/missing.txt', 'file:///etc/passwd',"
+            " 'own.css', 'nothing.css'].map(probe)).then(r => done(r.join()));</script>");
+        const QString afterOpen = QStringLiteral(
+            "setTimeout(() => { try { done(w ? w.document.body.innerText || 'empty' : 'no window'); }"
+            " catch (e) { done(e.name); } }, 1500)");
+        QTest::newRow("own folder")
+            << "<link rel=\"stylesheet\" href=\"own.css\"><img id=\"i\" src=\"sub/own.png\">"
+               "<iframe src=\"notes.txt\"></iframe><iframe src=\"frame.html\"></iframe>"
+               "<script>const read = f => { try { return f.contentDocument.body.innerText || 'blocked'; }"
+               " catch (e) { return 'blocked'; } };"
+               "window.onload = () => fetch('notes.txt').then(r => r.text()).then(t => 'read:' + t, e => 'blocked')"
+               ".then(r => done([r, ...[...document.querySelectorAll('iframe')].map(read),"
+               " document.getElementById('i').naturalWidth, getComputedStyle(document.body).backgroundColor].join()));"
+               "</script>"
+            << false << "blocked,blocked,framed page,5,rgb(1, 2, 3)" << 1;
+        QTest::newRow("script") << "<script src=\"../other/secret.js\"></script><script>done(typeof secret)</script>"
+                                << false << "undefined" << 1;
+        QTest::newRow("style rules")
+            << "<link rel=\"stylesheet\" href=\"../other/style.css\" onerror=\"done('error')\""
+               " onload=\"try { done(this.sheet.cssRules[0].cssText) } catch (e) { done(e.name) }\">"
+            << false << "error" << 1;
+        QTest::newRow("canvas pixels")
+            << "<img src=\"../other/picture.png\" onerror=\"done('error')\" onload=\"const c ="
+               " document.createElement('canvas').getContext('2d'); c.drawImage(this, 0, 0);"
+               " try { done(c.getImageData(0, 0, 1, 1).data[0]) } catch (e) { done(e.name) }\">"
+            << false << "error" << 1;
+        QTest::newRow("existence probes") << probe << false << "error,error,error,load,error" << 1;
+        QTest::newRow("symlinked page")
+            << "<iframe src=\"link.html\" onload=\"try { done(this.contentDocument.body.innerText || 'empty') }"
+               " catch (e) { done(e.name) }\"></iframe>"
+            << false << "TypeError" << 1;
+        QTest::newRow("window.open") << clickToRun("const w = window.open('../other/secret.txt');" + afterOpen)
+                                     << true << "TypeError" << 1;
+        QTest::newRow("window sent on")
+            << clickToRun("const w = window.open('frame.html'); w.location = '" + otherUrl + "secret.txt';"
+                          " const t = setInterval(() => { try { if (w.document.body.innerText.includes('SEC' + 'RET'))"
+                          " { done(w.document.body.innerText); clearInterval(t); } } catch (e) {} }, 1);" + afterOpen)
+            << true << "TypeError" << 2;
+        QTest::newRow("link") << "<a href=\"../other/secret.txt\" style=\"position:fixed;inset:0\">x</a>"
+                                 "<script>done('here')</script>"
+                              << true << QString() << 1;
+    }
+
+    void localPageAttacks()
+    {
+        QFETCH(QString, body);
+        QFETCH(bool, click);
+        QFETCH(QString, expected);
+        QFETCH(int, windows);
         const QString page = writePage(
-            "site/page.html", "Local",
-            "<link rel=\"stylesheet\" href=\"style.css\"><img id=\"i\" src=\"page_files/pic.png\">"
-            "<iframe src=\"notes.txt\"></iframe><iframe src=\"../secret.txt\"></iframe>"
-            "<iframe src=\"frame.html\"></iframe>"
-            "<script>const read = f => { try { return f.contentDocument.body.innerText || 'blocked'; }"
-            " catch (e) { return 'blocked'; } };"
-            "window.onload = () => fetch('notes.txt').then(r => r.text())"
-            ".then(t => 'read:' + t, e => 'blocked').then(r => document.title = [r,"
-            " ...[...document.querySelectorAll('iframe')].map(read),"
-            " document.getElementById('i').naturalWidth,"
-            " getComputedStyle(document.body).backgroundColor].join(' '));</script>");
+            "evil/" + QString(QTest::currentDataTag()).replace(u' ', u'_') + ".html", "start",
+            "<script>const done = r => document.title = 'done ' + r;</script>" + body);
         frmBrowser *b = loaded(page);
         QVERIFY(b);
-        QTRY_COMPARE_WITH_TIMEOUT(title(b), QStringLiteral("blocked blocked blocked framed page 5 rgb(1, 2, 3)"),
-                                  engineTimeout);
+        if (click) {
+            frame->mnuWindowTileHorizontal->trigger();
+            QTest::mouseClick(frame->windowHandle(), Qt::LeftButton, {},
+                              b->brwWebBrowser->mapTo(frame.get(), QPoint(20, 20)));
+        }
+        if (!expected.isEmpty())
+            QTRY_COMPARE_WITH_TIMEOUT(title(b), "done " + expected, engineTimeout);
+        else
+            QTest::qWait(2000);
+        QCOMPARE(browserWindows().size(), windows);
+        for (frmBrowser *w : browserWindows())
+            QVERIFY(!evaluate(w, "document.documentElement.innerHTML").toString().contains("SECRET"));
+    }
+
+    // Another program opens an address only on the user's click and Yes to
+    // a question naming the scheme and the program (No by default); a page
+    // alone asks nothing and opens nothing.
+    void leavingTheBrowser_data()
+    {
+        QTest::addColumn<QString>("body");
+        QTest::addColumn<bool>("click");
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<QString>("scheme");
+        QTest::addColumn<QString>("opened");
+        const QString mail = QStringLiteral("mailto:x@example.org?body=SECRET");
+        const QString link = "<a href=\"%1\" style=\"position:fixed;inset:0\">x</a>";
+        QTest::newRow("mail link, no") << link.arg(mail) << true << false << "mailto" << QString();
+        QTest::newRow("custom scheme, yes") << link.arg("x-custom:payload") << true << true << "x-custom"
+                                            << "x-custom:payload";
+        QTest::newRow("window on a click") << clickToRun("window.open('" + mail + "')") << true << true << "mailto" << mail;
+        QTest::newRow("no click") << "<script>setTimeout(() => { location.href = 'x-custom:a'; window.open('" + mail
+                                         + "'); }, 300); setTimeout(() => location.href = '" + mail + "', 600);</script>"
+                                  << false << true << QString() << QString();
+    }
+
+    void leavingTheBrowser()
+    {
+#ifdef _WIN32
+        QSKIP("the desktop's opener is a stand-in program only on Linux");
+#endif
+        QFETCH(QString, body);
+        QFETCH(bool, click);
+        QFETCH(bool, yes);
+        QFETCH(QString, scheme);
+        QFETCH(QString, opened);
+        const QString log = env.path("opened.txt");
+        QFile::remove(log);
+        dialogs.messageAnswers = {yes ? mirka::MsgAnswer::Yes : mirka::MsgAnswer::No};
+        frmBrowser *b = loaded(writePage("outside.html", "outside", body));
+        QVERIFY(b);
+        if (click) {
+            frame->mnuWindowTileHorizontal->trigger();
+            QTest::mouseClick(frame->windowHandle(), Qt::LeftButton, {},
+                              b->brwWebBrowser->mapTo(frame.get(), QPoint(20, 20)));
+            QTRY_COMPARE_WITH_TIMEOUT(dialogs.asked.size(), 1, engineTimeout);
+            const QString question = dialogs.asked[0].text;
+            QCOMPARE(dialogs.asked[0].buttons, mirka::MsgButtons::YesNoDefaultNo);
+            QVERIFY(question.contains(scheme + ':'));
+            QVERIFY(question.contains(QStringLiteral("メールの人")));
+        }
+        QTest::qWait(1500);
+        QCOMPARE(dialogs.asked.size(), click ? 1 : 0);
+        QCOMPARE(browserWindows().size(), 1);
+        if (!opened.isEmpty())
+            QTRY_COMPARE_WITH_TIMEOUT(env.read("opened.txt"), QUrl(opened).toEncoded() + '\n', engineTimeout);
+        else
+            QVERIFY(!QFile::exists(log));
     }
 
     // A download asks where to save it, lands there and says so in the
