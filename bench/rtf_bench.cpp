@@ -2,7 +2,10 @@
 // generated Japanese notes of about 1 MB and 8 MB of RTF with varied
 // formatting, pictures, tables and links; a note of 200 pictures and 500
 // table rows; and the cost of one SelChange with a whole 1 MB note selected.
-// Prints its figures; run by hand: bench/rtf_bench [--quick]
+// A dense 11 MB Japanese note as the rich-text control writes it: reading
+// against its floor (the same runs inserted with QTextCursor, in the same
+// process) and the size of a save. Prints its figures; run by hand:
+// bench/rtf_bench [--quick] [--dense]
 #include "note/richtext/richtextbox.h"
 #include "note/richtext/rtf.h"
 #include "procstatus.h"
@@ -13,6 +16,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QRandomGenerator>
+#include <QStringEncoder>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -21,6 +25,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -173,6 +178,58 @@ void generate(QTextDocument *doc, qsizetype targetBytes, bool varied)
     doc->setUndoRedoEnabled(true);
 }
 
+// A dense Japanese note as the rich-text control writes it: CP932 bytes in
+// charset-128 fonts, about 900 bytes and 4.5 runs a paragraph, changing
+// weight, colour, face and size between runs.
+QByteArray denseNote(qsizetype targetBytes)
+{
+    static const char16_t *const words[] = {
+        u"調査", u"地域の歴史", u"図書館", u"年表", u"資料", u"記録", u"東京", u"大阪", u"明治時代", u"の",
+        u"は", u"を", u"に", u"と", u"、", u"。", u"について", u"検索結果", u"引用", u"ｶﾀｶﾅ", u"①",
+    };
+    QStringEncoder cp932("windows-31j");
+    std::vector<QByteArray> hex;
+    for (const char16_t *w : words) {
+        QByteArray h;
+        for (char b : QByteArray(cp932.encode(QString::fromUtf16(w))))
+            h += "\\'" + QByteArray::number(uchar(b), 16).rightJustified(2, '0');
+        hex.push_back(h);
+    }
+    QByteArray rtf = "{\\rtf1\\ansi\\ansicpg932\\deff0\\deflang1033\\deflangfe1041{\\fonttbl"
+                     "{\\f0\\fnil\\fcharset128 \\'82\\'6c\\'82\\'72 \\'82\\'6f\\'83\\'53\\'83\\'56\\'83\\'62\\'83\\'4e;}"
+                     "{\\f1\\fnil\\fcharset128 \\'82\\'6c\\'82\\'72 \\'96\\'be\\'92\\'a9;}}\r\n"
+                     "{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}\r\n"
+                     "\\viewkind4\\uc1\\pard\\lang1041\\f0\\fs22 ";
+    rtf.reserve(targetBytes + 4096);
+    QRandomGenerator rng(7);
+    int look = 0; // bits: bold, red, blue, Mincho, 14 pt
+    while (rtf.size() < targetBytes) {
+        for (int r = 1 + rng.bounded(8); r > 0; --r) {
+            int next = rng.bounded(32);
+            if (next & 2)
+                next &= ~4;
+            if (next == look)
+                next ^= 1;
+            const int changed = next ^ look;
+            if (changed & 1)
+                rtf += next & 1 ? "\\b" : "\\b0";
+            if (changed & 6)
+                rtf += next & 2 ? "\\cf1" : next & 4 ? "\\cf2" : "\\cf0";
+            if (changed & 8)
+                rtf += next & 8 ? "\\f1" : "\\f0";
+            if (changed & 16)
+                rtf += next & 16 ? "\\fs28" : "\\fs22";
+            rtf += ' ';
+            look = next;
+            for (int w = 6 + rng.bounded(12); w > 0; --w)
+                rtf += hex[size_t(rng.bounded(int(hex.size())))];
+        }
+        rtf += "\\par\r\n";
+    }
+    rtf += "}\r\n";
+    return rtf;
+}
+
 double bestOf(int runs, const std::function<void()> &f)
 {
     double best = 1e300;
@@ -185,10 +242,97 @@ double bestOf(int runs, const std::function<void()> &f)
     return best;
 }
 
+// The floor of a load: a document made of the same paragraphs and runs
+// with their formats, inserted with QTextCursor (tables flattened).
+struct Floor {
+    struct Run {
+        QString text;
+        QTextCharFormat format;
+    };
+    struct Block {
+        QTextBlockFormat format;
+        QTextCharFormat charFormat;
+        std::vector<Run> runs;
+    };
+    std::vector<Block> blocks;
+
+    explicit Floor(const QTextDocument &doc)
+    {
+        for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+            Block block{b.blockFormat(), b.charFormat(), {}};
+            for (auto it = b.begin(); !it.atEnd(); ++it)
+                block.runs.push_back(Run{it.fragment().text(), it.fragment().charFormat()});
+            blocks.push_back(std::move(block));
+        }
+    }
+    void build(QTextDocument *doc) const
+    {
+        doc->setUndoRedoEnabled(false);
+        QTextCursor c(doc);
+        c.beginEditBlock();
+        bool first = true;
+        for (const Block &b : blocks) {
+            if (first)
+                c.setBlockFormat(b.format), c.setBlockCharFormat(b.charFormat);
+            else
+                c.insertBlock(b.format, b.charFormat);
+            first = false;
+            for (const Run &r : b.runs)
+                c.insertText(r.text, r.format);
+        }
+        c.endEditBlock();
+        doc->setUndoRedoEnabled(true);
+    }
+};
+
+// Reading against its floor, in the same process, turn about so that a
+// busy machine weighs on both alike: the best of each.
+std::pair<double, double> readAndFloorMs(const QByteArray &rtf, int runs)
+{
+    QTextDocument loaded;
+    loaded.setDefaultFont(RichTextBox::defaultBodyFont());
+    mirka::rtf::read(rtf, &loaded);
+    const Floor floor(loaded);
+    double read = 1e300, least = 1e300;
+    for (int i = 0; i < runs; ++i) {
+        read = std::min(read, bestOf(1, [&] {
+            QTextDocument doc;
+            doc.setDefaultFont(RichTextBox::defaultBodyFont());
+            mirka::rtf::read(rtf, &doc);
+        }));
+        least = std::min(least, bestOf(1, [&] {
+            QTextDocument doc;
+            doc.setDefaultFont(RichTextBox::defaultBodyFont());
+            floor.build(&doc);
+        }));
+    }
+    return {read, least};
+}
+
+void dense(int runs)
+{
+    const QByteArray rtf = denseNote(11 << 20);
+    QTextDocument loaded;
+    loaded.setDefaultFont(RichTextBox::defaultBodyFont());
+    mirka::rtf::read(rtf, &loaded);
+    int fragments = 0;
+    for (QTextBlock b = loaded.begin(); b.isValid(); b = b.next())
+        for (auto it = b.begin(); !it.atEnd(); ++it)
+            ++fragments;
+    const auto [read, floor] = readAndFloorMs(rtf, runs + 2);
+    QByteArray out;
+    const double save = bestOf(runs, [&] { out = mirka::rtf::write(&loaded); });
+    std::printf("Dense Japanese note as the rich-text control writes it (%.2f MB, %d paragraphs, %d runs)\n"
+                "  read %.1f ms, floor (QTextCursor) %.1f ms: reader/floor %.2f | save %.1f ms, "
+                "saved/original %.2f (%.2f MB)\n",
+                rtf.size() / 1048576.0, loaded.blockCount(), fragments, read, floor, read / floor, save,
+                double(out.size()) / double(rtf.size()), out.size() / 1048576.0);
+}
+
 struct Figures {
     qsizetype rtfBytes = 0;
     qsizetype htmlBytes = 0;
-    double load = 0, setHtml = 0, save = 0, toHtml = 0, handOver = 0;
+    double load = 0, setHtml = 0, save = 0, toHtml = 0, handOver = 0, floor = 0;
     double loadMb = 0, setHtmlMb = 0;
 };
 
@@ -214,11 +358,7 @@ Figures measure(qsizetype target, int runs)
     html = loaded.toHtml();
     fig.htmlBytes = html.toUtf8().size();
 
-    fig.load = bestOf(runs, [&] {
-        QTextDocument doc;
-        doc.setDefaultFont(RichTextBox::defaultBodyFont());
-        mirka::rtf::read(rtf, &doc);
-    });
+    std::tie(fig.load, fig.floor) = readAndFloorMs(rtf, runs);
     fig.setHtml = bestOf(runs, [&] {
         QTextDocument doc;
         doc.setDefaultFont(RichTextBox::defaultBodyFont());
@@ -327,6 +467,9 @@ int main(int argc, char *argv[])
     const bool quick = app.arguments().contains(QStringLiteral("--quick"));
     const int runs = quick ? 1 : 3;
 
+    dense(runs);
+    if (app.arguments().contains(QStringLiteral("--dense")))
+        return 0;
     std::printf("RTF reader/writer against QTextDocument HTML (best of %d, ms)\n", runs);
     const Figures small = measure(1 << 20, runs);
     const Figures big = measure(8 << 20, runs);
@@ -336,6 +479,8 @@ int main(int argc, char *argv[])
                     f->rtfBytes / 1048576.0, f->htmlBytes / 1048576.0, f->load, f->setHtml,
                     f->load / f->setHtml, f->save, f->toHtml, f->save / f->toHtml);
     }
+    std::printf("  reader/floor (QTextCursor inserting the same runs): 1 MB %.2f (floor %.1f)  8 MB %.2f (floor %.1f)\n",
+                small.load / small.floor, small.floor, big.load / big.floor, big.floor);
     std::printf("  into the editor (read detached, then handed over): 1 MB %.1f  8 MB %.1f\n", small.handOver,
                 big.handOver);
     const double sizeRatio = double(big.rtfBytes) / double(small.rtfBytes);

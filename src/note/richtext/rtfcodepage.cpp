@@ -188,15 +188,9 @@ bool CodePage::build()
     return true;
 }
 
-char32_t CodePage::pair(unsigned char lead, unsigned char trail) const
+char32_t CodePage::astral(unsigned char lead, unsigned char trail) const
 {
-    if (!m_dbcs)
-        return 0xFFFD;
-    const quint16 key = quint16(lead << 8 | trail);
-    const char16_t c = m_pairs[key];
-    if (c != 0xFFFD || m_astral.isEmpty())
-        return c;
-    return m_astral.value(key, 0xFFFD);
+    return m_astral.value(quint16(lead << 8 | trail), 0xFFFD);
 }
 
 void CodePage::buildEncoder() const

@@ -26,13 +26,22 @@ public:
     // UTF-8 (65001): bytes above 0x7F make characters of up to four bytes,
     // which the reader puts together itself.
     bool isUtf8() const { return m_number == 65001; }
-    bool isLeadByte(unsigned char b) const { return m_dbcs && m_lead[b]; }
+    bool isLeadByte(unsigned char b) const { return m_lead[b]; }
     // A trail byte can follow a lead byte to make one character.
     static bool isTrailByte(unsigned char b) { return b >= 0x40 && b != 0x7F && b != 0xFF; }
+    // The characters of lead << 8 | trail (U+FFFD: unmapped, or outside
+    // the BMP: ask pair), or nullptr for a single-byte code page.
+    const char16_t *pairTable() const { return m_dbcs ? m_pairs.data() : nullptr; }
     // U+FFFD for a byte that maps to nothing.
     char16_t single(unsigned char b) const { return m_single[b]; }
     // One character from a lead and a trail byte, U+FFFD when unmapped.
-    char32_t pair(unsigned char lead, unsigned char trail) const;
+    char32_t pair(unsigned char lead, unsigned char trail) const
+    {
+        if (!m_dbcs)
+            return 0xFFFD;
+        const char16_t c = m_pairs[size_t(lead << 8 | trail)];
+        return c != 0xFFFD || m_astral.isEmpty() ? c : astral(lead, trail);
+    }
 
     // The bytes of one BMP character in this code page (1 or 2 bytes, in
     // out[0..]), or 0 when the code page cannot hold it.
@@ -53,6 +62,7 @@ private:
     explicit CodePage(int number);
     bool build();
     void buildEncoder() const;
+    char32_t astral(unsigned char lead, unsigned char trail) const;
 
     int m_number;
     bool m_dbcs = false;

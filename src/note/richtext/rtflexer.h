@@ -46,27 +46,39 @@ inline ControlWord lexControlWord(const char *data, qsizetype size, qsizetype *p
     return w;
 }
 
+struct HexDigits {
+    signed char v[256];
+    constexpr HexDigits() : v()
+    {
+        for (int i = 0; i < 256; ++i)
+            v[i] = char(i) >= '0' && char(i) <= '9' ? i - '0' : i >= 'a' && i <= 'f' ? i - 'a' + 10
+                : i >= 'A' && i <= 'F'              ? i - 'A' + 10
+                                                    : -1;
+    }
+};
+inline constexpr HexDigits kHexDigits;
+
+// The value of a hex digit, or -1.
+inline int hexDigit(char h) { return kHexDigits.v[uchar(h)]; }
+
+// The byte of the \'hh escape at data[at] when its two hex digits are there
+// (before size), else -1.
+inline int escapedByte(const char *data, qsizetype size, qsizetype at)
+{
+    if (at + 3 >= size || data[at] != '\\' || data[at + 1] != '\'')
+        return -1;
+    const int hi = hexDigit(data[at + 2]), lo = hexDigit(data[at + 3]);
+    return (hi | lo) < 0 ? -1 : hi << 4 | lo;
+}
+
 // The byte of a \'hh escape whose digits start at *p (at most two), or -1
 // when no hex digit follows.
 inline int lexHex(const char *data, qsizetype size, qsizetype *p)
 {
     int v = 0;
     int digits = 0;
-    while (digits < 2 && *p < size) {
-        const char h = data[*p];
-        int d;
-        if (isAsciiDigit(h))
-            d = h - '0';
-        else if (h >= 'a' && h <= 'f')
-            d = h - 'a' + 10;
-        else if (h >= 'A' && h <= 'F')
-            d = h - 'A' + 10;
-        else
-            break;
+    for (int d; digits < 2 && *p < size && (d = hexDigit(data[*p])) >= 0; ++digits, ++*p)
         v = v * 16 + d;
-        ++digits;
-        ++*p;
-    }
     return digits ? v : -1;
 }
 

@@ -181,6 +181,8 @@ void Reader::run()
             popGroup();
             break;
         case '\\':
+            if (m_p + 1 < m_size && m_data[m_p + 1] == '\'' && textSpan())
+                break;
             controlWord();
             break;
         case '\r':
@@ -194,35 +196,8 @@ void Reader::run()
                 ++m_p;
                 break;
             }
-            // Plain ASCII text in the body goes in as one span.
-            if (st().dest == Dest::Body && m_lead < 0 && !m_utf8Need && !m_high && uchar(c) >= 0x20 && uchar(c) < 0x80
-                && m_listText.isEmpty() && currentCodePage()) {
-                qsizetype q = m_p;
-                while (q < m_size) {
-                    const uchar b = uchar(m_data[q]);
-                    if (b < 0x20 || b >= 0x80 || b == '\\' || b == '{' || b == '}')
-                        break;
-                    ++q;
-                }
-                ensureBlock();
-                if (m_propsDirty) {
-                    m_stateKey = keyFor(st().ch, 'a');
-                    m_propsDirty = false;
-                    m_lastPara = st().para;
-                }
-                RunKey key = m_stateKey;
-                if (st().ch.hasEastAsianProps())
-                    key = keyFor(st().ch, 'a');
-                if (key != m_runKey && !m_run.isEmpty())
-                    flushRun();
-                m_runKey = key;
-                m_run.append(QLatin1String(m_data + m_p, q - m_p));
-                m_blockHasContent = true;
-                m_emitted += q - m_p;
-                m_bodyStarted = true;
-                m_p = q;
+            if (textSpan())
                 break;
-            }
             if (c == ';' && st().dest == Dest::FontTable) {
                 // Only a literal semicolon ends a font's name: an escaped
                 // one (\'3b, \u59) is part of it.

@@ -146,6 +146,7 @@ private:
     void symbol(char c);
 
     // ---- text
+    bool textSpan();
     void feedByte(unsigned char b);
     void flushPending();
     void flushHigh();

@@ -1,5 +1,6 @@
 // The reader's text: code-page decoding of bytes, the font and colour
 // tables, and runs of text and paragraphs going into the document.
+#include "note/richtext/rtflexer.h"
 #include "note/richtext/rtfobjects.h"
 #include "note/richtext/rtfreaderimpl.h"
 
@@ -261,6 +262,122 @@ void Reader::emitBody(char32_t c)
     m_blockHasContent = true;
     m_bodyStarted = true;
     ++m_emitted;
+}
+
+// Text as most files hold it, printable ASCII and \'hh escapes (or raw
+// bytes) in the body, goes straight into the run; whatever needs more (a
+// control word, a character the document reads as structure, a lead byte
+// without its trail here) ends the span and takes the byte-by-byte way.
+bool Reader::textSpan()
+{
+    if (st().dest != Dest::Body || m_lead >= 0 || m_utf8Need || m_high || m_ucSkip > 0 || !m_listText.isEmpty())
+        return false;
+    const CodePage *cp = currentCodePage();
+    if (!cp || m_symbolFont)
+        return false;
+    const bool utf8 = cp->isUtf8(); // its bytes above 0x7F take the byte-by-byte way
+    const char *d = m_data;
+    // Progress is reported between spans.
+    const qsizetype end = m_progress ? qMin(m_size, m_nextReport) : m_size;
+    const bool eastAsianProps = st().ch.hasEastAsianProps();
+    RunKey keys[2];
+    int kind = -1; // which of keys the run has
+    const char16_t *pairs = eastAsianProps ? nullptr : cp->pairTable();
+    constexpr int kBuf = 512;
+    char16_t buf[kBuf];
+    int n = 0;
+    qint64 shown = 0;
+    qsizetype q = m_p;
+    while (q < end) {
+        // The bulk of double-byte text, \'hh\'hh a character, once the run
+        // has its format: only characters that need no second look.
+        for (const qsizetype stop = qMin(end, m_size - 7); kind == 0 && pairs && q < stop; q += 8) {
+            const char *e = d + q;
+            if (e[0] != '\\' || e[1] != '\'' || e[4] != '\\' || e[5] != '\'')
+                break;
+            const int h = hexDigit(e[2]), l = hexDigit(e[3]), th = hexDigit(e[6]), tl = hexDigit(e[7]);
+            if ((h | l | th | tl) < 0 || !cp->isLeadByte(uchar(h << 4 | l)) || !CodePage::isTrailByte(uchar(th << 4 | tl)))
+                break;
+            const char16_t c = pairs[(h << 12) | (l << 8) | (th << 4) | tl];
+            if (c < 0x2100 || (c >= 0xFDD0 && c < 0xFE00) || c >= 0xFFFC)
+                break;
+            buf[n++] = c;
+            ++shown;
+            if (n == kBuf) {
+                m_run.append(QStringView(buf, n));
+                n = 0;
+            }
+        }
+        if (q >= end)
+            break;
+        const uchar b = uchar(d[q]);
+        char32_t c;
+        qsizetype next;
+        if (b == '\\' || b >= 0x80) {
+            // \'hh escapes, or raw bytes: a lead byte takes its trail the same way.
+            const bool escape = b == '\\';
+            const int v = escape ? escapedByte(d, m_size, q) : b;
+            if (v <= 0 || (utf8 && v >= 0x80))
+                break;
+            next = q + (escape ? 4 : 1);
+            if (cp->isLeadByte(uchar(v))) {
+                const int t = escape ? escapedByte(d, m_size, next) : next < m_size ? uchar(d[next]) : -1;
+                if (t < 0 || !CodePage::isTrailByte(uchar(t)))
+                    break;
+                next += escape ? 4 : 1;
+                c = cp->pair(uchar(v), uchar(t));
+            } else {
+                c = cp->single(uchar(v));
+            }
+            if (c < 0x20 || c == 0x2029 || (c >= 0xFDD0 && (c <= 0xFDD1 || c == 0xFFFC || c > 0xFFFF)))
+                break;
+        } else if (b >= 0x20 && b != '{' && b != '}') {
+            c = b;
+            next = q + 1;
+        } else if (b == '\r' || b == '\n') {
+            ++q;
+            continue;
+        } else {
+            break;
+        }
+        const int k = eastAsianProps && isEastAsian(c) ? 1 : 0;
+        if (k != kind) {
+            if (kind < 0) {
+                m_star = false;
+                ensureBlock();
+                if (m_propsDirty) {
+                    m_stateKey = keyFor(st().ch, 'a');
+                    m_propsDirty = false;
+                    m_lastPara = st().para;
+                }
+                keys[0] = m_stateKey;
+                keys[1] = eastAsianProps ? keyFor(st().ch, 0x3042) : m_stateKey;
+            }
+            m_run.append(QStringView(buf, n));
+            n = 0;
+            if (keys[k] != m_runKey && !m_run.isEmpty())
+                flushRun();
+            m_runKey = keys[k];
+            kind = k;
+        }
+        buf[n++] = char16_t(c);
+        if (n == kBuf) {
+            m_run.append(QStringView(buf, n));
+            n = 0;
+        }
+        ++shown;
+        q = next;
+    }
+    m_run.append(QStringView(buf, n));
+    if (q == m_p)
+        return false;
+    m_p = q;
+    if (shown) {
+        m_blockHasContent = true;
+        m_bodyStarted = true;
+        m_emitted += shown;
+    }
+    return true;
 }
 
 RunKey Reader::keyFor(const CharProps &ch, char32_t c) const
