@@ -8,6 +8,7 @@
 
 #include <QTextBlock>
 #include <QTextDocument>
+#include <algorithm>
 
 namespace mirka::rtf::detail {
 
@@ -526,8 +527,12 @@ void Reader::finish()
         QTextDocument *doc = m_cursor.document();
         doc->setProperty(documentHeadProperty(), m_head);
         QVariantList fonts, colors;
-        for (auto it = m_fonts.constBegin(); it != m_fonts.constEnd(); ++it)
-            fonts.append(QVariant(QVariantList{it.key(), it->name, it->charset}));
+        // In the order of their numbers: of two fonts of one name, the
+        // writer names the first, so each save writes the same.
+        QList<int> numbers = m_fonts.keys();
+        std::sort(numbers.begin(), numbers.end());
+        for (int n : numbers)
+            fonts.append(QVariant(QVariantList{n, m_fonts[n].name, m_fonts[n].charset}));
         for (const QColor &c : m_colors)
             colors.append(c);
         doc->setProperty(documentFontsProperty(), fonts);
