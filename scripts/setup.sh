@@ -5,7 +5,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 
-PKGS="cmake g++ make qt6-base-dev qt6-webengine-dev qt6-svg-dev qt6-translations-l10n libgl-dev \
+PKGS="cmake g++ make qt6-base-dev qt6-webengine-dev qt6-svg-dev qt6-translations-l10n libgl-dev libqt6sql6-sqlite \
       fonts-noto-cjk xvfb xauth imagemagick"
 missing=""
 for p in $PKGS; do

@@ -5,6 +5,7 @@
 #include "common/fieldrecord.h"
 #include "common/paths.h"
 #include "common/fileerror.h"
+#include "common/noteevents.h"
 #include "common/savefile.h"
 #include "note/frmDocument.h"
 #include "note/loadprogress.h"
@@ -139,6 +140,7 @@ SaveOutcome SaveNoteAsWithOutcome()
         return SaveOutcome::Failed; // the caption keeps naming the last file written
     d->setCaption(fullPath);
     d->Modified = false;
+    emit mirka::NoteEvents::instance().touched(fullPath);
     return SaveOutcome::Saved;
 }
 
@@ -154,11 +156,15 @@ void SaveNote()
         SaveNoteAs();
         return;
     }
-    if (writeNoteFiles(*d, path, CompanionFileName(path)))
+    if (writeNoteFiles(*d, path, CompanionFileName(path))) {
         d->Modified = false;
+        emit mirka::NoteEvents::instance().touched(path);
+    }
 }
 
-void OpenNote()
+void OpenNote() { OpenNote(QString()); }
+
+void OpenNote(const QString &fileName)
 {
     frmDocument *open = frmDocument::instance();
     // Pages recorded before any New or Open are the user's work as much as
@@ -200,10 +206,10 @@ void OpenNote()
                       mirka::MsgButtons::OK, QString(), &d);
         cancel();
     };
-    if (!dlg.ShowOpen())
+    if (fileName.isEmpty() && !dlg.ShowOpen())
         return cancel();
 
-    const QString fullPath = dlg.FileName;
+    const QString fullPath = fileName.isEmpty() ? dlg.FileName : fileName;
     QByteArray bytes;
     QString error;
     if (!mirka::readWholeFile(fullPath, &bytes, &error))
@@ -241,6 +247,7 @@ void OpenNote()
     }
 
     mirka::notecopies::opened(d, companion);
+    emit mirka::NoteEvents::instance().touched(fullPath);
     NoteWindowState() = 4;
     d.showWindow();
     if (more)

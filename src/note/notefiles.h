@@ -5,6 +5,9 @@
 namespace Module1 {
 void NewNote();
 void OpenNote();
+// Open with the file already chosen (a search result): the same questions,
+// no file dialog.
+void OpenNote(const QString &fileName);
 void SaveNote();
 void SaveNoteAs();
 

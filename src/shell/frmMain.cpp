@@ -6,6 +6,7 @@
 #include "common/twips.h"
 #include "note/frmDocument.h"
 #include "note/notefiles.h"
+#include "search/searchwindow.h"
 #include "shell/Form1.h"
 #include "shell/childframe.h"
 #include "shell/datetimestatusbar.h"
@@ -104,6 +105,7 @@ void frmMain::createMenus()
     mnuFileBar0 = mnuFile->addSeparator();
     mnuFileBar0->setObjectName(QStringLiteral("mnuFileBar0"));
     mnuFileExit = item(mnuFile, "mnuFileExit", QStringLiteral("終了"));
+    mnuFileSearchNotes = SearchWindow::install(this, mnuFile, mnuFileExit);
 
     mnuView = menu(this, "mnuView", QStringLiteral("表示"));
     mnuViewOptions = item(mnuView, "mnuViewOptions", QStringLiteral("ｵﾌﾟｼｮﾝ"));

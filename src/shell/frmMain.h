@@ -52,6 +52,7 @@ public:
     QAction *mnuViewWebBrowser = nullptr;
     QAction *mnuFileOpen = nullptr;
     QAction *mnuFileBar0 = nullptr;
+    QAction *mnuFileSearchNotes = nullptr;
     QAction *mnuFileExit = nullptr;
     QMenu *mnuView = nullptr;
     QAction *mnuViewOptions = nullptr;

@@ -1,0 +1,11 @@
+#include "common/noteevents.h"
+
+namespace mirka {
+
+NoteEvents &NoteEvents::instance()
+{
+    static NoteEvents events;
+    return events;
+}
+
+} // namespace mirka
