@@ -6,7 +6,7 @@ set -eu
 cd "$(dirname "$0")/.."
 
 PKGS="cmake g++ make qt6-base-dev qt6-webengine-dev qt6-svg-dev qt6-translations-l10n libgl-dev libqt6sql6-sqlite \
-      fonts-noto-cjk xvfb xauth imagemagick"
+      fonts-noto-cjk fonts-ipafont-gothic poppler-utils xvfb xauth imagemagick"
 missing=""
 for p in $PKGS; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

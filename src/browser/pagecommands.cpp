@@ -2,11 +2,23 @@
 
 #include "browser/WebBrowser.h"
 #include "browser/frmBrowser.h"
+#include "common/dialogs.h"
+#include "common/fileerror.h"
+#include "common/savefile.h"
 #include "common/zoomsteps.h"
 
 #include <QApplication>
 #include <QChildEvent>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QMenu>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPointer>
+#include <QPrinter>
+#include <QAction>
 #include <QShortcut>
+#include <QToolBar>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 #include <QWheelEvent>
@@ -61,10 +73,102 @@ private:
     double m_factor = 1.0;
 };
 
+const QPageLayout kPaper(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(20, 20, 20, 20),
+                         QPageLayout::Millimeter);
+
+// Draws the page on the printer; the engine prints in the background and
+// the preview wants the pages now.
+void drawPage(QWebEngineView *view, QPrinter *printer)
+{
+    QEventLoop wait;
+    const auto done = QObject::connect(view, &QWebEngineView::printFinished, &wait, &QEventLoop::quit);
+    view->print(printer);
+    wait.exec();
+    QObject::disconnect(done);
+}
+
+void printPage(frmBrowser *window)
+{
+    QWebEngineView *view = window->brwWebBrowser->view();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(kPaper);
+    printer.setDocName(view->title());
+    dialogs().printPreview(window, &printer, [view](QPrinter *p) { drawPage(view, p); });
+}
+
+void savePdf(frmBrowser *window)
+{
+    FileDialogRequest request;
+    request.save = true;
+    request.title = QStringLiteral("PDFとして保存");
+    request.filter = QStringLiteral("PDF ファイル (*.pdf)|*.pdf");
+    request.confirmOverwrite = true;
+    QString path = dialogs().fileName(window, request);
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".pdf");
+    QPointer<frmBrowser> w(window);
+    window->brwWebBrowser->view()->printToPdf(
+        [w, path](const QByteArray &pdf) {
+            QString error;
+            if (pdf.isEmpty())
+                error = QStringLiteral("ページをPDFにできませんでした。");
+            else if (writeFileAtomically(path, pdf, &error))
+                return;
+            MsgBox(fileFailureMessage(QStringLiteral("PDFを保存できませんでした。"), path, error),
+                   MsgButtons::OK, QString(), w);
+        },
+        kPaper);
+}
+
+void trigger(frmBrowser *window, const char *button)
+{
+    if (QAction *a = window->tbToolBar->findChild<QAction *>(QLatin1String(button)))
+        a->trigger();
+}
+
+// The page makes its menu afresh for each right click, as a child of the
+// view; the window's commands join it when it opens.
+class PageMenu : public QObject {
+public:
+    PageMenu(frmBrowser *window) : QObject(window), m_window(window)
+    {
+        window->brwWebBrowser->view()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        // Polished, not added: when added it is not yet a menu.
+        if (event->type() == QEvent::ChildPolished)
+            if (auto *menu = qobject_cast<QMenu *>(static_cast<QChildEvent *>(event)->child()))
+                connect(menu, &QMenu::aboutToShow, this, [this, menu] { extend(menu); },
+                        Qt::SingleShotConnection);
+        return false;
+    }
+
+private:
+    void extend(QMenu *menu)
+    {
+        if (menu->property("mirkaCommands").toBool())
+            return;
+        menu->setProperty("mirkaCommands", true);
+        frmBrowser *w = m_window;
+        menu->addSeparator();
+        menu->addAction(QStringLiteral("ページ記録\tCtrl+D"), w, [w] { trigger(w, "check"); });
+        menu->addAction(QStringLiteral("印刷...\tCtrl+P"), w, [w] { printPage(w); });
+        menu->addAction(QStringLiteral("PDFとして保存..."), w, [w] { savePdf(w); });
+    }
+
+    frmBrowser *m_window;
+};
+
 } // namespace
 
 void attach(frmBrowser *window)
 {
+    new PageMenu(window);
     auto *zoom = new PageZoom(window->brwWebBrowser->view());
     auto key = [window](const QList<QKeySequence> &keys, auto slot) {
         for (const QKeySequence &k : keys) {
@@ -77,6 +181,7 @@ void attach(frmBrowser *window)
         [zoom] { zoom->step(1); });
     key({QKeySequence(Qt::CTRL | Qt::Key_Minus)}, [zoom] { zoom->step(-1); });
     key({QKeySequence(Qt::CTRL | Qt::Key_0)}, [zoom] { zoom->set(1.0); });
+    key({QKeySequence(Qt::CTRL | Qt::Key_P)}, [window] { printPage(window); });
 }
 
 } // namespace mirka::pagecommands

@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QStringList>
 
@@ -88,6 +90,14 @@ public:
             return false;
         *color = dialog.color();
         return true;
+    }
+
+    bool printPreview(QWidget *parent, QPrinter *printer,
+                      const std::function<void(QPrinter *)> &paint) override
+    {
+        QPrintPreviewDialog dialog(printer, parent);
+        QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, paint);
+        return dialog.exec() == QDialog::Accepted;
     }
 };
 

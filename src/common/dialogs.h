@@ -1,9 +1,11 @@
 #pragma once
 #include <QColor>
 #include <QString>
+#include <functional>
 
 class QDialog;
 class QDialogButtonBox;
+class QPrinter;
 class QWidget;
 
 // Everything modal goes through one provider: the program uses Qt's real
@@ -43,6 +45,10 @@ public:
     // false when cancelled; *choice holds the preset on entry, the choice on return.
     virtual bool font(QWidget *parent, FontChoice *choice, int flags) = 0;
     virtual bool color(QWidget *parent, QColor *color, int flags) = 0;
+    // The print preview of what paint draws on the printer; the user may
+    // print from it. true when printed.
+    virtual bool printPreview(QWidget *parent, QPrinter *printer,
+                              const std::function<void(QPrinter *)> &paint) = 0;
 };
 
 DialogProvider &dialogs();

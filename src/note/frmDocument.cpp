@@ -8,6 +8,7 @@
 #include "common/twips.h"
 #include "note/notecopies.h"
 #include "note/notefiles.h"
+#include "note/noteprint.h"
 #include "note/notezoom.h"
 #include "note/pagecopies.h"
 #include "note/richtext/richtextbox.h"
@@ -228,6 +229,8 @@ void frmDocument::buildMenus()
     mnuFileBar0->setObjectName(QStringLiteral("mnuFileBar0"));
     mnuFileSave = item(mnuFile, "mnuFileSave", QStringLiteral("上書き保存(&S)"), QKeySequence(Qt::CTRL | Qt::Key_S));
     mnuFileSaveAs = item(mnuFile, "mnuFileSaveAs", QStringLiteral("名前を付けて保存(&A)..."), QKeySequence(Qt::CTRL | Qt::Key_A));
+    mnuFilePrint = item(mnuFile, "mnuFilePrint", QStringLiteral("印刷(&P)..."), QKeySequence(Qt::CTRL | Qt::Key_P));
+    mnuFileExportPdf = item(mnuFile, "mnuFileExportPdf", QStringLiteral("PDFとして書き出す..."));
     mnuFileBar1 = mnuFile->addSeparator();
     mnuFileBar1->setObjectName(QStringLiteral("mnuFileBar1"));
     mnuFileExit = item(mnuFile, "mnuFileExit", QStringLiteral("終了(&X)"));
@@ -260,6 +263,8 @@ void frmDocument::buildMenus()
     connect(mnuFileOpen, &QAction::triggered, this, &frmDocument::mnuFileOpen_Click);
     connect(mnuFileSave, &QAction::triggered, this, &frmDocument::mnuFileSave_Click);
     connect(mnuFileSaveAs, &QAction::triggered, this, [] { Module1::SaveNoteAs(); });
+    connect(mnuFilePrint, &QAction::triggered, this, [this] { mirka::noteprint::printNote(this); });
+    connect(mnuFileExportPdf, &QAction::triggered, this, [this] { mirka::noteprint::exportPdf(this); });
     connect(mnuFileExit, &QAction::triggered, this, &frmDocument::closeWindow);
     connect(mnuEditCut, &QAction::triggered, this, &frmDocument::mnuEditCut_Click);
     connect(mnuEditCopy, &QAction::triggered, this, &frmDocument::mnuEditCopy_Click);

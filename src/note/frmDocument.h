@@ -68,6 +68,8 @@ public:
     QAction *mnuFileBar0 = nullptr;
     QAction *mnuFileSave = nullptr;
     QAction *mnuFileSaveAs = nullptr;
+    QAction *mnuFilePrint = nullptr;
+    QAction *mnuFileExportPdf = nullptr;
     QAction *mnuFileBar1 = nullptr;
     QAction *mnuFileExit = nullptr;
     QMenu *mnuEdit = nullptr;

@@ -1,5 +1,8 @@
 #include "scripteddialogs.h"
 
+#include <QDir>
+#include <QPrinter>
+
 ScriptedDialogs::ScriptedDialogs() { mirka::setDialogProvider(this); }
 ScriptedDialogs::~ScriptedDialogs() { mirka::setDialogProvider(nullptr); }
 
@@ -98,4 +101,21 @@ bool ScriptedDialogs::color(QWidget *, QColor *color, int flags)
         return false;
     *color = *r;
     return true;
+}
+
+bool ScriptedDialogs::printPreview(QWidget *, QPrinter *printer,
+                                   const std::function<void(QPrinter *)> &paint)
+{
+    Asked a;
+    a.kind = QStringLiteral("preview");
+    asked << a;
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(previewFile.isEmpty() ? QDir::temp().filePath(QStringLiteral("mirka-preview.pdf"))
+                                                     : previewFile);
+    paint(printer);
+    if (previewAnswers.isEmpty()) {
+        ++unscripted;
+        return false;
+    }
+    return previewAnswers.takeFirst();
 }

@@ -10,7 +10,7 @@
 class ScriptedDialogs : public mirka::DialogProvider {
 public:
     struct Asked {
-        QString kind; // "message", "input", "open", "save", "font", "color"
+        QString kind; // "message", "input", "open", "save", "font", "color", "preview"
         QString text; // message text, prompt, or file dialog title
         QString title;
         mirka::MsgButtons buttons = mirka::MsgButtons::OK;
@@ -30,6 +30,9 @@ public:
     QStringList fileAnswers;                       // empty text: cancel
     QList<std::optional<mirka::FontChoice>> fontAnswers; // nullopt: cancel
     QList<std::optional<QColor>> colorAnswers;     // nullopt: cancel
+    QList<bool> previewAnswers;                    // true: print from the preview
+    // Each preview is drawn into this PDF file, as the dialog would show it.
+    QString previewFile;
 
     QList<Asked> asked;
     int unscripted = 0;
@@ -44,4 +47,6 @@ public:
     QString fileName(QWidget *, const mirka::FileDialogRequest &request) override;
     bool font(QWidget *, mirka::FontChoice *choice, int flags) override;
     bool color(QWidget *, QColor *color, int flags) override;
+    bool printPreview(QWidget *, QPrinter *printer,
+                      const std::function<void(QPrinter *)> &paint) override;
 };
