@@ -252,6 +252,7 @@ Indexer::~Indexer()
 }
 
 static Indexer *g_indexer = nullptr;
+static bool g_quitting = false;
 
 Indexer &Indexer::instance()
 {
@@ -259,12 +260,15 @@ Indexer &Indexer::instance()
         g_indexer = new Indexer(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation));
         // The thread ends with the program, before the application object.
         QObject::connect(qApp, &QCoreApplication::aboutToQuit, [] {
+            g_quitting = true;
             delete g_indexer;
             g_indexer = nullptr;
         });
     }
     return *g_indexer;
 }
+
+bool Indexer::quitting() { return g_quitting; }
 
 Indexer *Indexer::instanceIfMade() { return g_indexer; }
 
@@ -384,11 +388,13 @@ bool Indexer::reader()
     return true;
 }
 
-QList<Hit> Indexer::search(const QString &query, mirka::textfold::Options options)
+QList<Hit> Indexer::search(const QString &query, mirka::textfold::Options options, int limit, bool *more)
 {
+    if (more)
+        *more = false;
     if (!reader())
         return {};
-    QList<Hit> hits = m_reader->search(query, options);
+    QList<Hit> hits = m_reader->search(query, options, limit, more);
     if (m_reader->damaged()) {
         m_reader.reset();
         m_worker->rebuild();

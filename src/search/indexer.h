@@ -83,6 +83,8 @@ public:
     // The program's one, in the per-user data folder.
     static Indexer &instance();
     static Indexer *instanceIfMade();
+    // The program is ending: the index is no longer kept.
+    static bool quitting();
 
     QStringList folders() const { return m_folders; }
     void addFolder(const QString &folder);
@@ -99,7 +101,8 @@ public:
     int progressTotal() const { return m_total; }
     QString indexFile() const;
 
-    QList<Hit> search(const QString &query, mirka::textfold::Options options);
+    QList<Hit> search(const QString &query, mirka::textfold::Options options, int limit = 500,
+                      bool *more = nullptr);
     Snippet snippet(qint64 id, const QString &query, mirka::textfold::Options options);
 
 signals:

@@ -367,8 +367,10 @@ qint64 SearchIndex::count()
     return q.value(0).toLongLong();
 }
 
-QList<Hit> SearchIndex::search(const QString &query, mirka::textfold::Options options)
+QList<Hit> SearchIndex::search(const QString &query, mirka::textfold::Options options, int limit, bool *more)
 {
+    if (more)
+        *more = false;
     QList<Hit> out;
     const QStringList words = queryWords(query, kIndexFolding);
     if (words.isEmpty())
@@ -380,11 +382,19 @@ QList<Hit> SearchIndex::search(const QString &query, mirka::textfold::Options op
         where << QStringLiteral("id IN (%1)").arg(sql);
         matches << match;
     }
+    // The index folds case; when it matters, each text is looked at.
+    const QStringList exact = queryWords(query, options);
+    const bool check = options.caseSensitive && exact != queryWords(query, {false, options.kanaInsensitive});
+    auto holdsAll = [&](qint64 id) {
+        const mirka::textfold::FoldedText text(rawText(id), options);
+        return std::all_of(exact.begin(), exact.end(), [&](const QString &w) { return text.findFirst(w).start >= 0; });
+    };
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT id, kind, path, folder, note, title, address, whenms, stamp FROM docs WHERE %1"
-                             " ORDER BY whenms DESC")
-                  .arg(where.join(QStringLiteral(" AND "))));
+                             " ORDER BY whenms DESC%2")
+                  .arg(where.join(QStringLiteral(" AND ")),
+                       check ? QString() : QStringLiteral(" LIMIT %1").arg(limit + 1)));
     for (const QString &m : matches)
         q.addBindValue(m);
     if (!q.exec()) {
@@ -392,8 +402,15 @@ QList<Hit> SearchIndex::search(const QString &query, mirka::textfold::Options op
         return out;
     }
     while (q.next()) {
+        if (out.size() == limit) {
+            if (more)
+                *more = true;
+            break;
+        }
         Hit h;
         h.id = q.value(0).toLongLong();
+        if (check && !holdsAll(h.id))
+            continue;
         h.entry.kind = Kind(q.value(1).toInt());
         h.entry.path = q.value(2).toString();
         h.entry.folder = q.value(3).toString();
@@ -404,15 +421,6 @@ QList<Hit> SearchIndex::search(const QString &query, mirka::textfold::Options op
         h.entry.when = ms ? QDateTime::fromMSecsSinceEpoch(ms) : QDateTime();
         h.entry.stamp = q.value(8).toString();
         out << h;
-    }
-    // The index folds case; when it matters, each text is looked at.
-    const QStringList exact = queryWords(query, options);
-    if (options.caseSensitive && exact != queryWords(query, {false, options.kanaInsensitive})) {
-        out.removeIf([&](const Hit &h) {
-            const mirka::textfold::FoldedText text(rawText(h.id), options);
-            return std::any_of(exact.begin(), exact.end(),
-                               [&](const QString &w) { return text.findFirst(w).start < 0; });
-        });
     }
     return out;
 }

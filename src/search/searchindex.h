@@ -74,8 +74,9 @@ public:
     qint64 count();
 
     // Entries holding every word of the query (blanks part words), newest
-    // first.
-    QList<Hit> search(const QString &query, mirka::textfold::Options options);
+    // first, at most limit of them (*more tells whether there are others).
+    QList<Hit> search(const QString &query, mirka::textfold::Options options, int limit = 500,
+                      bool *more = nullptr);
     // The words of the result around its first match (empty when none).
     Snippet snippet(qint64 id, const QString &query, mirka::textfold::Options options);
 

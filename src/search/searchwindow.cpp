@@ -109,6 +109,8 @@ private:
 namespace {
 
 SearchWindow *g_window = nullptr;
+// More results than this are left for words that narrow them down.
+constexpr int kShown = 500;
 
 // Rows of HTML: a heading line and the words around the match.
 class HtmlRows : public QStyledItemDelegate {
@@ -141,7 +143,8 @@ public:
         QTextDocument doc;
         doc.setDefaultFont(o.font);
         doc.setHtml(o.text);
-        doc.setTextWidth(o.rect.width() > 0 ? o.rect.width() : 400);
+        const auto *view = qobject_cast<const QAbstractItemView *>(o.widget);
+        doc.setTextWidth(view ? view->viewport()->width() : 400);
         return QSize(int(doc.idealWidth()), int(doc.size().height()) + 4);
     }
 };
@@ -200,6 +203,7 @@ SearchWindow::SearchWindow(mirka::search::Indexer &indexer, QWidget *parent)
     lstResults->setItemDelegate(new HtmlRows(lstResults));
     lstResults->setAlternatingRowColors(true);
     lstResults->setWordWrap(true);
+    lstResults->setResizeMode(QListView::Adjust);
     lstResults->setEditTriggers(QAbstractItemView::NoEditTriggers);
     rows->addWidget(lstResults, 1);
 
@@ -323,7 +327,10 @@ QAction *SearchWindow::install(QMainWindow *frame, QMenu *fileMenu, QAction *bef
     frame->addAction(a); // the key works while a note window's menus are shown
     QObject::connect(a, &QAction::triggered, frame, [] { showInFrame(); });
     QObject::connect(&mirka::NoteEvents::instance(), &mirka::NoteEvents::touched, frame,
-                     [](const QString &path) { mirka::search::Indexer::instance().noteTouched(path); });
+                     [](const QString &path) {
+                         if (!mirka::search::Indexer::quitting())
+                             mirka::search::Indexer::instance().noteTouched(path);
+                     });
     return a;
 }
 
@@ -332,7 +339,7 @@ mirka::textfold::Options SearchWindow::options() const { return {chkCase->isChec
 void SearchWindow::Search()
 {
     m_typing->stop();
-    const QList<Hit> hits = m_indexer.search(txtQuery->text(), options());
+    const QList<Hit> hits = m_indexer.search(txtQuery->text(), options(), kShown, &m_more);
     const int current = lstResults->currentIndex().row();
     m_results->reset(hits, txtQuery->text(), options());
     if (current >= 0 && current < hits.size())
@@ -348,7 +355,8 @@ void SearchWindow::showProgress()
     prgIndex->setValue(m_indexer.progressDone());
     QString text;
     if (!txtQuery->text().trimmed().isEmpty())
-        text = QStringLiteral("%1 件").arg(m_results->rowCount());
+        text = m_more ? QStringLiteral("新しい順に %1 件 (ほかにもあります。言葉を足すと絞れます)").arg(m_results->rowCount())
+                      : QStringLiteral("%1 件").arg(m_results->rowCount());
     if (total > 0)
         text += (text.isEmpty() ? QString() : QStringLiteral("  ")) + QStringLiteral("索引を作成中… %1 / %2").arg(m_indexer.progressDone()).arg(total);
     else if (m_indexer.folders().isEmpty())

@@ -67,4 +67,5 @@ private:
     mirka::search::Indexer &m_indexer;
     SearchResults *m_results;
     QTimer *m_typing;
+    bool m_more = false;
 };

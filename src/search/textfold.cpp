@@ -48,10 +48,23 @@ void foldInto(const QString &source, Options options, QString &out, QList<int> *
             continue;
         }
         const char32_t code = baseEnd - i == 2 ? QChar::surrogateToUcs4(c, s[i + 1]) : char32_t(u);
-        if (j == baseEnd && QChar::decompositionTag(code) == QChar::NoDecomposition)
-            piece = QString(s + i, j - i);
-        else
-            piece = QString(s + i, j - i).normalized(QString::NormalizationForm_KC);
+        if (j == baseEnd && QChar::decompositionTag(code) == QChar::NoDecomposition) {
+            // One character that stays one: no string to make.
+            char32_t folded = options.caseSensitive ? code : QChar::toCaseFolded(code);
+            if (options.kanaInsensitive && ((folded >= 0x30A1 && folded <= 0x30F6) || folded == 0x30FD || folded == 0x30FE))
+                folded -= 0x60;
+            if (QChar::requiresSurrogates(folded)) {
+                out += QChar(QChar::highSurrogate(folded));
+                out += QChar(QChar::lowSurrogate(folded));
+            } else {
+                out += QChar(char16_t(folded));
+            }
+            if (starts)
+                starts->insert(starts->size(), QChar::requiresSurrogates(folded) ? 2 : 1, int(i));
+            i = j;
+            continue;
+        }
+        piece = QString(s + i, j - i).normalized(QString::NormalizationForm_KC);
         if (!options.caseSensitive)
             piece = piece.toCaseFolded();
         if (options.kanaInsensitive)
