@@ -6,6 +6,7 @@
 #include "browser/externallinks.h"
 #include "common/dialogs.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QHash>
 #include <QVBoxLayout>
@@ -16,6 +17,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
+#include <utility>
 
 // Gives the engine's pages the program's profile and a guard of their own
 // for local files, and routes a page's request for a new window to the
@@ -25,7 +27,7 @@
 class WebBrowserPage : public QWebEnginePage {
 public:
     WebBrowserPage(WebBrowser *control, QObject *parent)
-        : QWebEnginePage(mirka::browserProfile(), parent)
+        : QWebEnginePage(mirka::browserProfile(), parent), m_control(control)
     {
         setUrlRequestInterceptor(new LocalFileGuard(this, this));
         connect(this, &QWebEnginePage::newWindowRequested, this,
@@ -44,21 +46,27 @@ public:
                     // page's reach: the engine makes a window before asking
                     // for it, and its opener could send it elsewhere and read
                     // it before it has a guard of its own.
-                    if (url().isLocalFile())
+                    if (url().isLocalFile()) {
                         target->Navigate(request.requestedUrl().toString());
-                    else
+                    } else {
+                        target->userRequest();
                         request.openIn(target->view()->page());
+                    }
                 });
     }
 
 protected:
-    // The engine asks only for a link the user clicked (or an address
-    // typed) that another program would open; the answer is no here, and
-    // the user's Yes to the question opens it.
-    bool acceptNavigationRequest(const QUrl &url, NavigationType, bool) override
+    // Each navigation says whether the user asked for it (a download it
+    // turns into may then ask where to save). For an address another
+    // program would open, the engine asks only on a click (or a typed
+    // address): the answer is no here, and the user's Yes to the question
+    // opens it.
+    bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool) override
     {
-        if (!mirka::externallinks::goesOutside(url))
+        if (!mirka::externallinks::goesOutside(url)) {
+            m_control->navigationRequested(type == NavigationTypeRedirect);
             return true;
+        }
         askLater(url);
         return false;
     }
@@ -72,14 +80,16 @@ private:
             mirka::externallinks::askAndOpen(url, view ? view->window() : nullptr);
         });
     }
+
+    WebBrowser *m_control;
 };
 
 namespace {
 
 // A request that has not started loading after this long never will.
 constexpr int requestTimeoutMs = 1500;
-// How long a click, a key or an address the user gave lets a download ask
-// where to save it.
+// How long a click, a key or an address the user gave lets what follows
+// (a navigation, a download) count as asked for.
 constexpr int userRequestMs = 10000;
 
 // The engine gives a page without a title a shortened form of its address
@@ -169,6 +179,11 @@ WebBrowser::WebBrowser(QWidget *parent) : QWidget(parent), m_view(new QWebEngine
     m_requestTimeout.setInterval(requestTimeoutMs);
 
     QWebEnginePage *page = m_view->page();
+    for (auto [action, command] : {std::pair(QWebEnginePage::Back, int(CSC_NAVIGATEBACK)),
+                                   std::pair(QWebEnginePage::Forward, int(CSC_NAVIGATEFORWARD))}) {
+        QAction *a = page->action(action);
+        connect(a, &QAction::changed, this, [this, a, command] { emit CommandStateChange(command, a->isEnabled()); });
+    }
     connect(page, &QWebEnginePage::loadingChanged, this, &WebBrowser::loadingChanged);
     connect(page, &QWebEnginePage::titleChanged, this, &WebBrowser::titleChanged);
     // Asked after the engine's call has returned: the question is modal.
@@ -179,7 +194,7 @@ WebBrowser::WebBrowser(QWidget *parent) : QWidget(parent), m_view(new QWebEngine
                 // A recorded page's copy is written by the recording itself.
                 if (download->page() != m_view->page() || download->isSavePageDownload())
                     return;
-                m_downloads->start(download, takeUserRequest());
+                m_downloads->start(download, downloadAsked());
                 emit FileDownloadRequested();
             });
 }
@@ -202,11 +217,7 @@ void WebBrowser::permissionRequested(const QUrl &origin, int feature)
                                              : QWebEnginePage::PermissionDeniedByUser);
 }
 
-void WebBrowser::requested()
-{
-    m_requestTimeout.start();
-    userRequest();
-}
+void WebBrowser::requested() { m_requestTimeout.start(); }
 
 void WebBrowser::userRequest() { m_userRequest.setRemainingTime(userRequestMs); }
 
@@ -215,6 +226,20 @@ bool WebBrowser::takeUserRequest()
     const bool asked = !m_userRequest.hasExpired();
     m_userRequest = QDeadlineTimer();
     return asked;
+}
+
+void WebBrowser::navigationRequested(bool redirect)
+{
+    // A server's redirect goes on with what the user asked for; a page
+    // that sends itself elsewhere (a client redirect, once it is shown)
+    // already lost it when it was shown.
+    if (!redirect)
+        m_navigationAsked = takeUserRequest();
+}
+
+bool WebBrowser::downloadAsked()
+{
+    return std::exchange(m_navigationAsked, false) || takeUserRequest();
 }
 
 bool WebBrowser::eventFilter(QObject *watched, QEvent *event)
@@ -238,6 +263,7 @@ void WebBrowser::Navigate(const QString &address)
     if (!url.isValid() || url.isEmpty())
         return;
     requested();
+    userRequest();
     m_view->setUrl(url);
 }
 
@@ -294,9 +320,7 @@ void WebBrowser::loadingChanged(const QWebEngineLoadingInfo &info)
     case QWebEngineLoadingInfo::LoadStartedStatus:
         return;
     case QWebEngineLoadingInfo::LoadSucceededStatus:
-        // What the user asked for has arrived; the page shown now asks
-        // nothing in the user's name.
-        m_userRequest = QDeadlineTimer();
+        m_navigationAsked = false;
         m_downloads->clearFinished();
         emit NavigateComplete2();
         break;
@@ -322,6 +346,9 @@ void WebBrowser::loadingChanged(const QWebEngineLoadingInfo &info)
 
 void WebBrowser::titleChanged()
 {
+    // A new page is shown (the engine titles it at once): what the user
+    // asked for has arrived, and the page asks nothing in the user's name.
+    m_navigationAsked = false;
     if (!Busy())
         emit DownloadComplete();
 }

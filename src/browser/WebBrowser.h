@@ -42,11 +42,15 @@ class QWebEngineView;
 // - Permission requests are asked once per site and feature for the run;
 //   downloads are offered in the save dialog and followed on a line under
 //   the page (DownloadStatus).
+// - CommandStateChange tells when GoBack or GoForward becomes possible or
+//   impossible, as the page history grows and is walked.
 // - LocationName is the page's title; for a page without a title (where the
 //   engine would put a shortened address) it is the page's address.
 class WebBrowser : public QWidget {
     Q_OBJECT
 public:
+    enum { CSC_NAVIGATEFORWARD = 1, CSC_NAVIGATEBACK = 2 };
+
     explicit WebBrowser(QWidget *parent = nullptr);
 
     // Goes where a browser's address bar would take the text: a text without
@@ -76,16 +80,23 @@ signals:
     // A file from this control's page has been saved (or refused): the page
     // on screen stays.
     void FileDownloadRequested();
+    // GoBack (CSC_NAVIGATEBACK) or GoForward (CSC_NAVIGATEFORWARD) has
+    // become possible or impossible.
+    void CommandStateChange(int command, bool enable);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    friend class WebBrowserPage;
     void requested();
     // The user clicked, pressed a key in the page or gave an address.
     void userRequest();
-    // Whether the user asked for what arrives now (a download); asks once.
     bool takeUserRequest();
+    void navigationRequested(bool redirect);
+    // Whether the user asked for the download arriving now: the navigation
+    // it came from, or a click or key just before. Asked once.
+    bool downloadAsked();
     void loadingChanged(const QWebEngineLoadingInfo &info);
     void titleChanged();
     void permissionRequested(const QUrl &origin, int feature);
@@ -95,7 +106,9 @@ private:
     // Runs from a request until the engine answers it; one that started no
     // load ends when it runs out.
     QTimer m_requestTimeout;
-    // Runs from the user's last click, key or address until a page arrives
+    // Runs from the user's last click, key or address until a navigation
     // or a download takes it.
     QDeadlineTimer m_userRequest;
+    // The last navigation was asked for and has not shown a page yet.
+    bool m_navigationAsked = false;
 };

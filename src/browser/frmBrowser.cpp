@@ -186,6 +186,12 @@ frmBrowser::frmBrowser()
     connect(brwWebBrowser, &WebBrowser::NavigateComplete2, this, &frmBrowser::navigateComplete);
     connect(brwWebBrowser, &WebBrowser::DownloadComplete, this, &frmBrowser::downloadComplete);
     connect(brwWebBrowser, &WebBrowser::NewWindow2, this, &frmBrowser::newWindowRequested);
+    // Back and Forward are greyed out where the page history ends.
+    connect(brwWebBrowser, &WebBrowser::CommandStateChange, this, [this](int command, bool enable) {
+        tbToolBar->actions().at(command == WebBrowser::CSC_NAVIGATEBACK ? 0 : 1)->setEnabled(enable);
+    });
+    for (QAction *a : tbToolBar->actions().mid(0, 2))
+        a->setEnabled(false);
     // A download leaves the page on screen, so the address box goes back to
     // it rather than keep the file's address beside the page's caption.
     connect(brwWebBrowser, &WebBrowser::FileDownloadRequested, this,

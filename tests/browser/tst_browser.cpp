@@ -272,9 +272,14 @@ private slots:
         QVERIFY(completes(b, [&] { pressButton(b, "Search"); }));
         QCOMPARE(history(b).first(), server.url("/search"));
 
+        // Back and Forward are greyed out where the page history ends.
+        auto enabled = [b](const char *key) { return b->tbToolBar->findChild<QAction *>(key)->isEnabled(); };
+        QVERIFY(enabled("Back") && !enabled("Forward"));
         QVERIFY(completes(b, [&] { pressButton(b, "Back"); }));
         QCOMPARE(b->brwWebBrowser->LocationURL(), pageB);
+        QTRY_VERIFY(enabled("Back") && enabled("Forward"));
         QVERIFY(completes(b, [&] { pressButton(b, "Forward"); }));
+        QTRY_VERIFY(enabled("Back") && !enabled("Forward"));
         QVERIFY(completes(b, [&] { pressButton(b, "Refresh"); }));
         QCOMPARE(history(b), (QStringList{server.url("/search"), pageB, pageA}));
     }

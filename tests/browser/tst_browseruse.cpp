@@ -114,6 +114,12 @@ private slots:
         env.write("data/applications/mirka-mail.desktop",
                   "[Desktop Entry]\nName=Mail\nName[ja]=メールの人\nExec=true\nType=Application\n");
         qputenv("PATH", QFile::encodeName(env.path("bin")) + ':' + qgetenv("PATH"));
+        // The user's download folder, as the desktop names it.
+        QVERIFY(QDir(env.folder()).mkpath("ダウンロード") && QDir(env.folder()).mkpath("config"));
+        env.write("config/user-dirs.dirs",
+                  "XDG_DOWNLOAD_DIR=\"" + env.path("ダウンロード").toUtf8() + "\"\n");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(env.path("config")));
+        QCOMPARE(QStandardPaths::writableLocation(QStandardPaths::DownloadLocation), env.path("ダウンロード"));
 #endif
         frame = std::make_unique<frmMain>();
         frame->show();
@@ -367,14 +373,6 @@ private slots:
         server.route("/report", "200 OK\r\nContent-Disposition: attachment; filename=\"report.txt\"",
                      "the report", "application/octet-stream");
         server.route("/zip", "200 OK", "a zip", "application/zip");
-#ifndef _WIN32
-        // The user's download folder, as the desktop names it.
-        QVERIFY(QDir(env.folder()).mkpath("ダウンロード") && QDir(env.folder()).mkpath("config"));
-        env.write("config/user-dirs.dirs",
-                  "XDG_DOWNLOAD_DIR=\"" + env.path("ダウンロード").toUtf8() + "\"\n");
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(env.path("config")));
-        QCOMPARE(QStandardPaths::writableLocation(QStandardPaths::DownloadLocation), env.path("ダウンロード"));
-#endif
         frmBrowser *b = loaded(pageA);
         QVERIFY(b);
         auto *status = b->findChild<QLabel *>(QStringLiteral("DownloadStatus"));
@@ -386,9 +384,6 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(env.read("saved.txt"), QByteArray("the report"), engineTimeout);
         QCOMPARE(dialogs.asked.size(), 1);
         QCOMPARE(dialogs.asked[0].kind, QStringLiteral("save"));
-        QCOMPARE(QDir::fromNativeSeparators(dialogs.asked[0].file.initialFile),
-                 QDir(QStandardPaths::writableLocation(QStandardPaths::DownloadLocation))
-                     .filePath("report.txt"));
         QTRY_VERIFY(status->isVisible() && status->text().contains(QStringLiteral("ダウンロード完了")));
         QVERIFY(status->text().contains(QDir::toNativeSeparators(saved)));
         QVERIFY(settles(b));
@@ -409,6 +404,73 @@ private slots:
         QCOMPARE(b->windowTitle(), QStringLiteral("Page A"));
         QCOMPARE(b->cboAddress->currentText(), pageA);
         QCOMPARE(QDir(env.folder()).entryList({"saved*", "cut*", "report*"}), QStringList{"saved.txt"});
+        // The line goes with the page it was about.
+        QVERIFY(completes(b, [&] { typeAndEnter(b, pageB); }));
+        QVERIFY(!status->isVisible());
+    }
+
+    // A download asks where to save it only when the user asked for it (an
+    // address given, a click); the dialog starts in the download folder
+    // with the server's name made a plain, visible one.
+    void downloadRequests_data()
+    {
+        QTest::addColumn<QByteArray>("path");
+        QTest::addColumn<bool>("click");
+        QTest::addColumn<QString>("proposed"); // empty: no dialog
+        auto named = [this](const QByteArray &path, const QByteArray &disposition) {
+            server.route(path, "200 OK\r\nContent-Disposition: attachment; " + disposition, "data",
+                         "application/octet-stream");
+            return path;
+        };
+        auto page = [this](const QByteArray &path, const QString &body) {
+            server.route(path, "200 OK", body.toUtf8());
+            return path;
+        };
+        QTest::newRow("folders above") << named("/up", "filename=\"../../x.txt\"") << false << "x.txt";
+        QTest::newRow("absolute") << named("/abs", "filename=\"/tmp/abs.txt\"") << false << "abs.txt";
+        QTest::newRow("control characters")
+            << named("/ctl", "filename*=UTF-8''a%01b%0Ac%1Bd%E2%80%AEtxt.exe") << false << "a_b_c_d_txt.exe";
+        QTest::newRow("device name") << named("/con", "filename=\"CON.txt\"") << false << "_CON.txt";
+        QTest::newRow("hidden") << named("/hidden", "filename=\".bashrc\"") << false << "bashrc";
+        QTest::newRow("long") << named("/long", "filename=\"" + QByteArray(300, 'a') + ".txt\"") << false
+                              << QString(196, u'a') + ".txt";
+        server.route("/moved", "302 Found\r\nLocation: /up", {});
+        QTest::newRow("server redirect") << QByteArray("/moved") << false << "x.txt";
+        QTest::newRow("page at once") << page("/atonce", "<script>location = '/up'</script>") << false << QString();
+        QTest::newRow("page link at once")
+            << page("/link", "<a id=\"a\" download href=\"/up\">x</a><script>a.click()</script>") << false << QString();
+        QTest::newRow("page later") << page("/later", "<script>setTimeout(() => location = '/up', 500)</script>")
+                                    << false << QString();
+        QTest::newRow("page on a click") << page("/click", clickToRun("location = '/up'")) << true << "x.txt";
+    }
+
+    void downloadRequests()
+    {
+        QFETCH(QByteArray, path);
+        QFETCH(bool, click);
+        QFETCH(QString, proposed);
+        dialogs.fileAnswers = {QString()};
+        frmBrowser *b = loaded(click ? server.url(path) : pageA);
+        QVERIFY(b);
+        auto *status = b->findChild<QLabel *>(QStringLiteral("DownloadStatus"));
+        if (click) {
+            frame->mnuWindowTileHorizontal->trigger();
+            QTest::mouseClick(frame->windowHandle(), Qt::LeftButton, {},
+                              b->brwWebBrowser->mapTo(frame.get(), QPoint(20, 20)));
+        } else {
+            typeAndEnter(b, server.url(path));
+        }
+        if (proposed.isEmpty()) {
+            QTRY_VERIFY_WITH_TIMEOUT(status->isVisible(), engineTimeout);
+            QCOMPARE(status->text(), QStringLiteral("ページが求めたダウンロードを止めました: x.txt"));
+            QTest::qWait(500);
+            QCOMPARE(dialogs.asked.size(), 0);
+            return;
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(dialogs.asked.size(), 1, engineTimeout);
+        QCOMPARE(dialogs.asked[0].file.initialFile,
+                 QDir::toNativeSeparators(QDir(QStandardPaths::writableLocation(QStandardPaths::DownloadLocation))
+                                              .filePath(proposed)));
     }
 
     // A site's request is asked once per run, naming the site and what it
