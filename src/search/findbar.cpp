@@ -86,7 +86,11 @@ FindBar::FindBar(Features features, QWidget *parent) : QWidget(parent)
         connect(replaceButton, &QPushButton::clicked, this, &FindBar::replaceOne);
         connect(replaceAllButton, &QPushButton::clicked, this, &FindBar::replaceAll);
     }
+    // Escape and Enter wherever the focus is in the bar.
     findText->installEventFilter(this);
+    matchCase->installEventFilter(this);
+    if (matchKana)
+        matchKana->installEventFilter(this);
     connect(findText, &QLineEdit::textChanged, this, &FindBar::queryChanged);
     connect(matchCase, &QCheckBox::toggled, this, &FindBar::queryChanged);
     if (matchKana)
@@ -152,7 +156,8 @@ bool FindBar::eventFilter(QObject *watched, QEvent *event)
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride)
         return QWidget::eventFilter(watched, event);
     auto *key = static_cast<QKeyEvent *>(event);
-    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    const bool enter = (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+        && qobject_cast<QLineEdit *>(watched);
     if (key->key() != Qt::Key_Escape && !enter)
         return QWidget::eventFilter(watched, event);
     // The window's own Escape and Enter shortcuts (a browser's Stop) wait

@@ -120,7 +120,9 @@ public:
     {
         QStyleOptionViewItem o = option;
         initStyleOption(&o, index);
-        const QString html = o.text;
+        QString html = o.text;
+        if (o.state & QStyle::State_Selected) // grey would not read on the highlight
+            html.remove(QStringLiteral(" style='color:gray'"));
         o.text.clear();
         o.widget->style()->drawControl(QStyle::CE_ItemViewItem, &o, painter, o.widget);
         QTextDocument doc;

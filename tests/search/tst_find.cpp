@@ -165,6 +165,9 @@ private slots:
         QVERIFY(c.charFormat().fontItalic());
         d.rtfText->undo();
         QCOMPARE(d.rtfText->toPlainText(), QStringLiteral("研究の話\n研究と調査\nケンキュウ、ＫＥＮ研究"));
+        bar->matchKana->setFocus(); // Escape closes from anywhere in the bar
+        keyToFocus(&d, Qt::Key_Escape);
+        QVERIFY(bar->isHidden());
         d.Modified = false;
     }
 
