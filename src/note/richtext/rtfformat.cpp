@@ -117,6 +117,8 @@ ParaProps fromBlockFormat(const QTextBlockFormat &f)
     p.fi = toTwips(f.textIndent());
     if (p.fi == 0 && f.objectIndex() >= 0 && f.hasProperty(ListLabelIndent))
         p.fi = clampTwips(f.intProperty(ListLabelIndent));
+    if (f.objectIndex() >= 0)
+        p.ilvl = qBound(0, f.intProperty(ListLevel), 8);
     p.sb = qMax(0, toTwips(f.topMargin()));
     p.sa = qMax(0, toTwips(f.bottomMargin()));
     switch (f.lineHeightType()) {

@@ -26,6 +26,20 @@ enum : int {
     // line starts at the left indent instead, as it does after the label's
     // tab in RTF.
     ListLabelIndent,
+    // On a list read from RTF (QTextListFormat): its levels, each a
+    // QVariantList {nfc, start, text, li, fi}; the text holds characters 0
+    // to 8 where the numbers of those levels go. Qt draws no label for such
+    // a list (its style is undefined): the editor draws listLabel().
+    ListLevels,
+    ListLevel, // int, on a paragraph of such a list: its level (\ilvl)
+    KeptText,  // QString, on a kept item: what a reader sees of it as text
+    // On a table cell read from RTF: the RTF cells it stands for (more than
+    // one when merged across), each a QVariantList {definition words,
+    // left, right} (twips); the cells merged into it from the rows below,
+    // a list of such lists; and on a row's first cell, the row's own words.
+    RtfCells,
+    RtfCellsBelow,
+    RtfRow,
 };
 
 inline int clampTwips(int v) { return qBound(-31680, v, 31680); }

@@ -6,6 +6,7 @@
 #include "note/richtext/rtfreaderimpl.h"
 
 #include <QAtomicInt>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextImageFormat>
 #include <QUrl>
@@ -17,14 +18,27 @@ namespace {
 QString labelOf(int kind)
 {
     switch (kind) {
-    case KeepNote: return QStringLiteral("[注]");
-    case KeepComment: return QStringLiteral("[コメント]");
+    case KeepNote: return QStringLiteral("*");
+    case KeepComment: return QStringLiteral("\u203B"); // ※
     case KeepObject: return QStringLiteral("[オブジェクト]");
     case KeepShape: return QStringLiteral("[図形]");
-    case KeepHeader: return QStringLiteral("[ヘッダー]");
-    case KeepFooter: return QStringLiteral("[フッター]");
     default: return QStringLiteral("[図]");
     }
+}
+
+// A comment's author initials, from its \atnid group.
+QString initialsOf(const QByteArray &prefix)
+{
+    const qsizetype at = prefix.indexOf("\\atnid");
+    if (at < 0)
+        return {};
+    qsizetype p = at + 6;
+    if (p < prefix.size() && prefix.at(p) == ' ')
+        ++p;
+    QString s;
+    for (; p < prefix.size() && s.size() < 8 && prefix.at(p) != '}' && prefix.at(p) != '\\'; ++p)
+        s += QLatin1Char(prefix.at(p));
+    return s.trimmed();
 }
 
 // Whether an RTF fragment holds a \uN word.
@@ -122,11 +136,27 @@ void Reader::keptGroupEnded(qsizetype start, qsizetype end)
             return;
         }
     }
+    QString label = labelOf(kind);
     if (!m_keepPrefix.isEmpty()) {
+        if (kind == KeepComment && !initialsOf(m_keepPrefix).isEmpty())
+            label = initialsOf(m_keepPrefix);
         raw.prepend(m_keepPrefix);
         m_keepPrefix.clear();
     }
-    insertObject(keptFormat(base, raw, labelOf(kind)));
+    if (kind == KeepNote && m_markAt == m_emitted && m_cursor.position() > 0) {
+        // The note of the mark just before it: one item, the mark showing.
+        flushRun();
+        QTextCursor mark(m_cursor);
+        mark.setPosition(m_cursor.position() - 1);
+        mark.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+        QTextCharFormat f = mark.charFormat();
+        if (f.objectType() == KeptObjectType && f.property(KeptRtf).toByteArray() == "\\chftn ") {
+            f.setProperty(KeptRtf, f.property(KeptRtf).toByteArray() + raw);
+            mark.setCharFormat(f);
+            return;
+        }
+    }
+    insertObject(keptFormat(base, raw, label));
 }
 
 void Reader::insertObject(const QTextCharFormat &f)

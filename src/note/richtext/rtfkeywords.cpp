@@ -63,13 +63,15 @@ const std::unordered_map<std::string_view, KwInfo> &keywords()
             {"listtable", Kw::ListTable}, {"listoverridetable", Kw::ListTable}, {"list", Kw::List},
             {"listlevel", Kw::ListLevel}, {"levelnfc", Kw::LevelNfc}, {"levelnfcn", Kw::LevelNfc},
             {"levelstartat", Kw::LevelStartAt}, {"leveltext", Kw::LevelText}, {"listid", Kw::ListId},
-            {"listoverride", Kw::ListOverride}, {"ls", Kw::Ls}, {"ilvl", Kw::Ilvl},
+            {"listoverride", Kw::ListOverride}, {"lfolevel", Kw::LfoLevel}, {"ls", Kw::Ls}, {"ilvl", Kw::Ilvl},
             {"listtext", Kw::ListText}, {"pntext", Kw::ListText}, {"pn", Kw::Pn},
-            {"pnstart", Kw::PnStart},
+            {"pnstart", Kw::PnStart}, {"pnf", Kw::PnFont},
             {"trowd", Kw::Trowd}, {"cellx", Kw::Cellx}, {"intbl", Kw::Intbl}, {"itap", Kw::Itap},
         };
         for (const auto &m : more)
             t.emplace(m.first, KwInfo{m.second});
+        for (const char *r : {"trleft", "clmgf", "clmrg", "clvmgf", "clvmrg"})
+            t.emplace(r, KwInfo{Kw::RowWord});
         const std::pair<const char *, char16_t> pnFormats[] = {
             {"pndec", 0}, {"pnucrm", 1}, {"pnlcrm", 2}, {"pnucltr", 3}, {"pnlcltr", 4},
         };

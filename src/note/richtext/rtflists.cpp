@@ -7,44 +7,21 @@ namespace mirka::rtf::detail {
 
 namespace {
 
-QTextListFormat listFormat(const ListLevelDef &level, int ilvl, bool indented)
+// Qt's own label never shows: the editor draws the document's (listLabel).
+QTextListFormat listFormat(const ListDef &def, const ListOverrideDef &override)
 {
     QTextListFormat f;
-    QString before, after;
-    bool seen = false;
-    for (QChar c : level.text) {
-        if (c.unicode() < 10) {
-            if (c.unicode() == ilvl || !seen) {
-                seen = true;
-                before += after; // the labels of outer levels stay as text
-                after.clear();
-            }
-            continue;
-        }
-        (seen ? after : before) += c;
+    f.setStyle(QTextListFormat::ListStyleUndefined);
+    f.setIndent(0);
+    QVariantList levels;
+    for (size_t i = 0; i < def.levels.size(); ++i) {
+        const ListLevelDef &l = def.levels[i];
+        const int start = i < 9 && override.starts[i] >= 0 ? override.starts[i] : l.start;
+        levels.append(QVariant(QVariantList{l.nfc, start, l.text, l.li, l.fi}));
     }
-    switch (level.nfc) {
-    case 1: f.setStyle(QTextListFormat::ListUpperRoman); break;
-    case 2: f.setStyle(QTextListFormat::ListLowerRoman); break;
-    case 3: f.setStyle(QTextListFormat::ListUpperAlpha); break;
-    case 4: f.setStyle(QTextListFormat::ListLowerAlpha); break;
-    case 23: {
-        const char16_t c = before.isEmpty() ? 0x2022 : before.at(0).unicode();
-        f.setStyle(c == 'o' || c == 0x25CB || c == 0xF06F ? QTextListFormat::ListCircle
-                   : c == 0x25A0 || c == 0x25AA || c == 0xF0A7 || c == 0xF0A8 ? QTextListFormat::ListSquare
-                                                                               : QTextListFormat::ListDisc);
-        before.clear();
-        after.clear();
-        break;
-    }
-    default: f.setStyle(QTextListFormat::ListDecimal); break;
-    }
-    if (level.nfc != 23) {
-        f.setNumberPrefix(before);
-        f.setNumberSuffix(after);
-    }
-    // A paragraph indented of its own holds its label in that indent.
-    f.setIndent(indented ? 0 : ilvl + 1);
+    if (levels.isEmpty())
+        levels.append(QVariant(QVariantList{0, 1, QString(QChar(0)), 0, 0}));
+    f.setProperty(ListLevels, levels);
     return f;
 }
 
@@ -59,12 +36,25 @@ void Reader::listWord(Kw kw, int param)
             if (m_listDefs.size() < 10000)
                 m_listDefs.insert(m_list.id, m_list);
         } else if (param == 2) {
+            // A bullet in a symbol font as the character it shows.
+            const auto font = m_fonts.constFind(m_levelFont);
+            const int symbol = font == m_fonts.constEnd() ? 0 : font->symbol;
+            for (QChar &c : m_level.text) {
+                if (c.unicode() >= 0xF020 && c.unicode() <= 0xF0FF) {
+                    const char32_t u = symbolToUnicode(symbol ? symbol : 1, uchar(c.unicode() - 0xF000));
+                    c = u && u <= 0xFFFF ? QChar(char16_t(u)) : QChar(0x2022);
+                }
+            }
             if (m_list.levels.size() < 9)
                 m_list.levels.push_back(m_level);
         } else if (param == 3) {
             if (m_overrides.size() < 10000 && m_overrideLs > 0)
-                m_overrides.insert(m_overrideLs, m_overrideListId);
+                m_overrides.insert(m_overrideLs, m_override);
         } else if (param == 4 && s.dest == Dest::Body && s.para.ls <= 0) {
+            // A bullet in a symbol font (\pnf) came decoded as text: it is a bullet.
+            const auto font = m_fonts.constFind(m_levelFont);
+            if (m_level.nfc == 23 && font != m_fonts.constEnd() && font->symbol)
+                m_pnBefore = QStringLiteral("\u2022");
             m_level.text = m_pnBefore + QChar(0) + m_pnAfter;
             const QString key = QStringLiteral("%1|%2|").arg(m_level.nfc).arg(m_level.start) + m_level.text;
             int id = m_pnLists.value(key);
@@ -75,7 +65,7 @@ void Reader::listWord(Kw kw, int param)
                 def.id = id;
                 def.levels.push_back(m_level);
                 m_listDefs.insert(id, def);
-                m_overrides.insert(id, id);
+                m_overrides.insert(id, ListOverrideDef{id, {-1, -1, -1, -1, -1, -1, -1, -1, -1}});
             }
             s.para.ls = id;
             s.para.ilvl = 0;
@@ -92,16 +82,31 @@ void Reader::listWord(Kw kw, int param)
         return;
     case Kw::ListOverride:
         s.listGroup = 3;
-        m_overrideListId = m_overrideLs = 0;
+        m_override = ListOverrideDef();
+        m_overrideLs = 0;
+        m_overrideLevel = -1;
+        return;
+    case Kw::LfoLevel:
+        if (s.listGroup == 3)
+            m_overrideLevel = qMin(m_overrideLevel + 1, 8);
         return;
     case Kw::ListId:
-        (s.listGroup == 3 ? m_overrideListId : m_list.id) = param;
+        (s.listGroup == 3 ? m_override.listId : m_list.id) = param;
         return;
     case Kw::Ls: m_overrideLs = param; return;
     case Kw::LevelNfc:
     case Kw::PnFormat: m_level.nfc = param; return;
     case Kw::LevelStartAt:
-    case Kw::PnStart: m_level.start = param; return;
+        // In an override's \lfolevel: where that level starts anew.
+        if (s.listGroup == 3 || (s.listGroup == 2 && m_overrideLevel >= 0 && m_stack.size() > 2
+                                 && m_stack[m_stack.size() - 2].listGroup == 3)) {
+            if (m_overrideLevel >= 0)
+                m_override.starts[m_overrideLevel] = qBound(0, param, 32767);
+            return;
+        }
+        m_level.start = qBound(0, param, 32767);
+        return;
+    case Kw::PnStart: m_level.start = qBound(0, param, 32767); return;
     case Kw::LevelText:
     case Kw::PnText:
         if (s.dest != Dest::ListTable) {
@@ -122,8 +127,10 @@ void Reader::listWord(Kw kw, int param)
         m_level = ListLevelDef();
         m_pnBefore.clear();
         m_pnAfter.clear();
+        m_levelFont = -1;
         return;
     case Kw::PnLevel: m_level.nfc = param == 0 ? m_level.nfc : param; return;
+    case Kw::PnFont: m_levelFont = param; return;
     default: return;
     }
 }
@@ -148,7 +155,17 @@ bool Reader::listKnown(const ParaProps &p) const
     if (!p.ls)
         return false;
     const auto o = m_overrides.constFind(p.ls);
-    return o != m_overrides.constEnd() && m_listDefs.contains(*o);
+    return o != m_overrides.constEnd() && m_listDefs.contains(o->listId);
+}
+
+const ListLevelDef *Reader::listLevel(const ParaProps &p) const
+{
+    if (!listKnown(p))
+        return nullptr;
+    const ListDef &def = *m_listDefs.constFind(m_overrides.constFind(p.ls)->listId);
+    if (def.levels.empty())
+        return nullptr;
+    return &def.levels[qMin(size_t(p.ilvl), def.levels.size() - 1)];
 }
 
 void Reader::listTextEnded()
@@ -164,21 +181,18 @@ void Reader::listTextEnded()
         emitBody(c.unicode());
 }
 
+// One list for each \ls, all its levels in it: the labels count across them.
 QTextList *Reader::listFor(const ParaProps &p)
 {
-    const qint64 key = qint64(p.ls) * 16 + p.ilvl; // \ls may be negative
-    if (QTextList *l = m_textLists.value(key)) {
+    if (QTextList *l = m_textLists.value(p.ls)) {
         l->add(m_cursor.block());
         return l;
     }
     if (!listKnown(p))
         return nullptr;
-    const ListDef &def = *m_listDefs.constFind(m_overrides.value(p.ls));
-    const ListLevelDef level = def.levels.empty() ? ListLevelDef()
-        : size_t(p.ilvl) < def.levels.size()      ? def.levels[size_t(p.ilvl)]
-                                                  : def.levels.back();
-    QTextList *l = m_cursor.createList(listFormat(level, p.ilvl, p.li > 0));
-    m_textLists.insert(key, l);
+    const ListOverrideDef &o = *m_overrides.constFind(p.ls);
+    QTextList *l = m_cursor.createList(listFormat(*m_listDefs.constFind(o.listId), o));
+    m_textLists.insert(p.ls, l);
     return l;
 }
 

@@ -333,11 +333,15 @@ QByteArray pictGroup(const QImage &image, const QSizeF &shownSize)
     return out;
 }
 
+// A footnote mark is drawn as its number; other kept items as a small
+// framed label.
+static bool isMark(const QTextCharFormat &f) { return !f.stringProperty(KeptText).isEmpty(); }
+
 QSizeF KeptObjectHandler::intrinsicSize(QTextDocument *doc, int, const QTextFormat &format)
 {
     const QTextCharFormat f = format.toCharFormat();
     const QFontMetricsF fm(f.font().resolve(doc->defaultFont()));
-    return QSizeF(fm.horizontalAdvance(f.stringProperty(KeptLabel)) + 4, fm.height());
+    return QSizeF(fm.horizontalAdvance(f.stringProperty(KeptLabel)) + (isMark(f) ? 0 : 4), fm.height());
 }
 
 void KeptObjectHandler::drawObject(QPainter *painter, const QRectF &rect, QTextDocument *doc, int,
@@ -347,7 +351,8 @@ void KeptObjectHandler::drawObject(QPainter *painter, const QRectF &rect, QTextD
     painter->save();
     painter->setFont(f.font().resolve(doc->defaultFont()));
     painter->setPen(QColor(90, 90, 90));
-    painter->drawRect(rect.adjusted(0.5, 0.5, -0.5, -0.5));
+    if (!isMark(f))
+        painter->drawRect(rect.adjusted(0.5, 0.5, -0.5, -0.5));
     painter->drawText(rect, Qt::AlignCenter, f.stringProperty(KeptLabel));
     painter->restore();
 }
@@ -360,23 +365,40 @@ void KeptObjectHandler::install(QTextDocument *doc)
     layout->registerHandler(KeptObjectType, new KeptObjectHandler(layout));
 }
 
-QString plainText(const QTextDocument *doc)
+QString readerText(const QTextCharFormat &f)
 {
+    return f.objectType() == KeptObjectType ? f.stringProperty(KeptText) : QString();
+}
+
+QString plainText(const QTextDocument *doc, int start, int end)
+{
+    if (end < 0)
+        end = doc->characterCount() - 1;
     QString out;
-    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
-        if (b != doc->begin())
+    bool first = true;
+    for (QTextBlock b = doc->findBlock(start); b.isValid() && b.position() <= end; b = b.next()) {
+        if (!first)
             out += QLatin1Char('\n');
+        first = false;
+        if (b.position() >= start) {
+            const QString label = listLabel(b);
+            if (!label.isEmpty())
+                out += label + QLatin1Char('\t');
+        }
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             const QTextFragment f = it.fragment();
+            const int from = qMax(start, f.position()), to = qMin(end, f.position() + f.length());
+            if (from >= to)
+                continue;
             const QTextCharFormat cf = f.charFormat();
             if (cf.objectType() == KeptObjectType)
-                out += cf.stringProperty(KeptLabel);
-            else if (cf.isImageFormat())
-                continue;
-            else
-                out += f.text();
+                out += readerText(cf).repeated(to - from);
+            else if (!cf.isImageFormat())
+                out += f.text().mid(from - f.position(), to - from);
         }
     }
+    out.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    out.remove(QChar::ObjectReplacementCharacter);
     return out;
 }
 

@@ -13,7 +13,10 @@
 
 #include "note/richtext/rtfformat.h"
 
+class QPainter;
+class QTextBlock;
 class QTextDocument;
+class QTextEdit;
 
 namespace mirka::rtf {
 
@@ -57,7 +60,29 @@ public:
     static void install(QTextDocument *doc);
 };
 
-// The document's text with each kept item as its label.
-QString plainText(const QTextDocument *doc);
+// The label a reader sees before a list paragraph ("2.1.", "a)", "•"),
+// counted as the document's list levels, starts and restarts say; empty for
+// a paragraph in no list or a level without a label.
+QString listLabel(const QTextBlock &block);
+// A number as a list level of RTF's numbering format nfc shows it.
+QString listNumber(int n, int nfc);
+
+// What a reader sees of a kept item as text: a footnote's mark, nothing of
+// a comment or an object.
+QString readerText(const QTextCharFormat &f);
+// A footnote's or comment's own text (with the comment's author), shown on
+// hover; empty for other items.
+QString keptTip(const QTextCharFormat &f);
+
+// Draws the labels of the lists read from RTF (Qt draws none for them) for
+// the blocks of the editor's viewport area.
+void paintListLabels(QTextEdit *edit, QPainter &painter, const QRect &area);
+
+// The document as HTML with list labels and footnote marks as text.
+QString exportHtml(const QTextDocument *doc);
+
+// The document's text as a reader sees it: list labels before their
+// paragraphs (with a tab), footnote marks, no markers of kept items.
+QString plainText(const QTextDocument *doc, int start = 0, int end = -1);
 
 } // namespace mirka::rtf

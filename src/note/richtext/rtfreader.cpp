@@ -112,6 +112,12 @@ void Reader::popGroup()
         levelTextEnded();
     const int field = child.field != parent.field ? child.field : -1;
     const quint8 listGroup = child.listGroup != parent.listGroup ? child.listGroup : 0;
+    if (listGroup == 2) {
+        // A level's own indents, for its paragraphs that have none.
+        m_level.li = child.para.li;
+        m_level.fi = child.para.fi;
+        m_levelFont = child.ch.font;
+    }
     m_stack.pop_back();
     if (d == Dest::ColorTable || d == Dest::FontTable)
         m_charFormats.clear();

@@ -43,10 +43,10 @@ enum class Kw : quint8 {
     // Fields.
     Field, FldInst, FldRslt,
     // Lists.
-    ListTable, List, ListLevel, LevelNfc, LevelStartAt, LevelText, ListId, ListOverride, Ls, Ilvl,
-    ListText, Pn, PnLevel, PnFormat, PnStart, PnText,
+    ListTable, List, ListLevel, LevelNfc, LevelStartAt, LevelText, ListId, ListOverride, LfoLevel, Ls, Ilvl,
+    ListText, Pn, PnLevel, PnFormat, PnStart, PnText, PnFont,
     // Tables.
-    Trowd, Cellx, Intbl, Itap, NestCell, NestRow,
+    Trowd, Cellx, RowWord, Intbl, Itap, NestCell, NestRow,
 };
 
 // What the placeholder of a kept group shows (KwInfo::ch of Kw::Keep).
@@ -77,6 +77,13 @@ struct ListLevelDef {
     int nfc = 0; // \levelnfc: 0 decimal, 1 I, 2 i, 3 A, 4 a, 23 bullet, 255 none
     int start = 1;
     QString text; // \leveltext without its length: characters below 10 stand for levels
+    int li = 0, fi = 0; // the indents of its paragraphs that have none of their own
+};
+
+// A list override (\lsN): the list it shows, and the levels it starts anew.
+struct ListOverrideDef {
+    int listId = 0;
+    int starts[9] = {-1, -1, -1, -1, -1, -1, -1, -1, -1};
 };
 
 struct ListDef {
@@ -91,6 +98,20 @@ struct FieldDef {
 
 // A table being filled: where the cursor is, and whether a \cell or \row
 // waits for the next content to move on.
+// A row's definition as \trowd … \cellx gives it: the row's own words and
+// each cell's, with the cells' edges in twips.
+struct CellDef {
+    QByteArray words; // borders, shading, merges …
+    int left = 0, right = 0;
+    quint8 merge = 0; // 1 merged into the cell before, 2 first of a merge down, 3 merged into the cell above
+};
+struct RowDef {
+    QByteArray words;
+    int left = 0;
+    std::vector<CellDef> cells;
+    qsizetype wordsFrom = 0; // where the words of the cell being defined start
+};
+
 struct OpenTable {
     class QTextTable *table = nullptr;
     int row = 0, col = 0;
@@ -177,6 +198,7 @@ private:
     void listTextEnded();
     bool listKnown(const ParaProps &p) const;
     QTextList *listFor(const ParaProps &p);
+    const ListLevelDef *listLevel(const ParaProps &p) const;
 
     // ---- tables (rtftables.cpp)
     void syncTables(int depth);
@@ -261,6 +283,7 @@ private:
     QByteArray m_head;        // document-level groups and page setup
     bool m_bodyStarted = false;
     int m_footnotes = 0;
+    qint64 m_markAt = -1; // characters shown when the last footnote mark was
     int m_kept = 0; // kept groups and pictures read as they came
 
     // Fields: m_links[0] is no link.
@@ -271,9 +294,11 @@ private:
     QHash<int, ListDef> m_listDefs;
     ListDef m_list;
     ListLevelDef m_level;
-    int m_overrideListId = 0;
+    int m_levelFont = -1; // the font of the level being read: a bullet may be a symbol's
+    ListOverrideDef m_override;
     int m_overrideLs = 0;
-    QHash<int, int> m_overrides; // \ls -> \listid
+    int m_overrideLevel = -1; // the \lfolevel being read
+    QHash<int, ListOverrideDef> m_overrides; // by \ls
     QString m_levelText;
     QString m_listText;         // the label of \listtext, kept until the paragraph shows a list
     size_t m_listTextDepth = 1;  // the groups open where the label was written
@@ -285,7 +310,10 @@ private:
 
     // Tables.
     std::vector<OpenTable> m_tables;
-    std::vector<int> m_cellx;
+    RowDef m_rowDefs[kMaxTableDepth + 1]; // by table depth
+    int m_rowDefDepth = 1;               // the depth the \trowd being read is for
+    void rowWord(std::string_view w, int param);
+    void applyRow(OpenTable &t, const RowDef &def);
     bool m_tableDirty = false;
 };
 

@@ -4,7 +4,10 @@
 // last \cell and a table's last \row leave no empty cell or row behind.
 #include "note/richtext/rtfreaderimpl.h"
 
+#include "note/richtext/rtflexer.h"
+
 #include <QTextTable>
+#include <algorithm>
 
 namespace mirka::rtf::detail {
 
@@ -48,7 +51,7 @@ void Reader::openTable()
         finishBlock(before);
     }
     m_pendingPar = false;
-    const int columns = m_tables.empty() && !m_cellx.empty() ? int(m_cellx.size()) : 1;
+    const int columns = m_tables.empty() && !m_rowDefs[1].cells.empty() ? int(m_rowDefs[1].cells.size()) : 1;
     QTextTableFormat format;
     format.setCellPadding(2);
     format.setCellSpacing(0);
@@ -65,6 +68,23 @@ void Reader::closeTable()
     OpenTable &t = m_tables.back();
     if (!t.cellEnded && !t.rowEnded && (m_pendingPar || m_blockHasContent))
         finishBlock(m_pendingPar ? m_parProps : m_lastPara);
+    // Cells that only square the table are no cells of the document: they
+    // look the same however they came, as a writer leaves them out.
+    QTextTable *table = t.table;
+    for (int r = 0; r < table->rows(); ++r) {
+        bool read = false;
+        for (int c = 0; c < table->columns() && !read; ++c)
+            read = table->cellAt(r, c).format().hasProperty(RtfCells);
+        for (int c = 0; c < table->columns() && read; ++c) {
+            const QTextTableCell cell = table->cellAt(r, c);
+            if (cell.row() == r && cell.column() == c && !cell.format().hasProperty(RtfCells)
+                && cell.firstPosition() == cell.lastPosition()) {
+                QTextCursor empty = cell.firstCursorPosition();
+                empty.setBlockFormat(QTextBlockFormat());
+                empty.setBlockCharFormat(QTextCharFormat());
+            }
+        }
+    }
     m_pendingPar = false;
     m_cursor.setPosition(t.table->lastPosition() + 1);
     m_tables.pop_back();
@@ -107,23 +127,141 @@ void Reader::endRow(int depth)
     if (m_tables.empty())
         return;
     OpenTable &row = m_tables.back();
-    if (!row.widthsSet && !m_cellx.empty() && int(m_cellx.size()) == row.table->columns()) {
-        // \cellxN are right edges in twips.
+    const RowDef &def = m_rowDefs[depth];
+    if (!row.widthsSet && !def.cells.empty() && int(def.cells.size()) == row.table->columns()) {
         QList<QTextLength> widths;
-        int left = 0;
-        for (int x : m_cellx) {
-            widths.append(QTextLength(QTextLength::FixedLength, qMax(1, x - left) / kTwipsPerPixel));
-            left = qMax(left, x);
-        }
+        for (const CellDef &c : def.cells)
+            widths.append(QTextLength(QTextLength::FixedLength, qMax(1, c.right - c.left) / kTwipsPerPixel));
         QTextTableFormat f = row.table->format();
         f.setColumnWidthConstraints(widths);
         row.table->setFormat(f);
         row.widthsSet = true;
     }
+    applyRow(row, def);
     row.cellEnded = false;
     row.rowEnded = true;
     ++m_emitted;
     m_tableDirty = true;
+}
+
+namespace {
+
+// What a row or cell definition may hold that a writer can give back: the
+// table words alone, no groups or text, so it stays balanced ASCII.
+QByteArray tableWords(const char *d, qsizetype n)
+{
+    static const char *const kinds[] = {"cl", "tr", "brdr", "brsp", "tbl", "ts", "irow", "lastrow", "ltrrow", "rtlrow"};
+    QByteArray out;
+    for (qsizetype p = 0; p < n; ++p) {
+        if (d[p] != '\\' || p + 1 >= n || !isAsciiLetter(d[p + 1]))
+            continue;
+        qsizetype q = p + 1;
+        while (q < n && isAsciiLetter(d[q]))
+            ++q;
+        const std::string_view w(d + p + 1, size_t(q - p - 1));
+        if (q < n && d[q] == '-')
+            ++q;
+        while (q < n && isAsciiDigit(d[q]))
+            ++q;
+        const bool keep = w != "trowd" && w != "cellx" && w != "trleft" && w.size() <= 32
+            && std::any_of(std::begin(kinds), std::end(kinds), [&](const char *k) { return w.rfind(k, 0) == 0; });
+        if (keep && out.size() < 4096)
+            out.append(d + p, q - p);
+        p = q - 1;
+    }
+    return out;
+}
+
+} // namespace
+
+void Reader::rowWord(std::string_view w, int param)
+{
+    if (w == "trowd") {
+        m_rowDefDepth = qBound(1, st().para.itap, kMaxTableDepth);
+        m_rowDefs[m_rowDefDepth] = RowDef();
+        m_rowDefs[m_rowDefDepth].wordsFrom = m_p;
+        return;
+    }
+    RowDef &def = m_rowDefs[m_rowDefDepth];
+    if (w == "trleft") {
+        def.left = clampTwips(param);
+        return;
+    }
+    if (w != "cellx" || def.cells.size() >= 256)
+        return;
+    CellDef c;
+    c.left = def.cells.empty() ? def.left : def.cells.back().right;
+    c.right = qMax(c.left, clampTwips(param));
+    const qsizetype from = qBound<qsizetype>(0, def.wordsFrom, m_wordStart);
+    QByteArray words = tableWords(m_data + from, m_wordStart - from);
+    if (def.cells.empty()) {
+        // The row's words come before the first cell's.
+        const qsizetype cell = words.indexOf("\\cl");
+        def.words = words.left(cell < 0 ? words.size() : cell);
+        words = cell < 0 ? QByteArray() : words.mid(cell);
+    }
+    c.merge = words.contains("\\clmrg") ? 1 : words.contains("\\clvmgf") ? 2 : words.contains("\\clvmrg") ? 3 : 0;
+    c.words = words;
+    def.cells.push_back(c);
+    def.wordsFrom = m_p;
+}
+
+// A row's cells take their definitions, so that a writer gives each row
+// its own cells back; cells merged across or down become one.
+void Reader::applyRow(OpenTable &t, const RowDef &def)
+{
+    QTextTable *table = t.table;
+    const int row = t.row;
+    // Cells that came beyond the definition get edges of their own; those
+    // that only square the table get none, and are no cells to a writer.
+    const int came = qMin(qMax(t.cellEnded ? t.col + 1 : t.col, int(def.cells.size())), table->columns());
+    if (came == 0 || def.cells.empty() || row >= table->rows())
+        return;
+    std::vector<CellDef> cells(def.cells.begin(), def.cells.begin() + qMin<size_t>(def.cells.size(), size_t(came)));
+    while (int(cells.size()) < came) {
+        CellDef extra;
+        extra.left = cells.back().right;
+        extra.right = qMin(extra.left + 1440, 31680);
+        cells.push_back(extra);
+    }
+    const int n = came;
+    ++m_kept; // the words may name colours: the tables are kept as read
+    const auto cellList = [](const CellDef &c) {
+        return QVariant(QVariantList{c.words, c.left, c.right});
+    };
+    for (int i = 0; i < n;) {
+        int end = i + 1;
+        QVariantList own{cellList(cells[size_t(i)])};
+        while (end < n && cells[size_t(end)].merge == 1)
+            own.append(cellList(cells[size_t(end++)]));
+        QTextTableCell cell = table->cellAt(row, i);
+        if (cell.row() != row || cell.column() != i) {
+            i = end;
+            continue;
+        }
+        if (end - i > 1 && cell.columnSpan() == 1) {
+            table->mergeCells(row, i, 1, end - i);
+            cell = table->cellAt(row, i);
+        }
+        QTextTableCellFormat f = cell.format().toTableCellFormat();
+        f.setProperty(RtfCells, own);
+        if (i == 0)
+            f.setProperty(RtfRow, def.words);
+        cell.setFormat(f);
+        const QTextTableCell above = row > 0 ? table->cellAt(row - 1, i) : QTextTableCell();
+        if (cells[size_t(i)].merge == 3 && above.isValid() && above.column() == i
+            && above.columnSpan() == cell.columnSpan()) {
+            // Merged into the cell above: its definition rides on that cell.
+            QTextTableCell top = above;
+            QTextTableCellFormat tf = top.format().toTableCellFormat();
+            QVariantList below = tf.property(RtfCellsBelow).toList();
+            below.append(QVariant(own));
+            tf.setProperty(RtfCellsBelow, below);
+            top.setFormat(tf);
+            table->mergeCells(top.row(), i, row - top.row() + 1, cell.columnSpan());
+        }
+        i = end;
+    }
 }
 
 } // namespace mirka::rtf::detail

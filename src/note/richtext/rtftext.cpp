@@ -469,10 +469,19 @@ void Reader::ensureBlock()
 
 void Reader::finishBlock(const ParaProps &p)
 {
-    if (p.fi < 0 && listKnown(p)) {
-        QTextBlockFormat f = blockFormat(p);
-        f.setTextIndent(0);
-        f.setProperty(ListLabelIndent, p.fi);
+    if (const ListLevelDef *level = listLevel(p)) {
+        // A list paragraph without indents of its own takes its level's.
+        ParaProps own = p;
+        if (!own.li && !own.fi) {
+            own.li = level->li;
+            own.fi = level->fi;
+        }
+        QTextBlockFormat f = blockFormat(own);
+        if (own.fi < 0) {
+            f.setTextIndent(0);
+            f.setProperty(ListLabelIndent, own.fi);
+        }
+        f.setProperty(ListLevel, p.ilvl);
         m_cursor.setBlockFormat(f);
     } else {
         m_cursor.setBlockFormat(blockFormat(p));

@@ -168,11 +168,9 @@ void Reader::word(std::string_view w, bool hasParam, int param)
         }
         return;
     case Kw::Trowd:
-        m_cellx.clear();
-        return;
     case Kw::Cellx:
-        if (m_cellx.size() < 256)
-            m_cellx.push_back(clampTwips(param));
+    case Kw::RowWord:
+        rowWord(w, param);
         return;
     case Kw::Intbl: pa.itap = qMax(pa.itap, 1); return;
     case Kw::Itap: pa.itap = qBound(0, param, kMaxTableDepth); return;
@@ -186,14 +184,12 @@ void Reader::word(std::string_view w, bool hasParam, int param)
         keepGroup(s.dest == Dest::Body ? KeepToPrefix : -1, star);
         return;
     case Kw::DocGroup:
+        // Headers, footers and the document information belong to the
+        // document, wherever they stand.
         if (s.dest != Dest::Body || m_insert)
             enterSkip();
-        else if (!m_bodyStarted)
-            keepGroup(KeepToHead, star);
-        else if (w == "info")
-            enterSkip();
         else
-            keepGroup(info.ch, star);
+            keepGroup(KeepToHead, star);
         return;
     case Kw::PageSetup:
         docLevelWord(w, hasParam, param);
@@ -207,9 +203,13 @@ void Reader::word(std::string_view w, bool hasParam, int param)
     case Kw::Transparent:
         return;
     case Kw::Chftn:
-        if (s.dest == Dest::Body)
-            insertObject(keptFormat(charFormat(keyFor(ch, 'a')), QByteArrayLiteral("\\chftn "),
-                                    QString::number(++m_footnotes)));
+        if (s.dest == Dest::Body) {
+            QTextCharFormat f = keptFormat(charFormat(keyFor(ch, 'a')), QByteArrayLiteral("\\chftn "),
+                                           QString::number(++m_footnotes));
+            f.setProperty(KeptText, f.stringProperty(KeptLabel));
+            insertObject(f);
+            m_markAt = m_emitted;
+        }
         return;
     case Kw::Chatn:
         // The comment's mark goes with the comment that follows.
@@ -248,11 +248,13 @@ void Reader::word(std::string_view w, bool hasParam, int param)
     case Kw::LevelText:
     case Kw::ListId:
     case Kw::ListOverride:
+    case Kw::LfoLevel:
     case Kw::Pn:
     case Kw::PnLevel:
     case Kw::PnFormat:
     case Kw::PnStart:
     case Kw::PnText:
+    case Kw::PnFont:
         listWord(info.kw, info.kw == Kw::PnFormat || info.kw == Kw::PnLevel || info.kw == Kw::PnText
                                 ? int(info.ch)
                                 : param);

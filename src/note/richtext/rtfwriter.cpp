@@ -246,7 +246,7 @@ void Writer::writePara(Out &out, const ParaProps &p) const
         out.word("\\itap", p.itap);
     if (p.ls) {
         out.word("\\ls", p.ls);
-        out.word("\\ilvl0");
+        out.word("\\ilvl", p.ilvl);
     }
 }
 

@@ -12,7 +12,9 @@ void Writer::writeItems(Out &out, const QTextFrame *parent, int from, int to, in
     // the frame iterator would look each block's frame up from the root.
     QList<QTextFrame *> frames;
     for (QTextFrame *f : parent->childFrames()) {
-        if (f->firstPosition() >= from && f->lastPosition() <= to)
+        // An empty frame (HTML makes one for a picture it cannot load)
+        // holds nothing: walking it would write the blocks around it again.
+        if (f->firstPosition() >= from && f->lastPosition() <= to && f->lastPosition() >= f->firstPosition())
             frames.append(f);
     }
     qsizetype next = 0;
@@ -45,12 +47,33 @@ void Writer::writeItems(Out &out, const QTextFrame *parent, int from, int to, in
     }
 }
 
+namespace {
+
+// The RTF cells a table cell stands for in row r: its own when it starts
+// there, those merged into it from row r when it spans down to it.
+QVariantList rtfCellsAt(const QTextTableCell &cell, int r)
+{
+    const QTextTableCellFormat f = cell.format().toTableCellFormat();
+    if (cell.row() == r)
+        return f.property(RtfCells).toList();
+    return f.property(RtfCellsBelow).toList().value(r - cell.row() - 1).toList();
+}
+
+// A cell with something in it is a cell, whatever definitions it lacks.
+bool holdsText(const QTextTableCell &cell)
+{
+    return cell.lastPosition() > cell.firstPosition();
+}
+
+} // namespace
+
 void Writer::writeTable(Out &out, QTextTable *table, int depth)
 {
     const QTextTableFormat format = table->format();
     const QList<QTextLength> widths = format.columnWidthConstraints();
     const int columns = table->columns();
-    QByteArray rowDef("\\trowd\\trgaph108");
+    // A table made here: one set of columns for every row.
+    QByteArray uniform("\\trowd\\trgaph108");
     int right = 0;
     for (int c = 0; c < columns; ++c) {
         int w = 9000 / qMax(1, columns);
@@ -59,28 +82,70 @@ void Writer::writeTable(Out &out, QTextTable *table, int depth)
         else if (c < widths.size() && widths.at(c).type() == QTextLength::PercentageLength)
             w = qMax(1, qRound(widths.at(c).rawValue() * 90));
         right += w;
-        rowDef += "\\clbrdrt\\brdrs\\brdrw10\\clbrdrl\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10"
-                  "\\clbrdrr\\brdrs\\brdrw10\\cellx"
+        uniform += "\\clbrdrt\\brdrs\\brdrw10\\clbrdrl\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10"
+                   "\\clbrdrr\\brdrs\\brdrw10\\cellx"
             + QByteArray::number(right);
     }
     const char *cellEnd = depth > 1 ? "\\nestcell" : "\\cell";
+    const auto emptyCell = [&] {
+        out.word("\\pard\\intbl");
+        if (depth > 1)
+            out.word("\\itap", depth);
+        out.word(cellEnd);
+        m_haveLastPara = false;
+    };
     for (int r = 0; r < table->rows(); ++r) {
+        // A row read from RTF has its own cells, widths and words; cells
+        // the reader added to square the table are none of them.
+        bool read = false;
+        for (int c = 0; c < columns && !read; ++c)
+            read = !rtfCellsAt(table->cellAt(r, c), r).isEmpty();
+        QByteArray rowDef;
+        if (read) {
+            rowDef = "\\trowd" + table->cellAt(r, 0).format().property(RtfRow).toByteArray();
+            bool first = true;
+            int edge = 0;
+            for (int c = 0; c < columns; ++c) {
+                const QTextTableCell cell = table->cellAt(r, c);
+                if (cell.column() != c)
+                    continue;
+                QVariantList defs = rtfCellsAt(cell, r);
+                if (defs.isEmpty() && cell.row() == r && holdsText(cell))
+                    defs.append(QVariant(QVariantList{QByteArray(), edge, edge + 1440}));
+                for (const QVariant &v : defs) {
+                    const QVariantList d = v.toList();
+                    if (first && d.value(1).toInt())
+                        rowDef += "\\trleft" + QByteArray::number(d.value(1).toInt());
+                    first = false;
+                    edge = qMax(edge, d.value(2).toInt());
+                    rowDef += d.value(0).toByteArray() + "\\cellx" + QByteArray::number(edge);
+                }
+            }
+        } else {
+            rowDef = uniform;
+        }
         if (depth == 1) {
             out.raw(rowDef.constData());
             out.newline();
         }
         for (int c = 0; c < columns; ++c) {
             const QTextTableCell cell = table->cellAt(r, c);
-            if (cell.row() != r || cell.column() != c) {
-                // A cell another one spans: an empty cell of its own.
-                out.word("\\pard\\intbl");
-                if (depth > 1)
-                    out.word("\\itap", depth);
-                out.word(cellEnd);
-                m_haveLastPara = false;
+            if (cell.column() != c)
+                continue; // within a cell merged across
+            const int own = !read ? cell.columnSpan()
+                : cell.row() == r && holdsText(cell) ? qMax(1, int(rtfCellsAt(cell, r).size()))
+                                                     : int(rtfCellsAt(cell, r).size());
+            if (cell.row() != r) {
+                // Merged down from above: empty cells of their own.
+                for (int k = 0; k < own; ++k)
+                    emptyCell();
                 continue;
             }
+            if (own == 0)
+                continue;
             writeItems(out, table, cell.firstPosition(), cell.lastPosition(), depth, true);
+            for (int k = 1; k < own; ++k)
+                emptyCell();
         }
         if (depth == 1) {
             out.word("\\row");
@@ -90,6 +155,8 @@ void Writer::writeTable(Out &out, QTextTable *table, int depth)
             out.word("\\nestrow");
             out.raw("}{\\nonesttables\\par}");
         }
+        // LibreOffice takes each row's paragraphs at the depth they state.
+        m_haveLastPara = false;
         out.newline();
     }
 }
@@ -103,14 +170,10 @@ void Writer::writeBlock(Out &out, const QTextBlock &block, int depth, const char
         m_lastPara = pp;
         m_haveLastPara = true;
     }
-    if (QTextList *list = block.textList()) {
-        // The label as text, for readers without lists.
+    if (const QString label = pp.ls ? listLabel(block) : QString(); !label.isEmpty()) {
+        // The label as text, for readers without lists; one the list
+        // draws, as the paragraph holds its \\ls.
         out.raw("{\\listtext ");
-        const QTextListFormat::Style style = list->format().style();
-        const QString label = style == QTextListFormat::ListDisc ? QStringLiteral("\u2022")
-            : style == QTextListFormat::ListCircle               ? QStringLiteral("\u25CB")
-            : style == QTextListFormat::ListSquare               ? QStringLiteral("\u25A0")
-                                                                 : list->itemText(block);
         const int uc = m_uc;
         writeText(out, label, m_runProps[size_t(propsOf(-1))], false);
         out.word("\\tab");

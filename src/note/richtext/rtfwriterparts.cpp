@@ -1,4 +1,5 @@
 #include "note/richtext/rtfwriterparts.h"
+#include "note/richtext/rtfformat.h"
 #include "note/richtext/rtflexer.h"
 
 #include <algorithm>
@@ -46,6 +47,42 @@ int listIndentTwips(const QTextListFormat &list)
     return 360 * (qMax(1, list.indent()) + 1);
 }
 
+// The levels a list read from RTF brought: number formats, starts, label
+// texts with their number places, indents.
+static QByteArray readLevels(const QVariantList &levels)
+{
+    QByteArray out;
+    for (const QVariant &v : levels) {
+        const QVariantList l = v.toList();
+        const QByteArray nfc = QByteArray::number(qBound(0, l.value(0).toInt(), 255));
+        const QString text = l.value(2).toString().left(254);
+        QByteArray body, numbers;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const char16_t c = text.at(i).unicode();
+            if (c < 9) {
+                char hex[8];
+                std::snprintf(hex, sizeof hex, "\\'%02x", int(c));
+                body += hex;
+                std::snprintf(hex, sizeof hex, "\\'%02x", int(i) + 1);
+                numbers += hex;
+            } else {
+                appendText(body, QString(QChar(c)));
+            }
+        }
+        char len[8];
+        std::snprintf(len, sizeof len, "\\'%02x", int(text.size()));
+        out += "{\\listlevel\\levelnfc" + nfc + "\\levelnfcn" + nfc + "\\leveljc0\\levelfollow0\\levelstartat"
+            + QByteArray::number(qMax(0, l.value(1).toInt())) + "{\\leveltext" + len + body + ";}{\\levelnumbers"
+            + numbers + ";}";
+        if (const int fi = l.value(4).toInt())
+            out += "\\fi" + QByteArray::number(fi);
+        if (const int li = l.value(3).toInt())
+            out += "\\li" + QByteArray::number(li);
+        out += '}';
+    }
+    return out;
+}
+
 QByteArray listTables(const std::vector<QTextListFormat> &lists)
 {
     if (lists.empty())
@@ -55,6 +92,10 @@ QByteArray listTables(const std::vector<QTextListFormat> &lists)
         const QTextListFormat &f = lists[i];
         const int nfc = nfcOf(f.style());
         const QByteArray id = QByteArray::number(int(i) + 1);
+        if (f.hasProperty(ListLevels)) {
+            out += "\r\n{\\list\\listtemplateid" + id + readLevels(f.property(ListLevels).toList()) + "\\listid" + id + "}";
+            continue;
+        }
         out += "\r\n{\\list\\listtemplateid" + id + "\\listsimple{\\listlevel\\levelnfc"
             + QByteArray::number(nfc) + "\\levelnfcn" + QByteArray::number(nfc)
             + "\\leveljc0\\levelfollow0\\levelstartat1{\\leveltext";
