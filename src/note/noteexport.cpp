@@ -6,6 +6,7 @@
 #include "note/frmDocument.h"
 #include "note/notecopies.h"
 #include "note/richtext/richtextbox.h"
+#include "note/richtext/rtfobjects.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -38,7 +39,7 @@ QByteArray html(const frmDocument &doc, const QString &htmlPath)
     const QString theme = doc.Text1->text().toHtmlEscaped();
     QString out = QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>%1</title></head>\n"
                                  "<body>\n<h1>%1</h1>\n<div>%2</div>\n<h2>記録したページ</h2>\n<ol>\n")
-                      .arg(theme, bodyOf(doc.rtfText->toHtml()));
+                      .arg(theme, bodyOf(mirka::rtf::exportHtml(doc.rtfText->document())));
     const QList<RecordedPage> pages = notecopies::pages(doc);
     const QList<const PageCopy *> copies = doc.Copies->forPages(pages);
     for (int i = 0; i < pages.size(); ++i) {

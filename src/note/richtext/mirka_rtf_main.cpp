@@ -58,7 +58,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     if (command == QLatin1String("to-html"))
-        print(doc.toHtml().toUtf8());
+        print(mirka::rtf::exportHtml(&doc).toUtf8());
     else if (command == QLatin1String("to-rtf"))
         print(mirka::rtf::write(&doc));
     else

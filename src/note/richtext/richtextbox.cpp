@@ -8,7 +8,12 @@
 #include "note/richtext/rtfformat.h"
 #include "note/richtext/rtfobjects.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QContextMenuEvent>
+#include <QHelpEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QToolTip>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMenu>
@@ -142,6 +147,35 @@ void RichTextBox::contextMenuEvent(QContextMenuEvent *e)
         redo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
     menu->exec(e->globalPos());
     delete menu;
+}
+
+void RichTextBox::paintEvent(QPaintEvent *e)
+{
+    QTextEdit::paintEvent(e);
+    QPainter painter(viewport());
+    mirka::rtf::paintListLabels(this, painter, e->rect());
+}
+
+bool RichTextBox::viewportEvent(QEvent *e)
+{
+    if (e->type() == QEvent::ToolTip) {
+        const auto *help = static_cast<QHelpEvent *>(e);
+        const QPointF at = help->pos() + QPointF(horizontalScrollBar()->value(), verticalScrollBar()->value());
+        const int pos = document()->documentLayout()->hitTest(at, Qt::ExactHit);
+        QString tip;
+        if (pos >= 0) {
+            QTextCursor c(document());
+            c.setPosition(pos);
+            c.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+            tip = mirka::rtf::keptTip(c.charFormat());
+        }
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), tip, viewport());
+        return true;
+    }
+    return QTextEdit::viewportEvent(e);
 }
 
 // ---- files
@@ -454,7 +488,8 @@ QMimeData *RichTextBox::createMimeDataFromSelection() const
 {
     const QTextCursor c = textCursor();
     auto *m = new QMimeData;
-    m->setText(SelText());
+    // As a reader sees it: list labels, footnote marks.
+    m->setText(mirka::rtf::plainText(document(), c.selectionStart(), c.selectionEnd()));
     m->setHtml(QTextDocumentFragment(c).toHtml());
     const QByteArray rtf = mirka::rtf::write(document(), c.selectionStart(), c.selectionEnd());
     for (const QString &type : rtfMimeTypes())

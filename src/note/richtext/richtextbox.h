@@ -108,6 +108,10 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *e) override;
     void dropEvent(QDropEvent *e) override;
     void contextMenuEvent(QContextMenuEvent *e) override;
+    // The labels of lists read from RTF, which Qt does not draw.
+    void paintEvent(QPaintEvent *e) override;
+    // A footnote's or comment's text on hover.
+    bool viewportEvent(QEvent *e) override;
     // The editor's own copy offers plain words, HTML and RTF.
     QMimeData *createMimeDataFromSelection() const override;
     bool canInsertFromMimeData(const QMimeData *source) const override;

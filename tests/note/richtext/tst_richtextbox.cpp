@@ -1,6 +1,7 @@
 // The editor component: selection state, SelChange, geometry, files.
 #include "common/twips.h"
 #include "note/richtext/richtextbox.h"
+#include "note/richtext/rtfobjects.h"
 #include "../../support/testenv.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -174,6 +175,22 @@ private slots:
         select(box, 1, 1);
         box.setSelRTF(box.SelRTF());
         QCOMPARE(box.Text(), QStringLiteral("行 太字 後太字"));
+    }
+
+    // A web page's selection with a picture the editor cannot draw: the
+    // words beside it come once, and so they are saved.
+    void pastedPageWithUndrawablePicture()
+    {
+        RichTextBox box;
+        QMimeData page;
+        page.setText(QStringLiteral("見出し\n本文"));
+        page.setHtml(QStringLiteral("<meta charset=\"utf-8\"><h1>見出し</h1><img src=\"https://example.invalid/a.webp\" "
+                                    "alt=\"図\" width=\"40\" height=\"30\"><p>本文</p>"));
+        page.setImageData(QImage());
+        box.pasteFrom(&page);
+        QTextDocument back;
+        QVERIFY(mirka::rtf::read(box.RtfBytes(), &back));
+        QCOMPARE(back.toPlainText(), QStringLiteral("見出し\n本文"));
     }
 
     void selectionEndingAtParagraphStart()
