@@ -415,24 +415,13 @@ double selChangeMs(bool varied, int *runsOut)
 }
 
 // A note of 200 pictures and a table of 500 rows.
-void picturesAndTable(int runs)
+// Load and save of an RTF document against setHtml and toHtml of the same.
+void timeAgainstHtml(const char *what, const QByteArray &rtf, int runs)
 {
-    QTextDocument source;
-    source.setDefaultFont(RichTextBox::defaultBodyFont());
-    QTextCursor c(&source);
-    c.insertText(QStringLiteral("写真と表"));
-    for (int i = 0; i < 200; ++i) {
-        c.insertBlock();
-        c.insertText(QStringLiteral("写真%1 ").arg(i));
-        c.insertImage(addPicture(&source, i));
-    }
-    c.insertBlock();
-    addTable(c, 500);
-    c.insertText(QStringLiteral("終わり"));
-    const QByteArray rtf = mirka::rtf::write(&source);
     QTextDocument loaded;
     loaded.setDefaultFont(RichTextBox::defaultBodyFont());
     mirka::rtf::read(rtf, &loaded);
+    const QByteArray written = mirka::rtf::write(&loaded);
     const QString html = loaded.toHtml();
     const double load = bestOf(runs, [&] {
         QTextDocument doc;
@@ -449,10 +438,51 @@ void picturesAndTable(int runs)
     const double save = bestOf(runs, [&] { out = mirka::rtf::write(&loaded); });
     QString outHtml;
     const double toHtml = bestOf(runs, [&] { outHtml = loaded.toHtml(); });
-    std::printf("200 pictures and 500 table rows (%.2f MB RTF): load %.1f ms (setHtml %.1f)  save %.1f ms "
-                "(toHtml %.1f)%s\n",
-                rtf.size() / 1048576.0, load, setHtml, save, toHtml,
-                out == rtf ? "" : "  note: a second save differs from the first");
+    std::printf("%s (%.2f MB RTF): load %.1f ms (setHtml %.1f, ratio %.2f)  save %.1f ms (toHtml %.1f, ratio %.2f)%s\n",
+                what, rtf.size() / 1048576.0, load, setHtml, load / setHtml, save, toHtml, save / toHtml,
+                out == written ? "" : "  note: a second save differs from the first");
+}
+
+void picturesAndTable(int runs)
+{
+    QTextDocument source;
+    source.setDefaultFont(RichTextBox::defaultBodyFont());
+    QTextCursor c(&source);
+    c.insertText(QStringLiteral("写真と表"));
+    for (int i = 0; i < 200; ++i) {
+        c.insertBlock();
+        c.insertText(QStringLiteral("写真%1 ").arg(i));
+        c.insertImage(addPicture(&source, i));
+    }
+    c.insertBlock();
+    addTable(c, 500);
+    c.insertText(QStringLiteral("終わり"));
+    timeAgainstHtml("200 pictures and 500 table rows", mirka::rtf::write(&source), runs);
+}
+
+// Word's shapes: a three-level outline list and tables holding tables.
+void listsAndNestedTables(int runs)
+{
+    QByteArray rtf("{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0\\fcharset128 MS Mincho;}}\r\n{\\*\\listtable{\\list");
+    for (int l = 0; l < 3; ++l)
+        rtf += "{\\listlevel\\levelnfc" + QByteArray(l == 2 ? "4" : "0") + "\\levelstartat1{\\leveltext"
+            + QByteArray(l == 0 ? "\\'02\\'00." : l == 1 ? "\\'04\\'00.\\'01." : "\\'02\\'02)") + ";}\\fi-360\\li"
+            + QByteArray::number(720 * (l + 1)) + "}";
+    rtf += "\\listid1}}{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}\r\n";
+    for (int i = 0; i < 3000; ++i) {
+        const int level = i % 3;
+        rtf += "{\\listtext x\\tab}\\pard\\ls1\\ilvl" + QByteArray::number(level) + " \\'8d\\'80\\'96\\'da "
+            + QByteArray::number(i) + "\\par\r\n";
+    }
+    for (int t = 0; t < 300; ++t) {
+        rtf += "\\trowd\\clbrdrt\\brdrs\\cellx3000\\clcbpat1\\cellx6000\r\n\\pard\\intbl outer\\cell\r\n";
+        for (int r = 0; r < 2; ++r)
+            rtf += "\\pard\\intbl\\itap2 a\\nestcell b\\nestcell{\\*\\nesttableprops\\trowd\\cellx1000\\cellx2500"
+                   "\\nestrow}{\\nonesttables\\par}\r\n";
+        rtf += "\\pard\\intbl after\\cell\\row\r\n";
+    }
+    rtf += "}";
+    timeAgainstHtml("3000 list items in three levels and 300 nested tables", rtf, runs);
 }
 
 } // namespace
@@ -493,6 +523,7 @@ int main(int argc, char *argv[])
     std::printf("  peak memory of the whole run so far (VmHWM): %.1f MB\n", statusKb("VmHWM:") / 1024.0);
 
     picturesAndTable(runs);
+    listsAndNestedTables(runs);
 
     int runsVaried = 0, runsUniform = 0;
     const double varied = selChangeMs(true, &runsVaried);
