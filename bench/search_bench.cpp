@@ -7,6 +7,7 @@
 // Run by hand: bench/search_bench [NOTES]   (default 1000; 3 copies each).
 // With MIRKA_BENCH_DIR set the notes are made there once and kept, and
 // only the index is built again.
+#include "common/codepage.h"
 #include "note/richtext/rtf.h"
 #include "procstatus.h"
 #include "search/indexer.h"
@@ -131,7 +132,8 @@ void generate(const QString &root, int notes)
         const QByteArray rtf = noteBody(text, QStringLiteral("見出し%1").arg(n));
         rtfBytes += rtf.size();
         writeFile(folder + u'/' + name + QStringLiteral(".rtf"), rtf);
-        QByteArray qvt = "\"テーマ" + QByteArray::number(n) + "\"\r\n", index;
+        QString qvt = QStringLiteral("\"テーマ%1\"\r\n").arg(n);
+        QByteArray index;
         for (int c = 0; c < 3; ++c) {
             const QByteArray page = savedPage(text, n * 3 + c);
             pageBytes += page.size();
@@ -139,10 +141,10 @@ void generate(const QString &root, int notes)
             writeFile(folder + u'/' + name + QStringLiteral(".files/") + QString::fromLatin1(file), page);
             index += "2026-11-" + QByteArray::number(10 + c) + "T10:00:00+09:00\thttps://example.com/"
                 + QByteArray::number(n * 3 + c) + "\tページ " + QByteArray::number(c) + "\t" + file + "\r\n";
-            qvt += "\"ページ " + QByteArray::number(c) + "\",\"https://example.com/" + QByteArray::number(n * 3 + c) + "\"\r\n";
+            qvt += QStringLiteral("\"ページ %1\",\"https://example.com/%2\"\r\n").arg(c).arg(n * 3 + c);
         }
         writeFile(folder + u'/' + name + QStringLiteral(".files/index.txt"), index);
-        writeFile(folder + u'/' + name + QStringLiteral(".qvt"), qvt); // ASCII and UTF-8 here; only read
+        writeFile(folder + u'/' + name + QStringLiteral(".qvt"), mirka::cp932::encode(qvt));
     }
     std::printf("generated %d notes (%.1f MB RTF) and %d copies (%.1f MB MHTML)\n", notes, rtfBytes / 1e6, notes * 3,
                 pageBytes / 1e6);

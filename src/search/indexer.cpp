@@ -256,14 +256,21 @@ static bool g_quitting = false;
 
 Indexer &Indexer::instance()
 {
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    // A per-user folder that moved (tests move it) is not written to any more.
+    if (g_indexer && g_indexer->m_data != data && !g_indexer->started()) {
+        delete g_indexer;
+        g_indexer = nullptr;
+    }
     if (!g_indexer) {
-        g_indexer = new Indexer(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation));
+        g_indexer = new Indexer(data);
         // The thread ends with the program, before the application object.
-        QObject::connect(qApp, &QCoreApplication::aboutToQuit, [] {
+        static const QMetaObject::Connection atQuit = QObject::connect(qApp, &QCoreApplication::aboutToQuit, [] {
             g_quitting = true;
             delete g_indexer;
             g_indexer = nullptr;
         });
+        Q_UNUSED(atQuit);
     }
     return *g_indexer;
 }
