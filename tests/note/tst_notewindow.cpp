@@ -317,9 +317,11 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_End, Qt::ControlModifier);
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("!"));
         QCOMPARE(box->document()->lastBlock().text(), QStringLiteral("end!"));
+        // The window showed at its own width: the layout for it finishes a
+        // slice at a time, and the scroll range follows.
         QScrollBar *bar = box->verticalScrollBar();
-        QVERIFY(bar->maximum() > 1000000);
-        QVERIFY(bar->value() > bar->maximum() - box->viewport()->height());
+        QTRY_VERIFY(bar->maximum() > 1000000);
+        QTRY_VERIFY(bar->value() > bar->maximum() - box->viewport()->height());
         QVERIFY(box->viewport()->rect().contains(box->cursorRect()));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Home, Qt::ControlModifier);
         QVERIFY(bar->value() < box->viewport()->height());

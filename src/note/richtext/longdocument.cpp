@@ -1,11 +1,13 @@
 #include "note/richtext/longdocument.h"
 
 #include <QAbstractTextDocumentLayout>
-#include <QCursor>
-#include <QGuiApplication>
+#include <QElapsedTimer>
+#include <QPointer>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTimer>
 #include <climits>
 #include <cmath>
 
@@ -13,32 +15,119 @@ namespace mirka::rtf {
 namespace {
 
 bool isLong(const QTextDocument *doc) { return doc->blockCount() >= kLongDocumentBlocks; }
+void setScrollRange(QTextEdit *editor);
 
-// Sits on the document's layout: its own timers drive its steps and its
-// size reports.
-class EagerLayout : public QObject {
+// Sits on the document's layout: how far it has been laid out at which
+// width, and the slices its own timers drive.
+class SlicedLayout : public QObject {
 public:
-    EagerLayout(QTextDocument *doc, QObject *layout) : QObject(layout), m_doc(doc) {}
-
-    bool eventFilter(QObject *watched, QEvent *event) override
+    SlicedLayout(QTextDocument *doc, QAbstractTextDocumentLayout *layout) : QObject(layout), m_doc(doc), m_layout(layout)
     {
-        if (event->type() == QEvent::Timer && isLong(m_doc)) {
-            auto *layout = static_cast<QAbstractTextDocumentLayout *>(watched);
-            QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-            layout->documentSize(); // finishes what is left of the layout
-            QGuiApplication::restoreOverrideCursor();
+        // Qt asks for all of it to be drawn again when it lays everything
+        // out again (a new width, font or document).
+        connect(layout, &QAbstractTextDocumentLayout::update, this, [this](const QRectF &r) {
+            if (r.height() >= 1e8) {
+                m_laidOut = false;
+                m_next = 0;
+                if (isLong(m_doc))
+                    m_timer.start();
+            }
+        });
+        // Slices go on between events until it is all laid out, whoever
+        // else lays out parts of it meanwhile.
+        m_timer.setSingleShot(true);
+        m_timer.setInterval(0);
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            if (!finished())
+                slice(20, nullptr);
+        });
+    }
+
+    static SlicedLayout *of(QTextDocument *doc)
+    {
+        QAbstractTextDocumentLayout *layout = doc->documentLayout();
+        for (QObject *child : layout->children()) {
+            if (auto *sliced = dynamic_cast<SlicedLayout *>(child))
+                return sliced;
         }
-        return false;
+        auto *sliced = new SlicedLayout(doc, layout);
+        layout->installEventFilter(sliced);
+        return sliced;
+    }
+
+    void showIn(QTextEdit *editor)
+    {
+        m_editors.removeAll(nullptr);
+        if (!m_editors.contains(editor))
+            m_editors.append(editor);
+    }
+
+    bool finished() const { return m_laidOut && m_width == m_doc->pageSize().width(); }
+
+    bool slice(qint64 budgetMs, int *done)
+    {
+        if (m_width != m_doc->pageSize().width()) {
+            // A new width lays everything out again.
+            m_width = m_doc->pageSize().width();
+            m_next = 0;
+            m_laidOut = false;
+        }
+        // By number: the paragraph a block handle stood for may be gone.
+        QTextBlock next = m_doc->findBlockByNumber(m_next);
+        if (!next.isValid())
+            next = m_doc->lastBlock();
+        const bool wasLaidOut = m_laidOut;
+        QElapsedTimer clock;
+        clock.start();
+        while (!m_laidOut && clock.elapsed() < budgetMs) {
+            // Asking for a paragraph's place lays the document out up to it.
+            for (int i = 0; i < 64 && next.next().isValid(); ++i)
+                next = next.next();
+            m_layout->blockBoundingRect(next);
+            m_laidOut = !next.next().isValid();
+        }
+        m_next = next.blockNumber();
+        if (done)
+            *done = m_laidOut ? m_doc->blockCount() : m_next;
+        if (!m_laidOut)
+            m_timer.start();
+        if (m_laidOut && !wasLaidOut) {
+            for (QTextEdit *editor : std::as_const(m_editors)) {
+                if (editor && editor->document() == m_doc) {
+                    // The range the caret was scrolled to may have been short.
+                    setScrollRange(editor);
+                    editor->ensureCursorVisible();
+                }
+            }
+        }
+        return m_laidOut;
+    }
+
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        // Qt's own steps would run in place of ours: while the document is
+        // not laid out, its layout's timers only drive slices.
+        if (event->type() != QEvent::Timer || !isLong(m_doc) || finished())
+            return false;
+        slice(20, nullptr);
+        return !m_laidOut;
     }
 
 private:
     QTextDocument *m_doc;
+    QAbstractTextDocumentLayout *m_layout;
+    int m_next = 0; // the paragraph laid out up to
+    qreal m_width = -1;
+    bool m_laidOut = false;
+    QTimer m_timer;
+    QList<QPointer<QTextEdit>> m_editors; // whose scroll range follows
 };
 
 void setScrollRange(QTextEdit *editor)
 {
     QTextDocument *doc = editor->document();
-    if (!isLong(doc))
+    // Until it is laid out, the size would lay it all out at once.
+    if (!isLong(doc) || !SlicedLayout::of(doc)->finished())
         return;
     const double height = std::ceil(doc->documentLayout()->documentSize().height());
     const int max = qMax(0, int(qMin<double>(INT_MAX, height)) - editor->viewport()->height());
@@ -49,21 +138,31 @@ void setScrollRange(QTextEdit *editor)
 
 } // namespace
 
+bool layOutSlice(QTextDocument *doc, qint64 budgetMs, int *done, int *total)
+{
+    if (total)
+        *total = doc->blockCount();
+    if (!isLong(doc)) {
+        if (done)
+            *done = doc->blockCount();
+        return true;
+    }
+    return SlicedLayout::of(doc)->slice(budgetMs, done);
+}
+
 void supportLongDocuments(QTextEdit *editor)
 {
     QTextDocument *doc = editor->document();
-    QAbstractTextDocumentLayout *layout = doc->documentLayout();
-    if (!layout->property("mirkaLongDocument").toBool()) {
-        layout->setProperty("mirkaLongDocument", true);
-        layout->installEventFilter(new EagerLayout(doc, layout));
-    }
+    SlicedLayout::of(doc)->showIn(editor);
     if (!editor->property("mirkaLongDocument").toBool()) {
         editor->setProperty("mirkaLongDocument", true);
         // Whenever the editor sets its range, the right one replaces it.
         QObject::connect(editor->verticalScrollBar(), &QAbstractSlider::rangeChanged, editor,
                          [editor] { setScrollRange(editor); });
     }
-    editor->setVerticalScrollBarPolicy(isLong(doc) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
+    // A scroll bar that comes and goes changes the width, and with it the
+    // whole layout: it stays, for every document.
+    editor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setScrollRange(editor);
 }
 

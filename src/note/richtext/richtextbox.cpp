@@ -51,6 +51,9 @@ QFont RichTextBox::defaultBodyFont() { return mirka::gothicFont(11.25); }
 
 RichTextBox::RichTextBox(QWidget *parent) : QTextEdit(parent)
 {
+    // Every document the editor shows is its own child, which setDocument
+    // leaves alone: a load can put the one before back.
+    setDocument(new QTextDocument(this));
     const QFont body = defaultBodyFont();
     setFont(body);
     document()->setDefaultFont(body);
@@ -194,30 +197,45 @@ bool RichTextBox::LoadRtf(const QByteArray &rtf, const mirka::rtf::Progress &pro
 {
     if (!mirka::rtf::looksLikeRtf(rtf))
         return false;
+    // Progress in thousandths: reading, then handing over and laying out.
+    constexpr qsizetype kRead = 800, kAll = 1000;
+    const auto report = [&progress](qsizetype done) { return !progress || progress(done, kAll); };
     auto *doc = new QTextDocument(this);
     doc->setDefaultFont(defaultBodyFont());
-    if (!mirka::rtf::read(rtf, doc, progress)) {
+    const bool read = mirka::rtf::read(rtf, doc, progress ? mirka::rtf::Progress([&](qsizetype done, qsizetype total) {
+        return report(total > 0 ? done * kRead / total : 0);
+    }) : mirka::rtf::Progress());
+    if (!read || !report(kRead)) {
         delete doc;
         return false;
     }
     doc->setModified(false);
+    QTextDocument *old = document();
     replaceDocument(doc);
+    // A long note is laid out a slice at a time, the program answering
+    // between slices; Cancel leaves the note as it was.
+    for (int done = 0, total = 1;;) {
+        if (!report(kRead + qsizetype(done) * (kAll - kRead) / qMax(1, total))) {
+            replaceDocument(old);
+            delete doc;
+            return false;
+        }
+        if (mirka::rtf::layOutSlice(doc, 20, &done, &total))
+            break;
+    }
+    mirka::rtf::supportLongDocuments(this);
+    if (old && old->parent() == this)
+        delete old;
     return true;
 }
 
 void RichTextBox::replaceDocument(QTextDocument *doc)
 {
-    // The editor's first document belongs to it and goes with setDocument;
-    // the ones made here are ours to delete.
-    QTextDocument *old = document();
-    const bool ours = old && old->parent() == this;
     // The handler first: lines laid out without it keep a kept item's
     // height at nothing, and its label is drawn over the line above.
     mirka::rtf::KeptObjectHandler::install(doc);
     setDocument(doc);
     mirka::rtf::supportLongDocuments(this);
-    if (ours)
-        delete old;
     setCurrentCharFormat(QTextCursor(doc).charFormat());
     invalidateSelState();
     emit ContentReplaced();

@@ -20,7 +20,7 @@ bool looksLikeRtf(const QByteArray &bytes);
 // when it is done.
 bool read(const QByteArray &rtf, QTextDocument *doc);
 
-// Told how far reading has come (bytes read, bytes in all), every 64 KB or
+// Told how far reading has come (bytes read, bytes in all), every 16 KB or
 // so; returning false stops the reading.
 using Progress = std::function<bool(qsizetype done, qsizetype total)>;
 // read() with progress: also false when progress stopped it, with doc then

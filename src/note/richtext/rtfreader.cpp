@@ -163,7 +163,7 @@ void Reader::run()
                 m_stopped = true;
                 break;
             }
-            m_nextReport = m_p + 65536;
+            m_nextReport = m_p + 16384;
         }
         if (m_skipDepth > 0) {
             skipGroupFast();
