@@ -2,6 +2,7 @@
 
 #include "common/dialogs.h"
 #include "common/fileerror.h"
+#include "common/safelinks.h"
 #include "common/savefile.h"
 #include "note/frmDocument.h"
 #include "note/notecopies.h"
@@ -39,12 +40,11 @@ QByteArray html(const frmDocument &doc, const QString &htmlPath)
     const QString theme = doc.Text1->text().toHtmlEscaped();
     QString out = QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>%1</title></head>\n"
                                  "<body>\n<h1>%1</h1>\n<div>%2</div>\n<h2>記録したページ</h2>\n<ol>\n")
-                      .arg(theme, bodyOf(mirka::rtf::exportHtml(doc.rtfText->document())));
+                      .arg(theme, bodyOf(safelinks::withLinkableLinksOnly(mirka::rtf::exportHtml(doc.rtfText->document()))));
     const QList<RecordedPage> pages = notecopies::pages(doc);
     const QList<const PageCopy *> copies = doc.Copies->forPages(pages);
     for (int i = 0; i < pages.size(); ++i) {
-        out += QStringLiteral("<li><a href=\"%1\">%2</a>")
-                   .arg(pages[i].second.toHtmlEscaped(), pages[i].first.toHtmlEscaped());
+        out += QStringLiteral("<li>") + safelinks::linkOrText(pages[i].second, pages[i].first);
         const PageCopy *c = copies.value(i);
         if (c && c->recorded.isValid())
             out += QStringLiteral(" (記録: <time datetime=\"%1\">%2</time>)")

@@ -2,12 +2,15 @@
 #include "common/dialogs.h"
 #include "common/fileerror.h"
 #include "common/paths.h"
+#include "common/safelinks.h"
 #include "common/savefile.h"
 #include "common/twips.h"
 #include "../support/scripteddialogs.h"
 #include "../support/testenv.h"
 
 #include <QDir>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -18,6 +21,43 @@
 class TestCommonHelpers : public QObject {
     Q_OBJECT
 private slots:
+    // Exported pages keep only links that open a page, a file or a mail,
+    // however a browser would read the address.
+    void exportedLinks_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("linkable");
+        for (const char *a : {"http://example.org/", "HTTPS://example.org/", "file:///C:/note.html",
+                              "mailto:x@example.org", " \x01https://example.org/", "#part"})
+            QTest::newRow(a) << QString::fromLatin1(a) << true;
+        for (const char *a : {"javascript:alert(1)", "JaVaScRiPt:alert(1)", "java\tscript:alert(1)",
+                              " \x01java\nscript:alert(1)", "vbscript:msgbox", "data:text/html,<b>x</b>",
+                              "x-custom:payload", "example.org", "//example.org", ""})
+            QTest::newRow(a) << QString::fromLatin1(a) << false;
+        QTest::newRow("entity-spelt") << QStringLiteral("java&#x09;script&#58;alert(1)") << false;
+    }
+
+    void exportedLinks()
+    {
+        QFETCH(QString, address);
+        QFETCH(bool, linkable);
+        QCOMPARE(mirka::safelinks::isLinkable(address), linkable);
+        // As a recorded page, and as a link in the body the way Qt writes it.
+        QCOMPARE(mirka::safelinks::linkOrText(address, "title").startsWith("<a href="), linkable);
+        QTextDocument doc;
+        QTextCursor c(&doc);
+        c.insertText("before ");
+        QTextCharFormat link;
+        link.setAnchor(true);
+        link.setAnchorHref(address);
+        c.insertText("<the link>", link);
+        c.insertText(" after", QTextCharFormat());
+        const QString html = mirka::safelinks::withLinkableLinksOnly(doc.toHtml());
+        QCOMPARE(html.contains("<a "), linkable);
+        QVERIFY(html.contains("&lt;the link&gt;"));
+        QVERIFY(html.contains(" after"));
+    }
+
     void fileBesideExecutable()
     {
         const QString sep = QDir::separator();
