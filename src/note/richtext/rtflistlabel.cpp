@@ -153,15 +153,15 @@ void paintListLabels(QTextEdit *edit, QPainter &painter, const QRect &area)
         const QTextLine line = text->lineAt(0);
         const QFont font = QTextCursor(b).charFormat().font().resolve(doc->defaultFont());
         const QFontMetricsF fm(font);
-        const double start = r.left() + line.x() - text->boundingRect().left();
+        // The block's rectangle starts at its layout's position; the line at its margins.
+        const double start = r.left() + line.x();
         const QTextBlockFormat f = b.blockFormat();
         // The label stands where the hanging indent puts it, or just before the text.
         const double x = f.hasProperty(ListLabelIndent) ? start + f.intProperty(ListLabelIndent) / kTwipsPerPixel
                                                         : start - fm.horizontalAdvance(label + QLatin1Char(' '));
         painter.setFont(font);
         painter.setPen(edit->palette().color(QPalette::Text));
-        painter.drawText(QPointF(qMax(r.left(), x), r.top() + line.y() - text->boundingRect().top() + line.ascent()),
-                         label);
+        painter.drawText(QPointF(qMax(r.left(), x), r.top() + line.y() + line.ascent()), label);
     }
 }
 
