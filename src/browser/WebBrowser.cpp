@@ -318,6 +318,9 @@ void WebBrowser::loadingChanged(const QWebEngineLoadingInfo &info)
     m_requestTimeout.stop();
     switch (info.status()) {
     case QWebEngineLoadingInfo::LoadStartedStatus:
+        // The certificate page stands for the site's error, as the engine's
+        // own error pages do.
+        m_errorPage = std::exchange(m_certificatePage, false);
         return;
     case QWebEngineLoadingInfo::LoadSucceededStatus:
         m_navigationAsked = false;
@@ -327,7 +330,9 @@ void WebBrowser::loadingChanged(const QWebEngineLoadingInfo &info)
     case QWebEngineLoadingInfo::LoadFailedStatus:
         // The site is not shown; a page in Japanese says why, and its load
         // completes the navigation.
+        m_errorPage = true;
         if (info.errorDomain() == QWebEngineLoadingInfo::CertificateErrorDomain) {
+            m_certificatePage = true;
             m_view->setHtml(untrustedPage(info.url()), info.url());
             return;
         }

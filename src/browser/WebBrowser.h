@@ -65,6 +65,9 @@ public:
     bool Busy() const;
     QString LocationName() const;
     QString LocationURL() const;
+    // The page shown stands for a failed load: the engine's error page, a
+    // server's error page, the certificate page.
+    bool ShowsErrorPage() const { return m_errorPage; }
     // Marks a control made for a page's new-window request; nothing else
     // depends on it.
     bool RegisterAsBrowser = false;
@@ -111,4 +114,6 @@ private:
     QDeadlineTimer m_userRequest;
     // The last navigation was asked for and has not shown a page yet.
     bool m_navigationAsked = false;
+    bool m_errorPage = false;
+    bool m_certificatePage = false; // its load is under way
 };

@@ -71,7 +71,7 @@ bool worthACopy(WebBrowser *b)
     if (scheme != QLatin1String("http") && scheme != QLatin1String("https")
         && scheme != QLatin1String("file"))
         return false;
-    return !b->property(kLoadFailed).toBool() && !b->Busy();
+    return !b->property(kLoadFailed).toBool() && !b->ShowsErrorPage() && !b->Busy();
 }
 
 } // namespace

@@ -7,12 +7,14 @@
 #include "browser/frmBrowser.h"
 #include "common/codepage.h"
 #include "note/frmDocument.h"
+#include "note/pagecopies.h"
 #include "shell/Form1.h"
 #include "shell/frmMain.h"
 #include "browserdriving.h"
 #include "loopbackserver.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
@@ -526,6 +528,12 @@ private slots:
         QVERIFY(text.contains(QStringLiteral("証明書は信頼できません")));
         QVERIFY(!text.contains("the site"));
         QCOMPARE(b->cboAddress->currentText(), https.url("/"));
+        // Recorded, but the page in its place is no copy of the site.
+        b->tbToolBar->findChild<QAction *>("check")->trigger();
+        const mirka::PageCopies *copies = frmDocument::instance()->Copies;
+        QTRY_VERIFY_WITH_TIMEOUT(!copies->entries().isEmpty() && !copies->entries().last().pending, engineTimeout);
+        QVERIFY(!copies->entries().last().hasCopy());
+        QCOMPARE(frmDocument::instance()->List1->count(), 1);
     }
 
     // One click on the favourites box's text opens its list, which stays
