@@ -16,7 +16,8 @@
 #include "common/paths.h"
 #include "common/savefile.h"
 #include "note/frmDocument.h"
-#include "note/pagecopies.h"
+#include "model/note.h"
+#include "model/notefile.h"
 #include "shell/frmMain.h"
 
 #include <QApplication>
@@ -150,36 +151,37 @@ int benchRecord(const QString &dir)
         t.restart();
         record->click();
         const double returned = t.nsecsElapsed() / 1e6;
-        const mirka::PageCopy *c = nullptr;
+        const mirka::RecordedPage *c = nullptr;
         while (t.elapsed() < 60000) {
-            c = &frmDocument::instance()->Copies->entries().constLast();
-            if (!c->pending)
+            c = &frmDocument::instance()->note->pages().constLast();
+            if (!c->copyPending)
                 break;
             QApplication::processEvents(QEventLoop::AllEvents, 1);
         }
         const double written = t.nsecsElapsed() / 1e6;
         std::printf("record %-6s (page %5lld KB): returns in %.1f ms, copy written in %.0f ms, %lld KB\n",
                     w.name, (long long)(QFileInfo(page).size() / 1024), returned, written,
-                    (long long)(QFileInfo(c->filePath()).size() / 1024));
+                    (long long)(QFileInfo(c->copyPath).size() / 1024));
     }
 
     // Opening a note with 1,000 copies adds reading the index and pairing.
-    QList<mirka::PageCopy> many;
-    QList<mirka::RecordedPage> pages;
+    QList<mirka::RecordedPage> many, pages;
     for (int i = 0; i < 1000; ++i) {
         const QString n = QString::number(i);
-        many << mirka::PageCopy{QDateTime::currentDateTime(), "http://example.org/" + n, "ページ " + n,
-                                n + ".mhtml", dir};
-        pages << mirka::RecordedPage{"ページ " + n, "http://example.org/" + n};
+        const QString name = QStringLiteral("20261207-000000-%1.mhtml").arg(i, 3, 10, QChar(u'0'));
+        mirka::writeFileAtomically(dir + u'/' + name, "copy");
+        many << mirka::RecordedPage{0, "ページ " + n, "http://example.org/" + n, QDateTime::currentDateTime(),
+                                    dir + u'/' + name};
+        pages << mirka::RecordedPage{0, "ページ " + n, "http://example.org/" + n};
     }
-    mirka::writeFileAtomically(dir + QStringLiteral("/index.txt"), mirka::PageCopies::indexBytes(many));
+    // Read in the opposite order, so every page is paired by its key.
+    std::reverse(pages.begin(), pages.end());
+    const QByteArray index = mirka::notefile::indexBytes(many);
     QElapsedTimer t;
     t.start();
-    mirka::PageCopies copies;
-    copies.load(dir);
-    const QList<const mirka::PageCopy *> found = copies.forPages(pages);
-    const int paired = int(std::count(found.cbegin(), found.cend(), nullptr));
-    std::printf("open: index of %d copies read and paired in %.1f ms\n", 1000 - paired, t.nsecsElapsed() / 1e6);
+    mirka::notefile::pairWithIndex(&pages, index, dir);
+    const int paired = int(std::count_if(pages.cbegin(), pages.cend(), [](const mirka::RecordedPage &p) { return p.hasCopy(); }));
+    std::printf("open: index of %d copies read and paired in %.1f ms\n", paired, t.nsecsElapsed() / 1e6);
     return 0;
 }
 

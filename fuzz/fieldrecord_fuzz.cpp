@@ -3,10 +3,10 @@
 // write must read back as the values they were given (a double quote turns
 // into U+201D and what CP932 lacks into "?", as the format says); and every
 // line of a favourites file survives a parse and a format byte for byte.
-#include "browser/favourites.h"
+#include "model/favourites.h"
 #include "common/codepage.h"
 #include "common/fieldrecord.h"
-#include "shell/optionsfile.h"
+#include "model/optionsfile.h"
 
 #include <QList>
 #include <cstddef>

@@ -87,7 +87,7 @@ int main(int argc, char *argv[])
         runFor(600);
         fresh.mnuFileNew->trigger();
         grab(&fresh, "first-note.png");
-        frmDocument::instance()->Modified = false;
+        frmDocument::instance()->setModified(false);
         frmDocument::instance()->close();
         runFor(200);
         fresh.mnuViewWebBrowser->trigger();
@@ -158,6 +158,6 @@ int main(int argc, char *argv[])
     about.close();
 
     // Nothing is saved on the way out.
-    doc->Modified = false;
+    doc->setModified(false);
     return 0;
 }

@@ -1,5 +1,5 @@
 #pragma once
-#include "browser/favourites.h"
+#include "model/favourites.h"
 
 #include <functional>
 

@@ -3,18 +3,17 @@
 #include "browser/WebBrowser.h"
 #include "browser/browserpictures.h"
 #include "browser/bookmarksfile.h"
-#include "browser/favourites.h"
 #include "browser/pagecommands.h"
 #include "browser/pagesaver.h"
+#include "common/childhost.h"
 #include "common/dialogs.h"
 #include "common/fileerror.h"
 #include "common/paths.h"
 #include "common/savefile.h"
 #include "common/twips.h"
-#include "note/frmDocument.h"
+#include "model/favourites.h"
+#include "model/options.h"
 #include "search/pagefind.h"
-#include "shell/Form1.h"
-#include "shell/frmMain.h"
 
 #include <QAction>
 #include <QBoxLayout>
@@ -249,7 +248,7 @@ frmBrowser::~frmBrowser()
 frmBrowser *frmBrowser::create()
 {
     auto *b = new frmBrowser;
-    if (frmMain *f = frmMain::instance()) {
+    if (mirka::ChildHost *f = mirka::ChildHost::instance()) {
         // Connected before the window is added, so its first activation
         // already loads the favourites.
         connect(f->mdiArea(), &QMdiArea::subWindowActivated, b, &frmBrowser::subWindowActivated);
@@ -292,7 +291,7 @@ void frmBrowser::windowLoad()
 {
     tbToolBar->update();
     applyResizeRule();
-    const QString start = Form1::get().Text1->text();
+    const QString start = mirka::Options::current().startPage();
     if (!start.isEmpty()) {
         cboAddress->setEditText(start);
         setWindowTitle(start);
@@ -436,10 +435,10 @@ void frmBrowser::toolbarButtonClick(QAction *button)
     } else if (key == QLatin1String("Refresh")) {
         brwWebBrowser->Refresh();
     } else if (key == QLatin1String("Home")) {
-        cboAddress->setEditText(Form1::get().Text1->text());
+        cboAddress->setEditText(mirka::Options::current().startPage());
         NavigateFromAddressBox();
     } else if (key == QLatin1String("Search")) {
-        cboAddress->setEditText(Form1::get().Text2->text());
+        cboAddress->setEditText(mirka::Options::current().searchPage());
         NavigateFromAddressBox();
     } else if (key == QLatin1String("check")) {
         recordPage();
@@ -448,13 +447,9 @@ void frmBrowser::toolbarButtonClick(QAction *button)
     }
 }
 
-void frmBrowser::recordPage()
-{
-    const QString title = windowTitle();
-    const QString address = cboAddress->currentText();
-    frmDocument::AddRecordedPage(title, address);
-    mirka::pagesaver::keepCopy(brwWebBrowser, title, address);
-}
+// The page on display as the engine knows it, not the caption (asterisks
+// while loading) or the address box (whatever was typed since).
+void frmBrowser::recordPage() { mirka::pagesaver::recordPage(brwWebBrowser); }
 
 void frmBrowser::newWindowRequested(WebBrowser **target)
 {

@@ -1,11 +1,13 @@
 #include "browser/pagesaver.h"
 
 #include "browser/WebBrowser.h"
-#include "note/frmDocument.h"
-#include "note/pagecopies.h"
+#include "common/paths.h"
+#include "model/note.h"
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
+#include <QStringDecoder>
 #include <QPointer>
 #include <QTimer>
 #include <QWebEngineDownloadRequest>
@@ -20,6 +22,7 @@ namespace mirka::pagesaver {
 namespace {
 
 const char kLoadFailed[] = "mirkaLoadFailed";
+const char kRecordsDue[] = "mirkaRecordsDue";
 // A copy that never reports back is given up after this long.
 constexpr int kGiveUpMs = 120000;
 
@@ -71,7 +74,108 @@ bool worthACopy(WebBrowser *b)
     if (scheme != QLatin1String("http") && scheme != QLatin1String("https")
         && scheme != QLatin1String("file"))
         return false;
-    return !b->property(kLoadFailed).toBool() && !b->ShowsErrorPage() && !b->Busy();
+    return !b->property(kLoadFailed).toBool() && !b->ShowsErrorPage();
+}
+
+// "=?utf-8?Q?...?=" and "=?utf-8?B?...?=" words of a mail header, as
+// the engine writes a page's title into its copy.
+QString decodeHeader(const QByteArray &value)
+{
+    QString out;
+    qsizetype pos = 0;
+    while (pos < value.size()) {
+        const qsizetype start = value.indexOf("=?", pos);
+        if (start < 0) {
+            out += QString::fromUtf8(value.mid(pos));
+            break;
+        }
+        const qsizetype q1 = value.indexOf('?', start + 2);
+        const qsizetype q2 = q1 < 0 ? -1 : value.indexOf('?', q1 + 1);
+        const qsizetype end = q2 < 0 ? -1 : value.indexOf("?=", q2 + 1);
+        if (end < 0) {
+            out += QString::fromUtf8(value.mid(pos));
+            break;
+        }
+        const QByteArray between = value.mid(pos, start - pos);
+        if (!between.trimmed().isEmpty())
+            out += QString::fromUtf8(between);
+        const QByteArray charset = value.mid(start + 2, q1 - start - 2);
+        const QByteArray encoding = value.mid(q1 + 1, q2 - q1 - 1).toUpper();
+        QByteArray text = value.mid(q2 + 1, end - q2 - 1);
+        if (encoding == "B") {
+            text = QByteArray::fromBase64(text);
+        } else {
+            text.replace('_', ' ');
+            text = QByteArray::fromPercentEncoding(text, '=');
+        }
+        QStringDecoder decoder(charset.constData());
+        out += decoder.isValid() ? decoder.decode(text) : QString::fromUtf8(text);
+        pos = end + 2;
+    }
+    return out;
+}
+
+void record(WebBrowser *browser);
+
+// Recording asked for while the page loads takes place when the load has
+// ended, whichever way: loaded, failed, stopped, or never started.
+void recordWhenLoaded(WebBrowser *browser)
+{
+    browser->setProperty(kRecordsDue, browser->property(kRecordsDue).toInt() + 1);
+    if (browser->findChild<QTimer *>(QLatin1String(kRecordsDue)))
+        return;
+    auto *poll = new QTimer(browser);
+    poll->setObjectName(QLatin1String(kRecordsDue));
+    poll->setInterval(50);
+    QObject::connect(poll, &QTimer::timeout, browser, [browser, poll] {
+        if (browser->Busy())
+            return;
+        poll->deleteLater();
+        poll->setObjectName(QString());
+        poll->stop();
+        const int due = browser->property(kRecordsDue).toInt();
+        browser->setProperty(kRecordsDue, 0);
+        for (int i = 0; i < due; ++i)
+            record(browser);
+    });
+    poll->start();
+}
+
+void record(WebBrowser *browser)
+{
+    QString title = browser->LocationName();
+    QString address = browser->LocationURL();
+    const QUrl url = browser->view()->url();
+    QString copyOf;
+    if (url.isLocalFile() && url.path().endsWith(QLatin1String(".mhtml"), Qt::CaseInsensitive)) {
+        copyOf = url.toLocalFile();
+        const auto [originalTitle, originalAddress] = originalOf(copyOf);
+        if (!originalAddress.isEmpty()) {
+            title = originalTitle.isEmpty() ? title : originalTitle;
+            address = originalAddress;
+        }
+    }
+    QString path;
+    const quint64 id = AddRecordedPage(title, address, &path);
+    QPointer<Note> note = NoteSession::instance().note();
+    if (!copyOf.isEmpty()) {
+        // The copy on display is the page's copy: no need to save it again.
+        note->copyWritten(id, !path.isEmpty() && QFile::copy(copyOf, path));
+        return;
+    }
+    if (path.isEmpty() || !worthACopy(browser)) {
+        note->copyWritten(id, false);
+        return;
+    }
+    path = QDir::cleanPath(path);
+    waiting().insert(path, [note, id](bool ok) {
+        if (note)
+            note->copyWritten(id, ok);
+    });
+    QWebEnginePage *page = browser->view()->page();
+    followProfile(page->profile());
+    page->save(path, QWebEngineDownloadRequest::MimeHtmlSaveFormat);
+    QTimer::singleShot(kGiveUpMs, [path] { finish(path, false); });
 }
 
 } // namespace
@@ -88,27 +192,45 @@ void watch(WebBrowser *browser)
                      });
 }
 
-void keepCopy(WebBrowser *browser, const QString &title, const QString &address)
+void recordPage(WebBrowser *browser)
 {
-    frmDocument *doc = frmDocument::instance();
-    if (!doc || !doc->Copies)
-        return;
-    QString path;
-    const int id = doc->Copies->record(title, address, QDateTime::currentDateTime(), &path);
-    QPointer<PageCopies> copies = doc->Copies;
-    if (path.isEmpty() || !worthACopy(browser)) {
-        copies->copyWritten(id, false);
-        return;
+    if (browser->Busy())
+        recordWhenLoaded(browser);
+    else
+        record(browser);
+}
+
+std::pair<QString, QString> originalOf(const QString &copyPath)
+{
+    if (Note *note = NoteSession::instance().note())
+        for (const RecordedPage &p : note->pages())
+            if (!p.copyPath.isEmpty() && samePath(p.copyPath, copyPath))
+                return {p.title, p.address};
+    // The copy's header: "Snapshot-Content-Location" and "Subject" before
+    // the first blank line.
+    QFile f(copyPath);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    QString title, address;
+    QByteArray last;
+    const QByteArray head = f.read(16384);
+    for (const QByteArray &raw : head.split('\n')) {
+        const QByteArray line = raw.endsWith('\r') ? raw.chopped(1) : raw;
+        if (line.isEmpty())
+            break;
+        if ((line.startsWith(' ') || line.startsWith('\t')) && last == "subject") {
+            title += decodeHeader(line.trimmed());
+            continue;
+        }
+        const qsizetype colon = line.indexOf(':');
+        last = colon < 0 ? QByteArray() : line.left(colon).trimmed().toLower();
+        const QByteArray value = colon < 0 ? QByteArray() : line.mid(colon + 1).trimmed();
+        if (last == "snapshot-content-location")
+            address = QString::fromUtf8(value);
+        else if (last == "subject")
+            title = decodeHeader(value);
     }
-    path = QDir::cleanPath(path);
-    waiting().insert(path, [copies, id](bool ok) {
-        if (copies)
-            copies->copyWritten(id, ok);
-    });
-    QWebEnginePage *page = browser->view()->page();
-    followProfile(page->profile());
-    page->save(path, QWebEngineDownloadRequest::MimeHtmlSaveFormat);
-    QTimer::singleShot(kGiveUpMs, [path] { finish(path, false); });
+    return {title, address};
 }
 
 } // namespace mirka::pagesaver

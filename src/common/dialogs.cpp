@@ -39,16 +39,24 @@ public:
                       const QString &title) override
     {
         QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::NoButton, parent);
-        if (buttons != MsgButtons::OK) {
-            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-            box.setDefaultButton(buttons == MsgButtons::YesNo ? QMessageBox::Yes : QMessageBox::No);
-        } else {
+        if (buttons == MsgButtons::OK) {
             box.setStandardButtons(QMessageBox::Ok);
+        } else {
+            box.setStandardButtons(buttons == MsgButtons::YesNoCancel
+                                       ? QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel
+                                       : QMessageBox::Yes | QMessageBox::No);
+            box.setDefaultButton(buttons == MsgButtons::YesNoDefaultNo ? QMessageBox::No : QMessageBox::Yes);
+        }
+        if (buttons == MsgButtons::YesNoCancel) {
+            box.button(QMessageBox::Cancel)->setText(QStringLiteral("キャンセル"));
+            box.setEscapeButton(QMessageBox::Cancel);
         }
         const int r = box.exec();
         if (buttons == MsgButtons::OK)
             return MsgAnswer::OK;
-        return r == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
+        return r == QMessageBox::Yes ? MsgAnswer::Yes
+            : r == QMessageBox::No   ? MsgAnswer::No
+                                     : MsgAnswer::Cancel;
     }
 
     QString input(QWidget *parent, const QString &prompt, const QString &title,

@@ -12,9 +12,10 @@ class QWidget;
 // dialogs, tests install a provider that answers from a script.
 namespace mirka {
 
-// YesNoDefaultNo: for a question whose Yes lets something leave the program.
-enum class MsgButtons { OK, YesNo, YesNoDefaultNo };
-enum class MsgAnswer { OK, Yes, No };
+// YesNoDefaultNo: for a question whose Yes lets something leave the program;
+// YesNoCancel: Escape answers Cancel.
+enum class MsgButtons { OK, YesNo, YesNoDefaultNo, YesNoCancel };
+enum class MsgAnswer { OK, Yes, No, Cancel };
 
 struct FileDialogRequest {
     bool save = false;
@@ -34,7 +35,8 @@ struct FontChoice {
 class DialogProvider {
 public:
     virtual ~DialogProvider() = default;
-    // No icon; with YesNo, Yes is the default button, with YesNoDefaultNo, No.
+    // No icon; with YesNo and YesNoCancel, Yes is the default button, with
+    // YesNoDefaultNo, No.
     virtual MsgAnswer message(QWidget *parent, const QString &text, MsgButtons buttons,
                               const QString &title) = 0;
     // The typed text, or an empty text when the user cancels.

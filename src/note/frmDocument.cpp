@@ -3,20 +3,21 @@
 #include "about/frmAbout.h"
 #include "browser/WebBrowser.h"
 #include "browser/frmBrowser.h"
+#include "common/childhost.h"
+#include "common/datetimestatusbar.h"
 #include "common/fonts.h"
 #include "common/singleline.h"
 #include "common/twips.h"
+#include "model/note.h"
 #include "note/notecopies.h"
 #include "note/notefiles.h"
+#include "note/noteexport.h"
 #include "note/noteprint.h"
 #include "note/notezoom.h"
-#include "note/pagecopies.h"
 #include "note/richtext/richtextbox.h"
 #include "note/toolbarimages.h"
 #include "search/editorfind.h"
 #include "shell/Form1.h"
-#include "shell/datetimestatusbar.h"
-#include "shell/frmMain.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -154,17 +155,18 @@ frmDocument::frmDocument() : dlgCommonDialog(this)
     Text1->installEventFilter(this);
     List1->installEventFilter(this);
 
-    connect(Text1, &QLineEdit::textChanged, this, [this] { Modified = true; });
+    note = &mirka::NoteSession::instance().ensureNote();
+    showNote();
+    connect(Text1, &QLineEdit::textChanged, note, &mirka::Note::setTheme);
     connect(rtfText, &RichTextBox::SelChange, this, &frmDocument::rtfText_SelChange);
     connect(rtfText, &RichTextBox::ContentReplaced, this, &frmDocument::showSelectionState);
     // Every change of the body's text or formatting (toolbar, dialogs,
     // paste, undo) marks the note, not only those that move the caret.
-    connect(rtfText, &QTextEdit::textChanged, this, [this] { Modified = true; });
+    connect(rtfText, &QTextEdit::textChanged, this, [this] { setModified(true); });
     connect(Command2, &QPushButton::clicked, this, &frmDocument::Command2_Click);
     connect(List1, &QListWidget::itemDoubleClicked, this, &frmDocument::List1_DblClick);
     connect(rtfText, &RichTextBox::linkActivated, this, [](const QString &href) { openInSharedBrowser(href); });
     List1->viewport()->installEventFilter(this);
-    Copies = new mirka::PageCopies(this);
     mirka::notecopies::attach(this);
     Find = new EditorFind(this, rtfText, mnuEditFind, mnuEditReplace, [this] { applyLayout(); });
     mirka::notezoom::attach(rtfText);
@@ -177,31 +179,73 @@ frmDocument::frmDocument() : dlgCommonDialog(this)
 
 frmDocument::~frmDocument()
 {
-    if (g_doc == this)
+    // Deleted without closing (the frame goes): the note goes with it.
+    if (g_doc == this) {
         g_doc = nullptr;
+        mirka::NoteSession::instance().endNote();
+        mirka::NoteSession::instance().setWindowState(3);
+    }
 }
 
 frmDocument *frmDocument::instance() { return g_doc; }
 
 frmDocument &frmDocument::get()
 {
-    if (!g_doc) {
-        auto *doc = new frmDocument;
-        if (frmMain *f = frmMain::instance())
-            f->addChild(doc);
-        else
-            doc->show();
-    }
+    // The window takes the note there is, or makes one; announcing a new
+    // note finds this window already registered.
+    if (!g_doc)
+        mirka::showChild(new frmDocument);
     return *g_doc;
 }
 
 void frmDocument::AddRecordedPage(const QString &title, const QString &address)
 {
-    frmDocument &d = get();
-    d.List1->addItem(title);
-    d.List2->addItem(address);
-    d.Modified = true;
+    get();
+    mirka::AddRecordedPage(title, address);
 }
+
+// Fills the window from the note and follows its changes.
+void frmDocument::showNote()
+{
+    auto row = [](const mirka::RecordedPage &p, QListWidget *titles, QListWidget *addresses, int at) {
+        titles->insertItem(at, p.title);
+        addresses->insertItem(at, p.address);
+    };
+    auto reset = [this, row] {
+        List1->clear();
+        List2->clear();
+        const QList<mirka::RecordedPage> &pages = note->pages();
+        for (int i = 0; i < pages.size(); ++i)
+            row(pages[i], List1, List2, i);
+    };
+    reset();
+    Text1->setText(note->theme());
+    connect(note, &mirka::Note::pagesReset, this, reset);
+    connect(note, &mirka::Note::pageAdded, this, [this, row](int i) { row(note->pages()[i], List1, List2, i); });
+    connect(note, &mirka::Note::pageRemoved, this, [this](int i) {
+        delete List1->takeItem(i);
+        delete List2->takeItem(i);
+    });
+    connect(note, &mirka::Note::themeChanged, Text1, [this](const QString &theme) {
+        if (Text1->text() != theme)
+            Text1->setText(theme);
+    });
+    connect(note, &mirka::Note::fileNameChanged, this, &frmDocument::updateCaption);
+    connect(&mirka::NoteSession::instance(), &mirka::NoteSession::windowStateChanged, this,
+            &frmDocument::updateCaption);
+    updateCaption();
+}
+
+void frmDocument::updateCaption()
+{
+    if (!note->fileName().isEmpty())
+        setWindowTitle(note->fileName());
+    else
+        setWindowTitle(mirka::NoteSession::instance().windowState() == 4 ? QStringLiteral("新規ファイル") : QString());
+}
+
+bool frmDocument::isModified() const { return note->isModified(); }
+void frmDocument::setModified(bool modified) { note->setModified(modified); }
 
 void frmDocument::buildMenus()
 {
@@ -229,6 +273,7 @@ void frmDocument::buildMenus()
     mnuFileBar0->setObjectName(QStringLiteral("mnuFileBar0"));
     mnuFileSave = item(mnuFile, "mnuFileSave", QStringLiteral("上書き保存(&S)"), QKeySequence(Qt::CTRL | Qt::Key_S));
     mnuFileSaveAs = item(mnuFile, "mnuFileSaveAs", QStringLiteral("名前を付けて保存(&A)..."), QKeySequence(Qt::CTRL | Qt::Key_A));
+    mnuFileExportHtml = item(mnuFile, "mnuFileExportHtml", QStringLiteral("HTMLとして書き出す(&H)..."));
     mnuFilePrint = item(mnuFile, "mnuFilePrint", QStringLiteral("印刷(&P)..."), QKeySequence(Qt::CTRL | Qt::Key_P));
     mnuFileExportPdf = item(mnuFile, "mnuFileExportPdf", QStringLiteral("PDFとして書き出す..."));
     mnuFileBar1 = mnuFile->addSeparator();
@@ -263,6 +308,7 @@ void frmDocument::buildMenus()
     connect(mnuFileOpen, &QAction::triggered, this, &frmDocument::mnuFileOpen_Click);
     connect(mnuFileSave, &QAction::triggered, this, &frmDocument::mnuFileSave_Click);
     connect(mnuFileSaveAs, &QAction::triggered, this, [] { Module1::SaveNoteAs(); });
+    connect(mnuFileExportHtml, &QAction::triggered, this, [this] { mirka::noteexport::exportNote(*this); });
     connect(mnuFilePrint, &QAction::triggered, this, [this] { mirka::noteprint::printNote(this); });
     connect(mnuFileExportPdf, &QAction::triggered, this, [this] { mirka::noteprint::exportPdf(this); });
     connect(mnuFileExit, &QAction::triggered, this, &frmDocument::closeWindow);
@@ -274,15 +320,15 @@ void frmDocument::buildMenus()
     connect(mnuViewZoomOut, &QAction::triggered, this, [this] { mirka::notezoom::zoomOut(rtfText); });
     connect(mnuViewZoomReset, &QAction::triggered, this, [this] { mirka::notezoom::reset(rtfText); });
     connect(mnuWindowTileHorizontal, &QAction::triggered, this, [] {
-        if (frmMain *f = frmMain::instance())
+        if (mirka::ChildHost *f = mirka::ChildHost::instance())
             f->TileHorizontal();
     });
     connect(mnuWindowTileVertical, &QAction::triggered, this, [] {
-        if (frmMain *f = frmMain::instance())
+        if (mirka::ChildHost *f = mirka::ChildHost::instance())
             f->TileVertical();
     });
     connect(mnuWindow, &QMenu::aboutToShow, this, [this] {
-        if (frmMain *f = frmMain::instance())
+        if (mirka::ChildHost *f = mirka::ChildHost::instance())
             f->fillWindowList(mnuWindow, 2);
     });
     connect(mnuHelpAbout, &QAction::triggered, this, [this] { frmAbout::showModal(this); });
@@ -363,28 +409,19 @@ void frmDocument::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
-    int &state = Module1::NoteWindowState();
-    // A window made by recording a page is asked about too once it holds
-    // something, or closing it would silently drop the recorded pages.
-    if (state != 3 || (Modified && holdsWork())) {
-        // The question has no Cancel: No, or cancelling the save dialog,
-        // discards. A save that could not be written asks again rather than
-        // dropping the note.
-        while (Modified) {
-            if (mirka::MsgBox(QStringLiteral("ファイルを保存しますか"), mirka::MsgButtons::YesNo,
-                              QStringLiteral("保存"), this) != mirka::MsgAnswer::Yes)
-                break;
-            if (Module1::SaveNoteAsWithOutcome() != Module1::SaveOutcome::Failed)
-                break;
-        }
-        state = 3;
+    if (!Module1::MayDiscardNote()) {
+        event->ignore();
+        return;
     }
-    // From here on the window is gone for everyone, even before Qt deletes it.
+    Module1::setNoteWindowState(3);
+    // From here on the window and its note are gone for everyone, even
+    // before Qt deletes it.
     g_doc = nullptr;
+    mirka::NoteSession::instance().endNote();
     event->accept();
 }
 
-bool frmDocument::holdsWork() const { return List1->count() > 0 || !rtfText->document()->isEmpty(); }
+bool frmDocument::holdsWork() const { return !note->pages().isEmpty() || !rtfText->document()->isEmpty(); }
 
 void frmDocument::resizeEvent(QResizeEvent *event)
 {
@@ -469,7 +506,7 @@ bool frmDocument::dragRecordedPage(QEvent *event)
 
 void frmDocument::rtfText_SelChange()
 {
-    Modified = true;
+    setModified(true);
     showSelectionState();
 }
 
@@ -491,11 +528,7 @@ void frmDocument::showSelectionState()
 
 void frmDocument::Command2_Click()
 {
-    const int i = listIndex(List1);
-    if (i < 0)
-        return;
-    delete List1->takeItem(i);
-    delete List2->takeItem(i);
+    note->removePage(listIndex(List1));
 }
 
 void frmDocument::List1_DblClick()

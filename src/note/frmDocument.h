@@ -19,10 +19,12 @@ class QToolBar;
 class RichTextBox;
 class EditorFind;
 namespace mirka {
-class PageCopies;
+class Note;
 }
 
-// The single note window: body, theme name and the recorded pages.
+// The single note window: a view of the note (mirka::Note) with the body's
+// editor. The theme box and the title list show the note's theme and pages;
+// List2 holds the pages' addresses at the same rows, never visible.
 class frmDocument : public QWidget {
     Q_OBJECT
 public:
@@ -35,6 +37,9 @@ public:
     // Appends one recorded page, creating the note window when none exists
     // (the note window state is left alone), and marks the note modified.
     static void AddRecordedPage(const QString &title, const QString &address);
+
+    // The note this window shows; it ends with the window.
+    mirka::Note *note = nullptr;
 
     // The menus that take the place of the frame's while this window is the
     // active child.
@@ -49,13 +54,13 @@ public:
     QToolBar *tbToolBar = nullptr;
     QStatusBar *sbStatusBar = nullptr;
     mirka::CommonDialog dlgCommonDialog;
-    // Recording times and saved copies of the recorded pages.
-    mirka::PageCopies *Copies = nullptr;
     // Find and replace in the body, with its bar along the bottom.
     EditorFind *Find = nullptr;
 
-    // "1" once the note has changed since it was created or last saved.
-    bool Modified = false;
+    // The modified flag: set once the note has changed since it was created
+    // or last saved.
+    bool isModified() const;
+    void setModified(bool modified);
     // Whether the window holds recorded pages or a body: work that closing
     // or Open would discard.
     bool holdsWork() const;
@@ -68,6 +73,7 @@ public:
     QAction *mnuFileBar0 = nullptr;
     QAction *mnuFileSave = nullptr;
     QAction *mnuFileSaveAs = nullptr;
+    QAction *mnuFileExportHtml = nullptr;
     QAction *mnuFilePrint = nullptr;
     QAction *mnuFileExportPdf = nullptr;
     QAction *mnuFileBar1 = nullptr;
@@ -95,9 +101,9 @@ public:
     // The toolbar button with this key, or nullptr; looked up every time.
     QAction *button(const QString &key) const;
 
-    // The caption names the note's file ("新規ファイル" before the first save).
+    // The caption names the note's file: its path, "新規ファイル" for a new
+    // note not saved yet, empty for a note made by recording a page.
     QString Caption() const { return windowTitle(); }
-    void setCaption(const QString &caption) { setWindowTitle(caption); }
 
     // Show, hide and close the window together with its frame inside the
     // multiple-document area; closing runs the closing sequence.
@@ -128,6 +134,8 @@ private:
     void buildToolbar();
     void buildStatusBar();
     void applyLayout();
+    void showNote();
+    void updateCaption();
     void rtfText_SelChange();
     void showSelectionState();
     bool formattingKey(const QKeyEvent *key);

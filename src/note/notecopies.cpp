@@ -4,7 +4,6 @@
 #include "browser/frmBrowser.h"
 #include "common/dialogs.h"
 #include "note/frmDocument.h"
-#include "note/noteexport.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -26,7 +25,7 @@ namespace {
 const char kCopyUrl[] = "mirkaCopyUrl";
 const char kCopyCaption[] = "mirkaCopyCaption";
 
-QString when(const PageCopy &c)
+QString when(const RecordedPage &c)
 {
     return c.recorded.isValid() ? c.recorded.toString(QStringLiteral("yyyy/MM/dd HH:mm")) : QString();
 }
@@ -52,17 +51,16 @@ QIcon copyMark(bool on)
 void refreshMarks(frmDocument *doc)
 {
     static const QIcon on = copyMark(true), off = copyMark(false);
-    const QList<const PageCopy *> found = doc->Copies->forPages(pages(*doc));
-    for (int i = 0; i < doc->List1->count() && i < found.size(); ++i) {
+    const QList<RecordedPage> &pages = doc->note->pages();
+    for (int i = 0; i < doc->List1->count() && i < pages.size(); ++i) {
         QListWidgetItem *item = doc->List1->item(i);
-        const PageCopy *c = found[i];
-        const QString address = i < doc->List2->count() ? doc->List2->item(i)->text() : QString();
-        QString tip = address;
-        if (c && c->recorded.isValid())
-            tip += QStringLiteral("\n記録: %1").arg(when(*c));
-        if (c && c->hasCopy())
+        const RecordedPage &c = pages[i];
+        QString tip = c.address;
+        if (c.recorded.isValid())
+            tip += QStringLiteral("\n記録: %1").arg(when(c));
+        if (c.hasCopy())
             tip += QStringLiteral("\n保存したページあり");
-        item->setIcon(c && c->hasCopy() ? on : off);
+        item->setIcon(c.hasCopy() ? on : off);
         item->setToolTip(tip);
     }
 }
@@ -79,10 +77,10 @@ void scheduleMarks(frmDocument *doc)
     });
 }
 
-const PageCopy *copyAt(frmDocument *doc, int row)
+const RecordedPage *pageAt(frmDocument *doc, int row)
 {
-    const QList<const PageCopy *> found = doc->Copies->forPages(pages(*doc));
-    return row >= 0 && row < found.size() ? found[row] : nullptr;
+    const QList<RecordedPage> &pages = doc->note->pages();
+    return row >= 0 && row < pages.size() ? &pages[row] : nullptr;
 }
 
 void showListMenu(frmDocument *doc, const QPoint &pos)
@@ -91,16 +89,15 @@ void showListMenu(frmDocument *doc, const QPoint &pos)
     if (!item)
         return;
     doc->List1->setCurrentItem(item);
-    const int row = doc->List1->row(item);
-    const PageCopy *c = copyAt(doc, row);
-    const QString address = row < doc->List2->count() ? doc->List2->item(row)->text() : QString();
+    const RecordedPage *c = pageAt(doc, doc->List1->row(item));
+    const QString address = c ? c->address : QString();
 
     QMenu menu(doc);
     QAction *open = menu.addAction(QStringLiteral("ページを開く"));
     QAction *openCopyAction = menu.addAction(QStringLiteral("保存したページを開く"));
     openCopyAction->setEnabled(c && c->hasCopy());
     QAction *copyAddress = menu.addAction(QStringLiteral("アドレスをコピー"));
-    const PageCopy copy = c ? *c : PageCopy();
+    const RecordedPage copy = c ? *c : RecordedPage();
     QAction *chosen = menu.exec(doc->List1->viewport()->mapToGlobal(pos));
     if (chosen == open)
         emit doc->List1->itemDoubleClicked(item);
@@ -114,11 +111,11 @@ void showListMenu(frmDocument *doc, const QPoint &pos)
 // connection, an HTTP error) and it has a copy, the copy is offered.
 void offerCopyOnFailure(frmDocument *doc, QListWidgetItem *item)
 {
-    const PageCopy *c = copyAt(doc, doc->List1->row(item));
+    const RecordedPage *c = pageAt(doc, doc->List1->row(item));
     frmBrowser *b = frmBrowser::sharedIfOpen();
     if (!c || !c->hasCopy() || !b)
         return;
-    const PageCopy copy = *c;
+    const RecordedPage copy = *c;
     const QUrl wanted = QUrl::fromUserInput(copy.address).adjusted(QUrl::StripTrailingSlash);
     QWebEnginePage *page = b->brwWebBrowser->view()->page();
     auto *watch = new QObject(page);
@@ -142,71 +139,29 @@ void offerCopyOnFailure(frmDocument *doc, QListWidgetItem *item)
 
 } // namespace
 
-QList<RecordedPage> pages(const frmDocument &doc)
-{
-    QList<RecordedPage> out;
-    const int n = doc.List1->count();
-    out.reserve(n);
-    for (int i = 0; i < n; ++i) {
-        const QListWidgetItem *address = doc.List2->item(i);
-        out << RecordedPage{doc.List1->item(i)->text(), address ? address->text() : QString()};
-    }
-    return out;
-}
-
 void attach(frmDocument *doc)
 {
     doc->List1->setContextMenuPolicy(Qt::CustomContextMenu);
     QObject::connect(doc->List1, &QWidget::customContextMenuRequested, doc,
                      [doc](const QPoint &pos) { showListMenu(doc, pos); });
-    // At the end of the File menu, after everything the menu already holds.
-    QAction *exportHtml = doc->mnuFile->addAction(QStringLiteral("HTMLとして書き出す(&H)..."));
-    exportHtml->setObjectName(QStringLiteral("mnuFileExportHtml"));
-    QObject::connect(exportHtml, &QAction::triggered, doc, [doc] { noteexport::exportNote(*doc); });
     QObject::connect(doc->List1, &QListWidget::itemDoubleClicked, doc,
                      [doc](QListWidgetItem *item) { offerCopyOnFailure(doc, item); });
     auto marks = [doc] { scheduleMarks(doc); };
-    QObject::connect(doc->Copies, &PageCopies::changed, doc, marks);
+    QObject::connect(doc->note, &Note::pageChanged, doc, marks);
     QAbstractItemModel *model = doc->List1->model();
     QObject::connect(model, &QAbstractItemModel::rowsInserted, doc, marks);
     QObject::connect(model, &QAbstractItemModel::rowsRemoved, doc, marks);
     QObject::connect(model, &QAbstractItemModel::modelReset, doc, marks);
 }
 
-bool save(frmDocument &doc, const QString &companionPath, const std::function<bool()> &writePair,
-          const std::function<void(const QString &, const QString &)> &report)
+void openCopy(const RecordedPage &copy)
 {
-    // A copy still being written has a few seconds to arrive.
-    doc.Copies->waitForPending(10000);
-    QString failed, reason;
-    if (!doc.Copies->prepareSave(PageCopies::folderFor(companionPath), pages(doc), &failed, &reason)) {
-        report(failed, reason);
-        return false;
-    }
-    if (!writePair()) {
-        doc.Copies->abandonSave();
-        return false;
-    }
-    if (!doc.Copies->finishSave(&failed, &reason)) {
-        report(failed, reason);
-        return false;
-    }
-    return true;
-}
-
-void opened(frmDocument &doc, const QString &companionPath)
-{
-    doc.Copies->load(PageCopies::folderFor(companionPath));
-}
-
-void openCopy(const PageCopy &copy)
-{
-    if (!QFileInfo(copy.filePath()).isFile()) {
-        mirka::MsgBox(QStringLiteral("保存したページが見つかりません。\n%1").arg(copy.filePath()),
+    if (!QFileInfo(copy.copyPath).isFile()) {
+        mirka::MsgBox(QStringLiteral("保存したページが見つかりません。\n%1").arg(copy.copyPath),
                       mirka::MsgButtons::OK, QString(), frmDocument::instance());
         return;
     }
-    const QString url = QUrl::fromLocalFile(copy.filePath()).toString();
+    const QString url = QUrl::fromLocalFile(copy.copyPath).toString();
     frmBrowser &b = frmBrowser::shared();
     b.setProperty(kCopyUrl, url);
     b.setProperty(kCopyCaption, QStringLiteral("保存したページ (%1 記録) - ").arg(when(copy)));

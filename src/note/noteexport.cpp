@@ -2,10 +2,12 @@
 
 #include "common/dialogs.h"
 #include "common/fileerror.h"
+#include "common/paths.h"
 #include "common/safelinks.h"
 #include "common/savefile.h"
+#include "model/note.h"
+#include "model/notefile.h"
 #include "note/frmDocument.h"
-#include "note/notecopies.h"
 #include "note/richtext/richtextbox.h"
 #include "note/richtext/rtfobjects.h"
 
@@ -41,34 +43,55 @@ QByteArray html(const frmDocument &doc, const QString &htmlPath)
     QString out = QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>%1</title></head>\n"
                                  "<body>\n<h1>%1</h1>\n<div>%2</div>\n<h2>記録したページ</h2>\n<ol>\n")
                       .arg(theme, bodyOf(safelinks::withLinkableLinksOnly(mirka::rtf::exportHtml(doc.rtfText->document()))));
-    const QList<RecordedPage> pages = notecopies::pages(doc);
-    const QList<const PageCopy *> copies = doc.Copies->forPages(pages);
-    for (int i = 0; i < pages.size(); ++i) {
-        out += QStringLiteral("<li>") + safelinks::linkOrText(pages[i].second, pages[i].first);
-        const PageCopy *c = copies.value(i);
-        if (c && c->recorded.isValid())
+    for (const RecordedPage &c : doc.note->pages()) {
+        out += QStringLiteral("<li>") + safelinks::linkOrText(c.address, c.title);
+        if (c.recorded.isValid())
             out += QStringLiteral(" (記録: <time datetime=\"%1\">%2</time>)")
-                       .arg(c->recorded.toString(Qt::ISODate),
-                            c->recorded.toString(QStringLiteral("yyyy/MM/dd HH:mm")));
-        if (c && c->hasCopy())
-            out += QStringLiteral(" <a href=\"%1\">保存したページ</a>").arg(linkTo(c->filePath(), htmlPath));
+                       .arg(c.recorded.toString(Qt::ISODate), c.recorded.toString(QStringLiteral("yyyy/MM/dd HH:mm")));
+        if (c.hasCopy())
+            out += QStringLiteral(" <a href=\"%1\">保存したページ</a>").arg(linkTo(c.copyPath, htmlPath));
         out += QStringLiteral("</li>\n");
     }
     out += QStringLiteral("</ol>\n</body></html>\n");
     return out.toUtf8();
 }
 
+QString proposedName(const QString &notePath)
+{
+    if (notePath.isEmpty())
+        return QString();
+    // The note's name with ".html" in place of its extension, as its
+    // companion is named.
+    QString base = notefile::companionFor(notePath);
+    base.chop(4);
+    return base + QStringLiteral(".html");
+}
+
 void exportNote(frmDocument &doc)
 {
-    CommonDialog &dlg = doc.dlgCommonDialog;
+    // A dialog of its own: the note's Save As keeps offering the note's name.
+    CommonDialog dlg(&doc);
     dlg.DialogTitle = QStringLiteral("HTMLとして書き出す");
     dlg.CancelError = false;
     dlg.Filter = QStringLiteral("HTML (*.html)|*.html");
     dlg.Flags = CommonDialog::OverwritePrompt;
+    dlg.FileName = proposedName(doc.note->fileName());
     dlg.ShowSave();
     if (dlg.FileName.isEmpty())
         return;
     const QString path = dlg.FileName;
+    // Writing HTML over the note's own files would lose the note.
+    const QString note = doc.note->fileName();
+    const QString companion = note.isEmpty() ? QString() : notefile::companionFor(note);
+    const QString copies = companion.isEmpty() ? QString() : notefile::copiesFolderFor(companion);
+    if (!note.isEmpty()
+        && (samePath(path, note) || samePath(path, companion)
+            || samePath(QFileInfo(path).absolutePath(), copies))) {
+        MsgBox(fileFailureMessage(QStringLiteral("ファイルを保存できませんでした。"), path,
+                                  QStringLiteral("ノート自身のファイルです。別の名前を指定してください。")),
+               MsgButtons::OK, QString(), &doc);
+        return;
+    }
     QString reason;
     if (!writeFileAtomically(path, html(doc, path), &reason))
         MsgBox(fileFailureMessage(QStringLiteral("ファイルを保存できませんでした。"), path, reason),

@@ -1,51 +1,19 @@
 #include "note/notefiles.h"
 
-#include "common/codepage.h"
 #include "common/dialogs.h"
-#include "common/fieldrecord.h"
-#include "common/paths.h"
 #include "common/fileerror.h"
 #include "common/noteevents.h"
-#include "common/savefile.h"
+#include "model/note.h"
+#include "model/notefile.h"
 #include "note/frmDocument.h"
 #include "note/loadprogress.h"
-#include "note/notecopies.h"
-#include "note/pagecopies.h"
 #include "note/richtext/richtextbox.h"
-#include "shell/frmMain.h"
-
-#include <QDir>
-#include <QFileInfo>
-#include <QLineEdit>
-#include <QListWidget>
 
 namespace Module1 {
 
 namespace {
 
-const QString kNewFile = QStringLiteral("新規ファイル");
-const QString kFilter = QStringLiteral("Mirkaのﾌｧｲﾙ (*.rtf)|*.rtf");
-
-qsizetype lastSeparator(const QString &path)
-{
-#ifdef _WIN32
-    return std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
-#else
-    return path.lastIndexOf(u'/');
-#endif
-}
-
-// The companion of a bare name: the name without its last four characters,
-// then ".qvt". A name shorter than four characters keeps itself whole
-// ("ab" gives "ab.qvt"), so the companion never takes a name of its own.
-QString companionName(const QString &bareName)
-{
-    const QString base = bareName.size() >= 4 ? bareName.left(bareName.size() - 4) : bareName;
-    return base + QStringLiteral(".qvt");
-}
-
-// A note holds at most this many recorded pages (list indexes are 16-bit).
-constexpr int kMaxPages = 32767;
+const QString kFilter = QStringLiteral("Mirkaのﾌｧｲﾙ (*.rtf)|*.rtf|すべてのファイル (*.*)|*.*");
 
 void reportSaveFailure(frmDocument &d, const QString &path, const QString &reason)
 {
@@ -53,60 +21,36 @@ void reportSaveFailure(frmDocument &d, const QString &path, const QString &reaso
                   mirka::MsgButtons::OK, QString(), &d);
 }
 
-QByteArray companionBytes(const frmDocument &d)
+// Writes the note pair with its copies as one; a failure is reported with
+// the file and the reason and leaves the previous files as they were.
+bool writeNote(frmDocument &d, const QString &notePath)
 {
-    mirka::FieldRecordWriter w;
-    w.text(d.Text1->text()).endLine();
-    const int n = d.List1->count();
-    for (int i = 0; i < n; ++i) {
-        const QListWidgetItem *address = d.List2->item(i);
-        w.text(d.List1->item(i)->text())
-            .text(mirka::cp932::storableAddress(address ? address->text() : QString()))
-            .endLine();
-    }
-    return w.data();
-}
-
-// Writes the body and the companion file. Both are written out and checked
-// before either replaces its old file, so a failure leaves the previous pair
-// intact; the failure is reported with the file and the reason.
-bool writeNotePair(frmDocument &d, const QString &notePath, const QString &companionPath)
-{
-    if (mirka::samePath(notePath, companionPath)) {
-        reportSaveFailure(d, notePath,
-                          QStringLiteral("ノートのファイルと \".qvt\" ファイルが同じ名前になります。"));
+    // A copy still being written has a few seconds to arrive.
+    d.note->waitForPending(10000);
+    QList<mirka::RecordedPage> saved;
+    QString failed, reason;
+    if (!mirka::notefile::write(notePath, d.rtfText->RtfBytes(), d.note->theme(), d.note->pages(), &saved,
+                                &failed, &reason)) {
+        reportSaveFailure(d, failed, reason);
         return false;
     }
-    QString failed, reason;
-    if (mirka::writeFilesTogether({{notePath, d.rtfText->RtfBytes()}, {companionPath, companionBytes(d)}},
-                                  &failed, &reason))
-        return true;
-    reportSaveFailure(d, failed, reason);
-    return false;
+    d.note->copiesSaved(saved);
+    return true;
 }
 
-// The note pair together with the saved page copies beside it.
-bool writeNoteFiles(frmDocument &d, const QString &notePath, const QString &companionPath)
+// The note window's dialog remembers what its last use chose; before there
+// is a window, Open uses one of its own.
+mirka::CommonDialog &openDialog()
 {
-    return mirka::notecopies::save(
-        d, companionPath, [&] { return writeNotePair(d, notePath, companionPath); },
-        [&d](const QString &path, const QString &reason) { reportSaveFailure(d, path, reason); });
+    static mirka::CommonDialog withoutWindow;
+    frmDocument *d = frmDocument::instance();
+    return d ? d->dlgCommonDialog : withoutWindow;
 }
 
 } // namespace
 
-int &NoteWindowState()
-{
-    static int withoutFrame = 3;
-    frmMain *f = frmMain::instance();
-    return f ? f->NoteWindowState : withoutFrame;
-}
-
-QString CompanionFileName(const QString &notePath)
-{
-    const qsizetype sep = lastSeparator(notePath);
-    return notePath.left(sep + 1) + companionName(notePath.mid(sep + 1));
-}
+int NoteWindowState() { return mirka::NoteSession::instance().windowState(); }
+void setNoteWindowState(int state) { mirka::NoteSession::instance().setWindowState(state); }
 
 void NewNote()
 {
@@ -117,8 +61,7 @@ void NewNote()
     }
     frmDocument &d = frmDocument::get();
     d.showWindow();
-    d.setCaption(kNewFile);
-    NoteWindowState() = 4;
+    setNoteWindowState(4);
 }
 
 SaveOutcome SaveNoteAsWithOutcome()
@@ -136,10 +79,10 @@ SaveOutcome SaveNoteAsWithOutcome()
         return SaveOutcome::Cancelled;
 
     const QString fullPath = dlg.FileName;
-    if (!writeNoteFiles(*d, fullPath, CompanionFileName(fullPath)))
+    if (!writeNote(*d, fullPath))
         return SaveOutcome::Failed; // the caption keeps naming the last file written
-    d->setCaption(fullPath);
-    d->Modified = false;
+    d->note->setFileName(fullPath);
+    d->setModified(false);
     emit mirka::NoteEvents::instance().touched(fullPath);
     return SaveOutcome::Saved;
 }
@@ -149,17 +92,48 @@ void SaveNoteAs() { SaveNoteAsWithOutcome(); }
 void SaveNote()
 {
     frmDocument *d = frmDocument::instance();
-    if (!d || !d->Modified)
+    if (!d || !d->isModified())
         return;
-    const QString path = d->Caption();
-    if (path == kNewFile || path.isEmpty()) {
+    const QString path = d->note->fileName();
+    if (path.isEmpty()) {
         SaveNoteAs();
         return;
     }
-    if (writeNoteFiles(*d, path, CompanionFileName(path))) {
-        d->Modified = false;
+    if (writeNote(*d, path)) {
+        d->setModified(false);
         emit mirka::NoteEvents::instance().touched(path);
     }
+}
+
+bool MayDiscardNote()
+{
+    frmDocument *d = frmDocument::instance();
+    // A window made by recording a page is asked about too once it holds
+    // something, or closing it would silently drop the recorded pages.
+    if (!d || (NoteWindowState() == 3 && !d->holdsWork()))
+        return true;
+    // A save that could not be written asks again rather than dropping the
+    // note; Cancel, here or in the save dialog, keeps it.
+    while (d->isModified()) {
+        switch (mirka::MsgBox(QStringLiteral("ファイルを保存しますか"), mirka::MsgButtons::YesNoCancel,
+                              QStringLiteral("保存"), d)) {
+        case mirka::MsgAnswer::Yes:
+            break;
+        case mirka::MsgAnswer::No:
+            return true;
+        default:
+            return false;
+        }
+        switch (SaveNoteAsWithOutcome()) {
+        case SaveOutcome::Saved:
+            return true;
+        case SaveOutcome::Cancelled:
+            return false;
+        case SaveOutcome::Failed:
+            break;
+        }
+    }
+    return true;
 }
 
 void OpenNote() { OpenNote(QString()); }
@@ -169,7 +143,7 @@ void OpenNote(const QString &fileName)
     frmDocument *open = frmDocument::instance();
     // Pages recorded before any New or Open are the user's work as much as
     // an open note's.
-    if (open && open->Modified && (NoteWindowState() != 3 || open->holdsWork())) {
+    if (open && open->isModified() && (NoteWindowState() != 3 || open->holdsWork())) {
         if (mirka::MsgBox(QStringLiteral("現在、作成中のデータを消去します"), mirka::MsgButtons::YesNo,
                           QString(), open) != mirka::MsgAnswer::Yes) {
             mirka::MsgBox(QStringLiteral("ファイルを保存後、新しいデータを開いてください。"),
@@ -177,83 +151,54 @@ void OpenNote(const QString &fileName)
             return;
         }
     }
-    frmDocument &d = frmDocument::get();
 
-    d.hideWindow();
-    d.setCaption(QString());
-    d.Text1->setText(QString());
-    d.List1->clear();
-    d.List2->clear();
-    d.rtfText->setText(QString());
-    d.Copies->clear();
-
-    // From here on every failure closes the note window through its closing
-    // sequence.
-    mirka::CommonDialog &dlg = d.dlgCommonDialog;
+    // Nothing of the note on screen changes until the chosen file has been
+    // read: a cancel or a failure leaves it as it was.
+    mirka::CommonDialog &dlg = openDialog();
     dlg.DialogTitle = QStringLiteral("開く");
     dlg.CancelError = true;
     dlg.Filter = kFilter;
-    // What Open emptied is never offered for saving: saving it would
-    // replace the user's files with nothing.
-    auto cancel = [&d] {
-        d.Modified = false;
-        d.closeWindow();
-    };
-    // The window closes either way; the user learns which file failed and why
-    // rather than seeing the note vanish.
-    auto fail = [&d, &cancel](const QString &file, const QString &reason) {
-        mirka::MsgBox(mirka::fileFailureMessage(QStringLiteral("ファイルを開けませんでした。"), file, reason),
-                      mirka::MsgButtons::OK, QString(), &d);
-        cancel();
-    };
     if (fileName.isEmpty() && !dlg.ShowOpen())
-        return cancel();
-
+        return;
     const QString fullPath = fileName.isEmpty() ? dlg.FileName : fileName;
-    QByteArray bytes;
-    QString error;
-    if (!mirka::readWholeFile(fullPath, &bytes, &error))
-        return fail(fullPath, error);
+    QWidget *parent = frmDocument::instance();
+    auto fail = [parent](const QString &file, const QString &reason) {
+        mirka::MsgBox(mirka::fileFailureMessage(QStringLiteral("ファイルを開けませんでした。"), file, reason),
+                      mirka::MsgButtons::OK, QString(), parent);
+    };
+    mirka::notefile::Content content;
+    QString failed, reason;
+    if (!mirka::notefile::read(fullPath, &content, &failed, &reason))
+        return fail(failed, reason);
+
+    const bool hadWindow = frmDocument::instance() != nullptr;
+    frmDocument &d = frmDocument::get();
     // A long read shows its progress; Cancel ends the command as cancelling
     // the file dialog does.
     LoadProgress progress(d.window());
-    const bool loaded = d.rtfText->LoadRtf(bytes, progress.callback());
+    const bool loaded = d.rtfText->LoadRtf(content.body, progress.callback());
     progress.close();
-    if (!loaded)
-        return progress.cancelled() ? cancel()
-                                    : fail(fullPath, QStringLiteral("リッチテキスト (RTF) のファイルとして読めません。"));
-    d.setCaption(fullPath);
-
-    const QString companion = CompanionFileName(fullPath);
-    if (!mirka::readWholeFile(companion, &bytes, &error, mirka::maxSettingsFileSize))
-        return fail(companion, error);
-    mirka::FieldRecordReader reader(bytes);
-    const QString broken = QStringLiteral("テーマと記録したページが途中で切れています。");
-    QString theme;
-    if (!reader.read(&theme))
-        return fail(companion, broken);
-    d.Text1->setText(theme);
-    bool more = false;
-    while (!reader.atEnd()) {
-        if (d.List1->count() >= kMaxPages) {
-            more = true;
-            break;
+    if (!loaded) {
+        if (!progress.cancelled())
+            fail(fullPath, QStringLiteral("リッチテキスト (RTF) のファイルとして読めません。"));
+        if (!hadWindow) {
+            d.setModified(false);
+            d.closeWindow();
         }
-        QString title, address;
-        if (!reader.read(&title) || !reader.read(&address))
-            return fail(companion, broken);
-        d.List1->addItem(title);
-        d.List2->addItem(address);
+        return;
     }
-
-    mirka::notecopies::opened(d, companion);
+    d.note->setContent(content.theme, content.pages);
+    d.note->setFileName(fullPath);
+    // The note counts as changed until saved, as the theme box was filled.
+    d.setModified(true);
     emit mirka::NoteEvents::instance().touched(fullPath);
-    NoteWindowState() = 4;
+    setNoteWindowState(4);
     d.showWindow();
-    if (more)
+    if (content.morePages)
         mirka::MsgBox(mirka::fileFailureMessage(
-                          QStringLiteral("記録したページが多すぎるため、最初の %1 件だけを読み込みました。").arg(kMaxPages),
-                          companion,
+                          QStringLiteral("記録したページが多すぎるため、最初の %1 件だけを読み込みました。")
+                              .arg(mirka::notefile::maxPages),
+                          content.companionPath,
                           QStringLiteral("残りのページは読み込んでいません。保存するまでファイルはそのままです。")),
                       mirka::MsgButtons::OK, QString(), &d);
 }

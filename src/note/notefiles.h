@@ -11,15 +11,16 @@ void OpenNote(const QString &fileName);
 void SaveNote();
 void SaveNoteAs();
 
-// The companion file that holds the theme and the recorded pages, for a note
-// file path.
-QString CompanionFileName(const QString &notePath);
-
 // What Save As came to: the closing sequence asks its question again after a
-// save that could not be written.
+// save that could not be written, and stops at a cancelled one.
 enum class SaveOutcome { Saved, Cancelled, Failed };
 SaveOutcome SaveNoteAsWithOutcome();
 
-// The frame's note window state: 3 while no note is open, 4 while one is.
-int &NoteWindowState();
+// The closing sequence's question: true when the note may go (saved,
+// unchanged, or the user said No), false when the user cancelled.
+bool MayDiscardNote();
+
+// The note window state: 3 while no note is open, 4 while one is.
+int NoteWindowState();
+void setNoteWindowState(int state);
 } // namespace Module1

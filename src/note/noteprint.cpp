@@ -6,7 +6,7 @@
 #include "common/fonts.h"
 #include "common/savefile.h"
 #include "note/frmDocument.h"
-#include "note/pagecopies.h"
+#include "model/note.h"
 #include "note/richtext/richtextbox.h"
 #include "note/richtext/rtfobjects.h"
 
@@ -93,12 +93,9 @@ void useEmbeddableFaces(QTextDocument *doc)
 
 void addPages(QTextCursor &c, const frmDocument &note)
 {
-    QList<RecordedPage> pages;
-    for (int i = 0; i < note.List1->count() && i < note.List2->count(); ++i)
-        pages << RecordedPage(note.List1->item(i)->text(), note.List2->item(i)->text());
+    const QList<RecordedPage> &pages = note.note->pages();
     if (pages.isEmpty())
         return;
-    const QList<const PageCopy *> copies = note.Copies->forPages(pages);
 
     QTextBlockFormat heading;
     heading.setTopMargin(18);
@@ -119,17 +116,17 @@ void addPages(QTextCursor &c, const frmDocument &note)
     title.setFontWeight(QFont::Bold);
     for (int i = 0; i < pages.size(); ++i) {
         c.insertBlock(entry, title);
-        c.insertText(QStringLiteral("%1. %2").arg(i + 1).arg(pages[i].first));
+        c.insertText(QStringLiteral("%1. %2").arg(i + 1).arg(pages[i].title));
         QTextCharFormat link = plain;
         link.setAnchor(true);
-        link.setAnchorHref(pages[i].second);
+        link.setAnchorHref(pages[i].address);
         link.setForeground(QColor(0, 0, 192));
         c.insertBlock(detail, plain);
-        c.insertText(pages[i].second, link);
-        if (const PageCopy *copy = copies.value(i); copy && copy->recorded.isValid()) {
+        c.insertText(pages[i].address, link);
+        if (pages[i].recorded.isValid()) {
             c.insertBlock(detail, plain);
             c.insertText(QStringLiteral("記録日時: ")
-                         + copy->recorded.toLocalTime().toString(QStringLiteral("yyyy/MM/dd HH:mm")));
+                         + pages[i].recorded.toLocalTime().toString(QStringLiteral("yyyy/MM/dd HH:mm")));
         }
     }
 }

@@ -1,7 +1,9 @@
 #include "shell/Form1.h"
 
+#include "common/dialogs.h"
 #include "common/fonts.h"
 #include "common/twips.h"
+#include "model/options.h"
 #include "shell/options.h"
 
 #include <QApplication>
@@ -66,6 +68,24 @@ Form1::Form1()
     Command1 = new QPushButton(QStringLiteral("閉じる"), this);
     place(Command1, "Command1", 5040, 1560, 1215, 375);
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+
+    // The fields show the live options and edit them as the user types.
+    mirka::Options &o = mirka::Options::current();
+    showOptionValues();
+    connect(&o, &mirka::Options::changed, this, &Form1::showOptionValues);
+    connect(Text1, &QLineEdit::textChanged, &o, &mirka::Options::setStartPage);
+    connect(Text2, &QLineEdit::textChanged, &o, &mirka::Options::setSearchPage);
+    connect(Check1, &QCheckBox::stateChanged, &o, [this, &o] { o.setOpenBrowserAtStart(Check1Value()); });
+}
+
+void Form1::showOptionValues()
+{
+    const mirka::Options &o = mirka::Options::current();
+    if (Text1->text() != o.startPage())
+        Text1->setText(o.startPage());
+    if (Text2->text() != o.searchPage())
+        Text2->setText(o.searchPage());
+    setCheck1Value(o.openBrowserAtStart());
 }
 
 Form1::~Form1()
@@ -78,7 +98,9 @@ Form1 &Form1::get()
 {
     if (!g_form) {
         g_form = new Form1;
-        Module1::LoadOptions();
+        const QString notice = mirka::Options::current().takeNotice();
+        if (!notice.isEmpty())
+            mirka::MsgBox(notice);
     }
     return *g_form;
 }
@@ -97,14 +119,17 @@ void Form1::unload()
 {
     delete g_form;
     g_form = nullptr;
+    mirka::Options::forget();
 }
 
 void Form1::closeEvent(QCloseEvent *event)
 {
     event->accept();
-    // Gone at once for every reader: the next read loads again from the file.
+    // Gone at once for every reader, edits and all: the next read loads
+    // again from the file.
     if (g_form == this)
         g_form = nullptr;
+    mirka::Options::forget();
     deleteLater();
 }
 

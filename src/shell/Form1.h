@@ -6,12 +6,13 @@ class QLineEdit;
 class QCheckBox;
 class QPushButton;
 
-// The Options dialog: its three fields are the live option values, read by
-// the frame and the browser windows at the moment of use.
+// The Options dialog: a view of the live options (mirka::Options), which
+// the frame and the browser windows read at the moment of use; what is
+// typed into its fields takes effect at once.
 class Form1 : public QWidget {
     Q_OBJECT
 public:
-    // The dialog, loaded hidden on first use (which runs LoadOptions).
+    // The dialog, loaded hidden on first use.
     static Form1 &get();
     static bool isLoaded();
     // Shows it, not modal, loading it first when needed.
@@ -41,4 +42,5 @@ private:
     Form1();
     // Close: hide, then save.
     void Command1_Click();
+    void showOptionValues();
 };

@@ -3,13 +3,16 @@
 #include "about/frmAbout.h"
 #include "browser/frmBrowser.h"
 #include "common/apptitle.h"
+#include "common/datetimestatusbar.h"
+#include "common/dialogs.h"
 #include "common/twips.h"
+#include "model/note.h"
+#include "model/options.h"
 #include "note/frmDocument.h"
 #include "note/notefiles.h"
 #include "search/searchwindow.h"
 #include "shell/Form1.h"
 #include "shell/childframe.h"
-#include "shell/datetimestatusbar.h"
 #include "shell/placement.h"
 
 #include <QCloseEvent>
@@ -80,6 +83,9 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
 
     createMenus();
     connect(m_mdi, &QMdiArea::subWindowActivated, this, &frmMain::updateMenuBar);
+    // A page recorded with no note open makes a note; it shows in the note
+    // window.
+    connect(&mirka::NoteSession::instance(), &mirka::NoteSession::noteCreated, this, [] { frmDocument::get(); });
     updateMenuBar();
 }
 
@@ -250,7 +256,11 @@ void frmMain::fillWindowList(QMenu *windowMenu, int fixedItems)
 void frmMain::Form_Load()
 {
     restorePlacement();
-    if (Form1::get().Check1Value() == 1)
+    mirka::Options &options = mirka::Options::current();
+    const QString notice = options.takeNotice();
+    if (!notice.isEmpty())
+        mirka::MsgBox(notice);
+    if (options.openBrowserAtStart() == 1)
         frmBrowser::shared();
 }
 
@@ -322,11 +332,15 @@ void frmMain::storePlacement()
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
-    // Children first: the note window's own closing asks about saving.
+    // Children first: the note window's own closing asks about saving, and
+    // a Cancel there keeps the program running.
     m_mdi->closeAllSubWindows();
+    if (frmDocument::instance()) {
+        event->ignore();
+        return;
+    }
     if (!isMinimized())
         storePlacement();
     Form1::unload();
-    // The frame has no say: the program ends whatever the children did.
     event->accept();
 }

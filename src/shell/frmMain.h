@@ -1,4 +1,6 @@
 #pragma once
+#include "common/childhost.h"
+
 #include <QList>
 #include <QMainWindow>
 
@@ -9,8 +11,10 @@ class QAction;
 class QStatusBar;
 
 // The multiple-document frame: the program's first window. Its load step is
-// the whole start-up; closing it is the exit sequence.
-class frmMain : public QMainWindow {
+// the whole start-up; closing it is the exit sequence. It holds the child
+// windows and wires them together: a note made by recording a page gets
+// its window here.
+class frmMain : public QMainWindow, public mirka::ChildHost {
     Q_OBJECT
 public:
     explicit frmMain(QWidget *parent = nullptr);
@@ -30,20 +34,17 @@ public:
     // It opens showing the client area it was sized to (or its size hint) at
     // the next cascade position, fitted to the workspace; maximized when the
     // current child is.
-    QMdiSubWindow *addChild(QWidget *child);
-    QMdiArea *mdiArea() const { return m_mdi; }
+    QMdiSubWindow *addChild(QWidget *child) override;
+    QMdiArea *mdiArea() const override { return m_mdi; }
 
     // Each child full width, stacked top to bottom.
-    void TileHorizontal();
+    void TileHorizontal() override;
     // Each child full height, left to right.
-    void TileVertical();
+    void TileVertical() override;
 
     // Adds the window-list entries (one per open child, by caption) to a
     // Window menu; shared by the note window's own Window menu.
-    void fillWindowList(QMenu *windowMenu, int fixedItems);
-
-    // "3" while no note is open, "4" while one is.
-    int NoteWindowState = 3;
+    void fillWindowList(QMenu *windowMenu, int fixedItems) override;
 
     QStatusBar *sbStatusBar = nullptr;
 

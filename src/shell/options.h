@@ -1,8 +1,9 @@
 #pragma once
 
 namespace Module1 {
-// Options file to the dialog's fields; every failing step is skipped.
+// The options file into the live options (and so the Options dialog's
+// fields); every failing step is skipped.
 void LoadOptions();
-// The dialog's fields to the options file.
+// The live options into the options file; a failure is reported.
 void SaveOptions();
 } // namespace Module1

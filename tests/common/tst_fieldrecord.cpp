@@ -1,4 +1,4 @@
-#include "browser/favourites.h"
+#include "model/favourites.h"
 #include "common/codepage.h"
 #include "common/fieldrecord.h"
 #include "common/fileerror.h"

@@ -9,7 +9,7 @@
 #include "common/fieldrecord.h"
 #include "common/savefile.h"
 #include "note/frmDocument.h"
-#include "note/pagecopies.h"
+#include "model/note.h"
 #include "shell/frmMain.h"
 
 #include <QClipboard>
@@ -98,8 +98,8 @@ QString pageText(frmBrowser *b)
 
 bool copiesWritten(frmDocument *doc)
 {
-    for (const mirka::PageCopy &c : doc->Copies->entries())
-        if (c.pending)
+    for (const mirka::RecordedPage &c : doc->note->pages())
+        if (c.copyPending)
             return false;
     return true;
 }
@@ -111,7 +111,7 @@ void chooseFromListMenu(frmDocument *doc, int row, const QString &text)
     chooseFromContextMenu(doc->List1->viewport(), r.center(), text);
 }
 
-QByteArray qvtWithoutCopies(const QString &theme, const QList<mirka::RecordedPage> &pages)
+QByteArray qvtWithoutCopies(const QString &theme, const QList<std::pair<QString, QString>> &pages)
 {
     mirka::FieldRecordWriter w;
     w.text(theme).endLine();
@@ -157,7 +157,7 @@ private slots:
             QVERIFY(doc);
             QCOMPARE(doc->List1->count(), 3);
             QTRY_VERIFY_WITH_TIMEOUT(copiesWritten(doc), engineTimeout);
-            for (const mirka::PageCopy &c : doc->Copies->entries()) {
+            for (const mirka::RecordedPage &c : doc->note->pages()) {
                 QVERIFY2(c.hasCopy(), qPrintable(c.title));
                 recorded << c.recorded;
             }
@@ -171,7 +171,7 @@ private slots:
             QCOMPARE(script.messages(), QStringList());
         }
         // The note files are those of a note without copies.
-        const QList<mirka::RecordedPage> pages{{"/p1", urls[0]}, {"/p2", urls[1]}, {"/p3", urls[2]}};
+        const QList<std::pair<QString, QString>> pages{{"/p1", urls[0]}, {"/p2", urls[1]}, {"/p3", urls[2]}};
         QCOMPARE(env.read("調査.qvt"), qvtWithoutCopies("テーマ名", pages));
         QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 4);
         server.reset(); // offline from here on
@@ -186,7 +186,7 @@ private slots:
         QVERIFY(doc);
         QCOMPARE(doc->List1->count(), 3);
         for (int i = 0; i < 3; ++i)
-            QCOMPARE(doc->Copies->entries()[i].recorded, recorded[i]);
+            QCOMPARE(doc->note->pages()[i].recorded, recorded[i]);
         QTRY_VERIFY(doc->List1->item(2)->toolTip().contains(
             recorded[2].toString(QStringLiteral("yyyy/MM/dd HH:mm"))));
 
@@ -195,7 +195,7 @@ private slots:
             chooseFromListMenu(doc, i, QStringLiteral("保存したページを開く"));
             frmBrowser *b = frmBrowser::sharedIfOpen();
             QVERIFY(b);
-            const QString copyUrl = QUrl::fromLocalFile(doc->Copies->entries()[i].filePath()).toString();
+            const QString copyUrl = QUrl::fromLocalFile(doc->note->pages()[i].copyPath).toString();
             QTRY_VERIFY_WITH_TIMEOUT(showsPage(b, copyUrl), engineTimeout);
             QTRY_VERIFY(b->windowTitle().startsWith(QStringLiteral("保存したページ (")));
             QVERIFY(b->windowTitle().endsWith(pages[i].first));
@@ -229,14 +229,14 @@ private slots:
         QTest::mouseDClick(doc->List1->viewport(), Qt::LeftButton, {}, r.center());
         QTRY_VERIFY_WITH_TIMEOUT(script.messages().size() == 1, engineTimeout);
         QVERIFY(script.messages().first().startsWith(QStringLiteral("ページを開けませんでした。")));
-        const QString firstCopy = QUrl::fromLocalFile(doc->Copies->entries()[0].filePath()).toString();
+        const QString firstCopy = QUrl::fromLocalFile(doc->note->pages()[0].copyPath).toString();
         QTRY_VERIFY_WITH_TIMEOUT(showsPage(frmBrowser::sharedIfOpen(), firstCopy), engineTimeout);
 
         chooseFromListMenu(doc, 1, QStringLiteral("アドレスをコピー"));
         QTRY_COMPARE(QGuiApplication::clipboard()->text(), urls[1]);
 
         // Delete the second page: its copy goes with the next save.
-        const QString secondCopy = doc->Copies->entries()[1].filePath();
+        const QString secondCopy = doc->note->pages()[1].copyPath;
         doc->List1->setCurrentRow(1);
         QTest::mouseClick(doc->Command2, Qt::LeftButton);
         doc->mnuFileSave->trigger();
@@ -249,7 +249,7 @@ private slots:
         doc->mnuFileSaveAs->trigger();
         QCOMPARE(QDir(env.path("写し.files")).entryList(QDir::Files).size(), 3);
         QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 3);
-        QCOMPARE(doc->Copies->entries()[1].recorded, recorded[2]);
+        QCOMPARE(doc->note->pages()[1].recorded, recorded[2]);
 
         // A copies folder that cannot be made: the save is refused and
         // reported, and neither note file is written.
@@ -259,7 +259,7 @@ private slots:
         doc->mnuFileSaveAs->trigger();
         QVERIFY(script.messages().last().startsWith(QStringLiteral("ファイルを保存できませんでした。")));
         QVERIFY(!QFileInfo::exists(env.path("失敗.rtf")) && !QFileInfo::exists(env.path("失敗.qvt")));
-        QVERIFY(doc->Modified);
+        QVERIFY(doc->isModified());
         QCOMPARE(doc->windowTitle(), env.path("写し.rtf"));
 
         script.messageAnswers << mirka::MsgAnswer::No;

@@ -8,6 +8,7 @@
 #include "common/fieldrecord.h"
 #include "common/savefile.h"
 #include "note/frmDocument.h"
+#include "note/notefiles.h"
 #include "note/richtext/richtextbox.h"
 #include "shell/Form1.h"
 #include "shell/frmMain.h"
@@ -99,7 +100,7 @@ private slots:
             QCOMPARE(shared->cboAddress->count(), 2);
             clickToolbar(shared, "check");
             QVERIFY(frmDocument::instance());
-            QCOMPARE(frame.NoteWindowState, 3);
+            QCOMPARE(Module1::NoteWindowState(), 3);
 
             // A second page from a menu-made browser.
             frame.mnuViewWebBrowser->trigger();
@@ -127,7 +128,7 @@ private slots:
             script.fileAnswers << notePath;
             doc->mnuFileSave->trigger();
             QCOMPARE(doc->windowTitle(), notePath);
-            QVERIFY(!doc->Modified);
+            QVERIFY(!doc->isModified());
             QByteArray qvt;
             QVERIFY(mirka::readWholeFile(env.path("調査.qvt"), &qvt));
             QVERIFY(qvt.startsWith("\"\x92\x6e\x88\xe6\x82\xcc\x97\xf0\x8e\x6a\"\r\n"));
@@ -153,7 +154,7 @@ private slots:
         frame.mnuFileOpen->trigger();
         frmDocument *doc = frmDocument::instance();
         QVERIFY(doc);
-        QCOMPARE(frame.NoteWindowState, 4);
+        QCOMPARE(Module1::NoteWindowState(), 4);
         QCOMPARE(doc->windowTitle(), notePath);
         QCOMPARE(doc->Text1->text(), QStringLiteral("地域の歴史"));
         QCOMPARE(doc->rtfText->Text(), QStringLiteral("城下町の年表"));
@@ -164,7 +165,7 @@ private slots:
         QTextCursor cur(doc->rtfText->document());
         cur.setPosition(5);
         QVERIFY(cur.charFormat().fontWeight() >= QFont::Bold);
-        QVERIFY(doc->Modified); // opening changes the theme text
+        QVERIFY(doc->isModified()); // opening changes the theme text
 
         // Double-click the second title: the shared browser brings it back.
         const QRect r = doc->List1->visualItemRect(doc->List1->item(1));

@@ -106,10 +106,10 @@ private slots:
 
         // Save and Open on the toolbar are the menu's commands.
         Module1::NewNote();
-        d->Modified = true;
+        d->setModified(true);
         click("上書き保存");
         QCOMPARE(script->asked.value(0).kind, QStringLiteral("save"));
-        d->Modified = false;
+        d->setModified(false);
         click("開く");
         QCOMPARE(script->asked.value(1).kind, QStringLiteral("open"));
     }
@@ -134,9 +134,9 @@ private slots:
         // Every selection change marks the note.
         select(4, 7);
         r->setSelBold(true);
-        d->Modified = false;
+        d->setModified(false);
         select(5, 5);
-        QVERIFY(d->Modified);
+        QVERIFY(d->isModified());
         QVERIFY(pressed("太字"));
         select(10, 10);
         QVERIFY(!pressed("太字"));
@@ -188,7 +188,7 @@ private slots:
         QVERIFY(pressed("太字") && pressed("中央揃え"));
         QVERIFY(!pressed("左揃え"));
         // A new note shows the plain left-aligned body.
-        d->Modified = false;
+        d->setModified(false);
         d->closeWindow();
         Module1::NewNote();
         d = frmDocument::instance();
@@ -274,7 +274,7 @@ private slots:
         const QString face = *r->SelFontName();
         script->fontAnswers << mirka::FontChoice{face, 11.25, true, true}; // OK, untouched
         click("フォント");
-        d->Modified = true; // the save writes even if nothing changed
+        d->setModified(true); // the save writes even if nothing changed
         const ScriptedDialogs::Asked asked = script->asked.last();
         QCOMPARE(asked.font.name, RichTextBox::defaultBodyFont().family());
         QCOMPARE(asked.font.size, 11.25);

@@ -3,6 +3,7 @@
 #include "common/fileerror.h"
 #include "common/savefile.h"
 #include "common/twips.h"
+#include "model/notefile.h"
 #include "note/frmDocument.h"
 #include "note/notefiles.h"
 #include "note/richtext/richtextbox.h"
@@ -66,7 +67,7 @@ class TestNoteWindow : public QObject {
     std::unique_ptr<frmMain> frame;
 
     frmDocument &doc() { return *frmDocument::instance(); }
-    int state() const { return frame->NoteWindowState; }
+    int state() const { return Module1::NoteWindowState(); }
     QString lastKind() const { return script->asked.isEmpty() ? QString() : script->asked.last().kind; }
 
     // True once the closed note window and its frame are deleted.
@@ -115,7 +116,7 @@ private slots:
         frmDocument &d = doc();
         QCOMPARE(d.Caption(), QString());
         QCOMPARE(state(), 3);
-        QVERIFY(d.Modified);
+        QVERIFY(d.isModified());
         frmDocument::AddRecordedPage("B", "http://b/");
         frmDocument::AddRecordedPage("B", "http://b/");
         frmDocument::AddRecordedPage("C", "http://c/");
@@ -132,16 +133,16 @@ private slots:
         d.Command2->click();
         QCOMPARE(d.List1->count(), 4);
         d.List1->setCurrentRow(1);
-        d.Modified = false;
+        d.setModified(false);
         d.Command2->click();
         QCOMPARE(items(d.List1), (QStringList{"A", "B", "C"}));
         QCOMPARE(items(d.List2), (QStringList{"http://a/", "http://b/", "http://c/"}));
-        QVERIFY(!d.Modified);
+        QVERIFY(!d.isModified());
         // It leaves a "1" at "1" as well.
-        d.Modified = true;
+        d.setModified(true);
         d.List1->setCurrentRow(0);
         d.Command2->click();
-        QVERIFY(d.Modified);
+        QVERIFY(d.isModified());
     }
 
     void layoutRule()
@@ -162,7 +163,7 @@ private slots:
     void saveRules()
     {
         Module1::NewNote();
-        QVERIFY(!doc().Modified);
+        QVERIFY(!doc().isModified());
         doc().Text1->setText(kTheme);
         doc().rtfText->setText(QStringLiteral("〜"));
         script->fileAnswers << env->path("調査.rtf");
@@ -173,7 +174,7 @@ private slots:
         QVERIFY(env->read("調査.rtf").startsWith("{\\rtf"));
         QVERIFY(env->read("調査.rtf").contains("\\u12316\\'81\\'60")); // with CP932's bytes as the fallback
         QCOMPARE(doc().Caption(), env->path("調査.rtf"));
-        QVERIFY(!doc().Modified);
+        QVERIFY(!doc().isModified());
 
         // Save right after a save writes nothing.
         QFile::remove(env->path("調査.qvt"));
@@ -193,18 +194,14 @@ private slots:
 
     void companionNames()
     {
-        QCOMPARE(Module1::CompanionFileName("/d/調査.rtf"), QStringLiteral("/d/調査.qvt"));
-        QCOMPARE(Module1::CompanionFileName("/d/memo"), QStringLiteral("/d/.qvt"));
-        QCOMPARE(Module1::CompanionFileName("/d.x/ab"), QStringLiteral("/d.x/ab.qvt"));
-
         Module1::NewNote();
         script->fileAnswers << env->path("ab") << env->path("x.qvt");
-        doc().Modified = true;
+        doc().setModified(true);
         Module1::SaveNoteAs();
         QVERIFY(QFile::exists(env->path("ab")));
         QCOMPARE(env->read("ab.qvt"), "\"" + mirka::cp932::encode(u"テーマ名") + "\"\r\n");
         // A name that is its own companion name is refused.
-        doc().Modified = true;
+        doc().setModified(true);
         Module1::SaveNoteAs();
         QVERIFY(!QFile::exists(env->path("x.qvt")));
         QVERIFY(script->messages().last().contains(QStringLiteral("x.qvt")));
@@ -213,60 +210,62 @@ private slots:
 
     void openPaths()
     {
-        // Cancel with no note open: the emptied window goes, nothing asked.
+        // Cancel with no note open: no window appears, nothing is asked.
         Module1::OpenNote();
-        QTRY_VERIFY(noteWindowGone());
+        QVERIFY(!frmDocument::instance());
         QCOMPARE(script->asked.size(), 1);
 
-        // While modified: No keeps everything; Yes discards and asks for a file.
+        // While modified: No keeps everything; Yes asks for a file, and a
+        // cancel there still keeps everything.
         savePair("b.rtf");
         doc().Text1->setText(QStringLiteral("changed"));
-        script->messageAnswers << MsgAnswer::No << MsgAnswer::Yes;
+        script->messageAnswers << MsgAnswer::No << MsgAnswer::Yes << MsgAnswer::Yes;
         Module1::OpenNote();
         QCOMPARE(script->messages(), (QStringList{"現在、作成中のデータを消去します",
                                                   "ファイルを保存後、新しいデータを開いてください。"}));
+        Module1::OpenNote();
         QCOMPARE(doc().Text1->text(), QStringLiteral("changed"));
+        QVERIFY(doc().isModified() && state() == 4 && doc().List1->count() == 2);
+        QCOMPARE(script->asked.last().file.filter,
+                 QStringLiteral("Mirkaのﾌｧｲﾙ (*.rtf)|*.rtf|すべてのファイル (*.*)|*.*"));
         script->fileAnswers << env->path("b.rtf");
         Module1::OpenNote();
         QCOMPARE(script->asked.last().file.initialFile, env->path("b.rtf")); // remembered
         QCOMPARE(doc().Text1->text(), kTheme);
         QCOMPARE(items(doc().List2), (QStringList{"about:blank", "file:///C:/docs/a.html"}));
-        QVERIFY(doc().Modified && state() == 4);
+        QVERIFY(doc().isModified() && state() == 4);
 
-        // A cancelled Open, and a companion ending after a title: what Open
-        // emptied is never offered for saving, the user's files stay.
+        // A companion ending after a title, a file that is not RTF: each
+        // says which file and why, and the note stays as it was.
+        doc().Text1->setText(QStringLiteral("changed again"));
         const QByteArray rtf = env->read("b.rtf");
-        const QByteArray qvt = env->read("b.qvt");
-        script->messageAnswers << MsgAnswer::Yes;
-        Module1::OpenNote();
-        QTRY_VERIFY(noteWindowGone());
-        QCOMPARE(env->read("b.qvt"), qvt);
         env->write("b.qvt", kThemeLine + "\"only a title\"\r\n");
-        script->fileAnswers << env->path("b.rtf");
-        Module1::OpenNote();
-        QVERIFY(script->messages().last().contains(QStringLiteral("途中で切れて")));
-        QTRY_VERIFY(noteWindowGone());
-        QVERIFY(!script->messages().contains(kAsk));
-        QCOMPARE(env->read("b.rtf"), rtf);
-        QCOMPARE(state(), 3);
-
-        // A missing companion, and a file that is not RTF.
-        const int asked = script->asked.size();
-        QFile::remove(env->path("b.qvt"));
         env->write("plain.rtf", "just text");
-        env->write("plain.qvt", "\"t\"\r\n");
+        script->messageAnswers << MsgAnswer::Yes << MsgAnswer::Yes;
         script->fileAnswers << env->path("b.rtf") << env->path("plain.rtf");
         Module1::OpenNote();
-        QTRY_VERIFY(noteWindowGone());
         Module1::OpenNote();
-        QTRY_VERIFY(noteWindowGone());
-        // Each failure says which file and why before the window closes.
-        QCOMPARE(script->asked.size(), asked + 4);
-        const QStringList said = script->messages().mid(script->messages().size() - 2);
-        QVERIFY(said[0].startsWith(QStringLiteral("ファイルを開けませんでした。")));
+        const QStringList said = script->messages().filter(QStringLiteral("ファイルを開けませんでした。"));
+        QCOMPARE(said.size(), 2);
         QVERIFY(said[0].contains(QDir::toNativeSeparators(env->path("b.qvt"))));
+        QVERIFY(said[0].contains(QStringLiteral("途中で切れて")));
         QVERIFY(said[1].contains(QDir::toNativeSeparators(env->path("plain.rtf"))));
         QVERIFY(said[1].contains(QStringLiteral("RTF")));
+        QCOMPARE(doc().Text1->text(), QStringLiteral("changed again"));
+        QVERIFY(doc().isModified() && state() == 4 && doc().List1->count() == 2);
+        QCOMPARE(env->read("b.rtf"), rtf);
+
+        // An RTF from elsewhere, without a companion, opens with an empty
+        // theme and no pages.
+        env->write("外部.rtf", "{\\rtf1 from elsewhere\\par}");
+        script->messageAnswers << MsgAnswer::Yes;
+        script->fileAnswers << env->path("外部.rtf");
+        Module1::OpenNote();
+        QCOMPARE(doc().Caption(), env->path("外部.rtf"));
+        QCOMPARE(doc().Text1->text(), QString());
+        QCOMPARE(doc().List1->count(), 0);
+        QCOMPARE(doc().rtfText->toPlainText(), QStringLiteral("from elsewhere"));
+        doc().setModified(false);
     }
 
     void openLongNoteShowsProgress()
@@ -325,7 +324,7 @@ private slots:
         QVERIFY(box->viewport()->rect().contains(box->cursorRect()));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Home, Qt::ControlModifier);
         QVERIFY(bar->value() < box->viewport()->height());
-        doc().Modified = false;
+        doc().setModified(false);
     }
 
     void closingSequence()
@@ -335,17 +334,17 @@ private slots:
         script->messageAnswers << MsgAnswer::No;
         doc().closeWindow();
         QCOMPARE(script->asked.last().text, kAsk);
-        QCOMPARE(script->asked.last().buttons, mirka::MsgButtons::YesNo);
+        QCOMPARE(script->asked.last().buttons, mirka::MsgButtons::YesNoCancel);
         QTRY_VERIFY(noteWindowGone());
         QCOMPARE(state(), 3);
         QVERIFY(env->read("c.qvt").startsWith(kThemeLine));
 
         // Yes shows Save As even for a note with a file. A save that cannot
-        // be written is reported and the question comes again; a cancel then
-        // discards.
+        // be written is reported and the question comes again; cancelling
+        // the save dialog keeps the window, as キャンセル does.
         script->fileAnswers << env->path("c.rtf");
         Module1::OpenNote();
-        script->messageAnswers << MsgAnswer::Yes << MsgAnswer::Yes;
+        script->messageAnswers << MsgAnswer::Yes << MsgAnswer::Yes << MsgAnswer::Cancel;
         script->fileAnswers << env->path("no/such/e.rtf") << QString();
         const int asked = script->asked.size();
         doc().closeWindow();
@@ -354,6 +353,11 @@ private slots:
         QCOMPARE(said[0], kAsk);
         QVERIFY(said[1].contains(QDir::toNativeSeparators(env->path("no/such/e.rtf"))));
         QCOMPARE(said[2], kAsk);
+        doc().closeWindow();
+        QCOMPARE(script->asked.size(), asked + 6);
+        QVERIFY(frmDocument::instance() && doc().isModified() && state() == 4);
+        script->messageAnswers << MsgAnswer::No;
+        doc().closeWindow();
         QTRY_VERIFY(noteWindowGone());
 
         // Flag 0: nothing asked.
@@ -396,7 +400,7 @@ private slots:
         QCOMPARE(script->messages().size(), 1);
         QVERIFY(script->messages().first().contains(QString(300, u'x')));
         QVERIFY(script->messages().first().contains(QStringLiteral("ファイル名が長すぎます")));
-        QVERIFY(doc().Modified);
+        QVERIFY(doc().isModified());
         QCOMPARE(doc().Caption(), QStringLiteral("新規ファイル"));
 
         // A companion that cannot be replaced leaves the note file as it was.
@@ -409,7 +413,7 @@ private slots:
         QCOMPARE(script->messages().size(), 2);
         QVERIFY(script->messages().last().contains(QDir::toNativeSeparators(env->path("f.qvt"))));
         QCOMPARE(env->read("f.rtf"), note);
-        QVERIFY(doc().Modified);
+        QVERIFY(doc().isModified());
         QCOMPARE(doc().Caption(), env->path("f.rtf"));
     }
 
@@ -462,13 +466,13 @@ private slots:
         frmDocument &d = doc();
         frame->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(frame.get()));
-        QVERIFY(!d.Modified);
+        QVERIFY(!d.isModified());
         d.rtfText->setFocus();
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("abc def"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Home, Qt::ShiftModifier);
         script->fileAnswers << env->path("m.rtf");
         Module1::SaveNote();
-        QVERIFY(!d.Modified);
+        QVERIFY(!d.isModified());
 
         const auto click = [&d](const char *key) {
             auto *b = qobject_cast<QAbstractButton *>(d.tbToolBar->widgetForAction(d.button(QString::fromUtf8(key))));
@@ -488,9 +492,9 @@ private slots:
         QByteArray before = env->read("m.rtf");
         for (qsizetype i = 0; i < changes.size(); ++i) {
             changes[i]();
-            QVERIFY2(d.Modified, qPrintable(QString::number(i)));
+            QVERIFY2(d.isModified(), qPrintable(QString::number(i)));
             Module1::SaveNote();
-            QVERIFY(!d.Modified);
+            QVERIFY(!d.isModified());
             QVERIFY2(env->read("m.rtf") != before, qPrintable(QString::number(i)));
             before = env->read("m.rtf");
         }
@@ -525,7 +529,7 @@ private slots:
         doc().rtfText->setText(QString(3000, u'本'));
         Module1::SaveNote();
         QVERIFY(script->messages().last().contains(QStringLiteral("ディスクの空き容量が足りません")));
-        QVERIFY(doc().Modified);
+        QVERIFY(doc().isModified());
         QVERIFY(mirka::readWholeFile(fs.path("n.rtf"), &now) && now == oldRtf);
         QVERIFY(mirka::readWholeFile(fs.path("n.qvt"), &now) && now == oldQvt);
     }
@@ -548,7 +552,7 @@ private slots:
         QCOMPARE(doc().List2->item(32766)->text(), QStringLiteral("u"));
         QVERIFY(script->messages().last().contains(QStringLiteral("32767")));
         QCOMPARE(env->read("g.qvt"), many);
-        doc().Modified = false;
+        doc().setModified(false);
         doc().closeWindow();
         QTRY_VERIFY(noteWindowGone());
 

@@ -141,6 +141,7 @@ private slots:
 
         frmDocument::AddRecordedPage(QStringLiteral("t"), QStringLiteral("u"));
         seesWholeArea(frameOf(frmDocument::instance()), noteDesign());
+        dialogs.messageAnswers << mirka::MsgAnswer::No; // the recorded page is not kept
         closeAll();
 
         frame->mnuFileNew->trigger();
@@ -210,7 +211,7 @@ private slots:
         // Maximized, the frame's own title carries the caption.
         frameOf(titled)->showMaximized();
         QTRY_COMPARE(frame->windowHandle()->title(), QStringLiteral("Mirka - [%1]").arg(odd));
-        frmDocument::instance()->Modified = false;
+        frmDocument::instance()->setModified(false);
         frame.reset();
     }
 

@@ -5,6 +5,7 @@
 #include "common/paths.h"
 #include "common/twips.h"
 #include "note/frmDocument.h"
+#include "model/options.h"
 #include "shell/Form1.h"
 #include "shell/frmMain.h"
 #include "shell/options.h"
@@ -116,7 +117,7 @@ private slots:
             env.write(QStringLiteral("mirka.ini"), QByteArray("\"\"\r\n\"\"\r\n") + value + "\r\n");
             auto frame = start();
             const bool one = QByteArray(value) == "1";
-            QVERIFY(Form1::isLoaded() && !Form1::get().isVisible());
+            QVERIFY(mirka::Options::isLoaded() && !Form1::isLoaded());
             QCOMPARE(frmBrowser::sharedIfOpen() != nullptr, one);
             QCOMPARE(frame->mdiArea()->subWindowList().size(), one ? 1 : 0);
             exitProgram(frame);
@@ -213,15 +214,19 @@ private slots:
         env.write(QStringLiteral("mirka.ini"), ini);
         auto frame = start();
         frame->mnuFileNew->trigger();
-        frmDocument::instance()->Modified = true;
+        frmDocument::instance()->setModified(true);
         frame->mnuViewOptions->trigger();
         QVERIFY(Form1::get().isVisible());
         Form1::get().Text1->setText(QStringLiteral("edited"));
 
-        // Children first (the note asks, unscripted: No), then the placement,
-        // then the dialog goes unsaved.
+        // Children first (the note asks: キャンセル stops the exit, No lets
+        // it go on), then the placement, then the dialog goes unsaved.
+        dialogs.messageAnswers << mirka::MsgAnswer::Cancel;
+        QVERIFY(!frame->close());
+        QVERIFY(frmDocument::instance() && !dialogs.placementStored && Form1::isLoaded());
+        dialogs.messageAnswers << mirka::MsgAnswer::No;
         frame->close();
-        QCOMPARE(dialogs.messages(), QStringList(QStringLiteral("ファイルを保存しますか")));
+        QCOMPARE(dialogs.messages(), QStringList(2, QStringLiteral("ファイルを保存しますか")));
         QVERIFY(dialogs.optionsLoaded && !dialogs.placementStored);
         QVERIFY(!frmDocument::instance() && !Form1::isLoaded());
         QVERIFY(!storedPlacement().first().isEmpty());

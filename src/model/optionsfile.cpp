@@ -1,4 +1,4 @@
-#include "shell/optionsfile.h"
+#include "model/optionsfile.h"
 
 #include "common/fieldrecord.h"
 

@@ -1,4 +1,4 @@
-#include "shell/datetimestatusbar.h"
+#include "common/datetimestatusbar.h"
 
 #include <QDateTime>
 #include <QLabel>

@@ -1,0 +1,29 @@
+#include "common/childhost.h"
+
+namespace mirka {
+
+namespace {
+ChildHost *g_host = nullptr;
+} // namespace
+
+ChildHost::ChildHost() { g_host = this; }
+
+ChildHost::~ChildHost()
+{
+    if (g_host == this)
+        g_host = nullptr;
+}
+
+ChildHost *ChildHost::instance() { return g_host; }
+
+void showChild(QWidget *child)
+{
+    if (ChildHost *host = ChildHost::instance()) {
+        host->addChild(child);
+    } else {
+        child->setAttribute(Qt::WA_DeleteOnClose);
+        child->show();
+    }
+}
+
+} // namespace mirka
