@@ -111,17 +111,17 @@ private slots:
         d->rtfText->document()->setModified(false);
         const QByteArray before = d->rtfText->RtfBytes();
         const qreal height = d->rtfText->document()->documentLayout()->documentSize().height();
-        d->Modified = false;
+        d->setModified(false);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Plus, Qt::ControlModifier);
         QCOMPARE(mirka::notezoom::factor(d->rtfText), 1.1);
         wheel(d->rtfText->viewport(), 120);
         QCOMPARE(mirka::notezoom::factor(d->rtfText), 1.25);
         QVERIFY(d->rtfText->document()->documentLayout()->documentSize().height() > height * 1.2);
         QCOMPARE(d->rtfText->RtfBytes(), before);
-        QVERIFY(!d->Modified);
+        QVERIFY(!d->isModified());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_0, Qt::ControlModifier);
         QCOMPARE(d->rtfText->document()->documentLayout()->documentSize().height(), height);
-        d->Modified = false;
+        d->setModified(false);
     }
 
     // Ctrl+P previews the note with its recorded pages; the note and a page

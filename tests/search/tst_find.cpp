@@ -168,7 +168,7 @@ private slots:
         bar->matchKana->setFocus(); // Escape closes from anywhere in the bar
         keyToFocus(&d, Qt::Key_Escape);
         QVERIFY(bar->isHidden());
-        d.Modified = false;
+        d.setModified(false);
     }
 
     // Ctrl+F in a browser window: the engine's count, F3, Escape leaving
