@@ -1,57 +1,71 @@
 #!/usr/bin/env python3
-# Checks that the source folders include each other and the libraries link
-# one way: prints the edges and any circle, exits 1 when there is one.
-# Usage: scripts/layers.py [source tree]
-import os,re,sys,collections
-root=sys.argv[1] if len(sys.argv)>1 else os.path.join(os.path.dirname(os.path.abspath(__file__)),'..')
-def folder(path):
-    rel=os.path.relpath(path,root)
-    parts=rel.split(os.sep)
-    if parts[0]!='src': return None
-    if parts[1]=='note' and len(parts)>2 and parts[2]=='richtext': return 'note/richtext'
-    return parts[1] if len(parts)>2 else None
-# map folders of shell: Form1/options -> options lib
-def unit(path):
-    f=folder(path)
-    if f=='shell' and os.path.basename(path).split('.')[0] in ('Form1','options'): return 'shell(options)'
-    return f
-inc=collections.defaultdict(set)
-for d,_,fs in os.walk(os.path.join(root,'src')):
-    for fn in fs:
-        if not fn.endswith(('.cpp','.h')): continue
-        p=os.path.join(d,fn); u=unit(p)
-        if not u: continue
-        for m in re.finditer(r'#include "([^"]+)"',open(p,encoding='utf-8').read()):
-            t=os.path.join(root,'src',m.group(1))
-            if os.path.exists(t):
-                v=unit(t)
-                if v and v!=u: inc[u].add(v)
-def cycles(g):
-    out=[];
-    def dfs(n,stack,seen):
-        for m in sorted(g.get(n,())):
-            if m in stack: out.append(stack[stack.index(m):]+[m])
-            elif m not in seen: seen.add(m); dfs(m,stack+[m],seen)
-    for n in sorted(g): dfs(n,[n],{n})
-    return out
-print('include edges:'); [print(' ',k,'->',sorted(v)) for k,v in sorted(inc.items())]
-print('include cycles:',cycles(inc) or 'none')
-link=collections.defaultdict(set)
-for d,_,fs in os.walk(os.path.join(root,'src')):
-    for fn in fs:
-        if fn!='CMakeLists.txt': continue
-        s=open(os.path.join(d,fn)).read()
-        for m in re.finditer(r'target_link_libraries\(([\w-]+)([^)]*)\)',s):
-            for t in re.findall(r'mirka_\w+',m.group(2)): link[m.group(1)].add(t)
-print('link edges:'); [print(' ',k,'->',sorted(v)) for k,v in sorted(link.items())]
-print('link cycles:',cycles(link) or 'none')
-# Header-level: any cycle among the files themselves.
-files=collections.defaultdict(set)
-for d,_,fs in os.walk(os.path.join(root,'src')):
-    for fn in fs:
-        if not fn.endswith('.h'): continue
-        p=os.path.relpath(os.path.join(d,fn),os.path.join(root,'src'))
-        for m in re.finditer(r'#include "([^"]+)"',open(os.path.join(d,fn),encoding='utf-8').read()):
-            if os.path.exists(os.path.join(root,'src',m.group(1))): files[p].add(m.group(1))
-print('header cycles:',cycles(files) or 'none')
-sys.exit(1 if cycles(inc) or cycles(link) or cycles(files) else 0)
+# Checks that the libraries depend one way: the #include lines between their
+# files and their target_link_libraries. Prints the edges and any circle;
+# exits 1 when there is one. Usage: scripts/layers.py [source tree]
+import collections, os, re, sys
+
+root = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(os.path.abspath(__file__)), '..')
+src = os.path.join(root, 'src')
+
+# Which library each source file belongs to, from the add_library lists.
+owner, link = {}, collections.defaultdict(set)
+for d, _, files in os.walk(src):
+    if 'CMakeLists.txt' not in files:
+        continue
+    text = open(os.path.join(d, 'CMakeLists.txt'), encoding='utf-8').read()
+    for m in re.finditer(r'add_library\((\w+)\s+STATIC([^)]*)\)', text):
+        for f in m.group(2).split():
+            owner[os.path.relpath(os.path.join(d, f), src)] = m.group(1)
+    for m in re.finditer(r'target_link_libraries\(([\w-]+)([^)]*)\)', text):
+        link[m.group(1)] |= set(re.findall(r'mirka_\w+', m.group(2)))
+
+include = collections.defaultdict(set)
+headers = collections.defaultdict(set)
+for path, lib in owner.items():
+    full = os.path.join(src, path)
+    if not os.path.exists(full):
+        continue
+    for m in re.finditer(r'#include "([^"]+)"', open(full, encoding='utf-8').read()):
+        target = m.group(1)
+        if target in owner and owner[target] != lib:
+            include[lib].add(owner[target])
+        if path.endswith('.h') and target in owner:
+            headers[path].add(target)
+
+
+def cycles(graph):
+    found = []
+
+    def walk(node, stack):
+        for nxt in sorted(graph.get(node, ())):
+            if nxt in stack:
+                found.append(stack[stack.index(nxt):] + [nxt])
+            elif len(stack) < 50:
+                walk(nxt, stack + [nxt])
+
+    for node in sorted(graph):
+        walk(node, [node])
+    return found
+
+
+bad = False
+for name, graph in (('include', include), ('link', link), ('header', headers)):
+    if name != 'header':
+        print(name + ' edges:')
+        for k in sorted(graph):
+            print('  %s -> %s' % (k, ', '.join(sorted(graph[k]))))
+    c = cycles(graph)
+    print('%s cycles: %s' % (name, c[:5] or 'none'))
+    bad = bad or bool(c)
+# Every include between libraries must follow a link.
+for lib, targets in include.items():
+    reach, todo = set(), [lib]
+    while todo:
+        for n in link.get(todo.pop(), ()):
+            if n not in reach:
+                reach.add(n)
+                todo.append(n)
+    for t in sorted(targets - reach):
+        print('include without link: %s -> %s' % (lib, t))
+        bad = True
+sys.exit(1 if bad else 0)

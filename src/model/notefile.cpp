@@ -280,7 +280,7 @@ QByteArray indexBytes(const QList<RecordedPage> &pages)
     return out;
 }
 
-void pairWithIndex(QList<RecordedPage> *pages, const QByteArray &index, const QString &folder)
+QList<RecordedPage> indexEntries(const QByteArray &index, const QString &folder)
 {
     QList<RecordedPage> entries;
     for (const QByteArray &line : FieldRecordReader::lines(index)) {
@@ -295,6 +295,12 @@ void pairWithIndex(QList<RecordedPage> *pages, const QByteArray &index, const QS
             e.copyPath = folder + u'/' + f[3];
         entries << e;
     }
+    return entries;
+}
+
+void pairWithIndex(QList<RecordedPage> *pages, const QByteArray &index, const QString &folder)
+{
+    const QList<RecordedPage> entries = indexEntries(index, folder);
     QList<bool> used(entries.size(), false);
     QList<bool> paired(pages->size(), false);
     auto take = [&](int page, int entry) {

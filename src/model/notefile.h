@@ -61,6 +61,9 @@ void recover(const QString &notePath);
 
 // The index of a copies folder, one line per page in page order.
 QByteArray indexBytes(const QList<RecordedPage> &pages);
+// Its entries as pages with their times and copies (a copy only when the
+// entry names a file of the program's in the folder).
+QList<RecordedPage> indexEntries(const QByteArray &index, const QString &folder);
 // Gives the pages the times and copies the index holds for them: the entry
 // at the same place when it names the same page, else the next unused one
 // that does, so an index from an older version or edited by hand only ever

@@ -2,8 +2,7 @@
 
 #include "common/fieldrecord.h"
 #include "common/savefile.h"
-#include "note/notefiles.h"
-#include "note/pagecopies.h"
+#include "model/notefile.h"
 #include "note/richtext/rtf.h"
 #include "search/pagetext.h"
 
@@ -34,7 +33,7 @@ QList<Entry> entriesOfNote(const QString &notePath, const QString &folder)
     const QFileInfo info(notePath);
     if (!info.isFile())
         return out;
-    const QString companion = Module1::CompanionFileName(notePath);
+    const QString companion = mirka::notefile::companionFor(notePath);
     Entry note;
     note.kind = Kind::Note;
     note.path = notePath;
@@ -43,17 +42,16 @@ QList<Entry> entriesOfNote(const QString &notePath, const QString &folder)
     note.stamp = fileStamp(notePath) + u'|' + fileStamp(companion);
     out << note;
 
-    const QString copies = mirka::PageCopies::folderFor(companion);
+    const QString copies = mirka::notefile::copiesFolderFor(companion);
     QByteArray index;
-    if (!mirka::readWholeFile(copies + u'/' + mirka::PageCopies::indexName(), &index, nullptr,
-                              mirka::maxSettingsFileSize))
+    if (!mirka::readWholeFile(copies + QStringLiteral("/index.txt"), &index, nullptr, mirka::maxSettingsFileSize))
         return out;
-    for (const mirka::PageCopy &c : mirka::PageCopies::parseIndex(index, copies)) {
-        if (!c.hasCopy() || !QFileInfo(c.filePath()).isFile())
+    for (const mirka::RecordedPage &c : mirka::notefile::indexEntries(index, copies)) {
+        if (!c.hasCopy())
             continue;
         Entry copy;
         copy.kind = Kind::Copy;
-        copy.path = c.filePath();
+        copy.path = c.copyPath;
         copy.folder = folder;
         copy.note = notePath;
         copy.title = c.title;
@@ -93,7 +91,8 @@ bool readText(Entry &entry, QString *text)
     out.replace(QChar::ObjectReplacementCharacter, u' ');
     // The theme and the recorded pages, from the companion file.
     QByteArray companion;
-    if (mirka::readWholeFile(Module1::CompanionFileName(entry.path), &companion, nullptr, mirka::maxSettingsFileSize)) {
+    if (mirka::readWholeFile(mirka::notefile::companionFor(entry.path), &companion, nullptr,
+                             mirka::maxSettingsFileSize)) {
         mirka::FieldRecordReader reader(companion);
         if (reader.read(&entry.title))
             out += u'\n' + entry.title;

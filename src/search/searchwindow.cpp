@@ -1,6 +1,7 @@
 #include "search/searchwindow.h"
 
 #include "browser/frmBrowser.h"
+#include "common/childhost.h"
 #include "common/dialogs.h"
 #include "common/fonts.h"
 #include "common/noteevents.h"
@@ -10,7 +11,6 @@
 #include "search/editorfind.h"
 #include "search/indexer.h"
 #include "search/pagefind.h"
-#include "shell/frmMain.h"
 
 #include <QAbstractListModel>
 #include <QAbstractTextDocumentLayout>
@@ -304,14 +304,11 @@ SearchWindow &SearchWindow::showInFrame()
 {
     if (!g_window) {
         g_window = new SearchWindow(mirka::search::Indexer::instance());
-        if (frmMain *f = frmMain::instance())
-            f->addChild(g_window);
-        else
-            g_window->show();
+        mirka::showChild(g_window);
     }
     if (auto *sub = qobject_cast<QWidget *>(g_window->parentWidget()))
         sub->show();
-    if (frmMain *f = frmMain::instance())
+    if (mirka::ChildHost *f = mirka::ChildHost::instance())
         if (auto *sub = qobject_cast<QMdiSubWindow *>(g_window->parentWidget()))
             f->mdiArea()->setActiveSubWindow(sub);
     g_window->txtQuery->setFocus();
@@ -388,12 +385,11 @@ void SearchWindow::OpenResult(int row)
             d->Find->showFirst(words, options());
         return;
     }
-    mirka::PageCopy copy;
+    mirka::RecordedPage copy;
     copy.recorded = hit.entry.when;
     copy.address = hit.entry.address;
     copy.title = hit.entry.title;
-    copy.folder = QFileInfo(hit.entry.path).absolutePath();
-    copy.fileName = QFileInfo(hit.entry.path).fileName();
+    copy.copyPath = hit.entry.path;
     mirka::notecopies::openCopy(copy); // says so when the file is gone
     if (!QFileInfo(hit.entry.path).isFile())
         return;

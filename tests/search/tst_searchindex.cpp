@@ -54,7 +54,8 @@ QByteArray savedPage(const QByteArray &type, const QByteArray &encoding, const Q
 }
 
 // A note as the program saves it: body, companion file, and two saved
-// copies (UTF-8 quoted-printable; Shift_JIS base64) listed in its folder.
+// copies (UTF-8 quoted-printable; Shift_JIS base64) listed in its folder
+// under the names the program gives copies.
 void writeNote(const QString &folder, const QString &name, const QString &body)
 {
     QDir().mkpath(folder + u'/' + name + QStringLiteral(".files"));
@@ -71,17 +72,17 @@ void writeNote(const QString &folder, const QString &name, const QString &body)
     w.text(QStringLiteral("ケンキュウのページ")).text(QStringLiteral("http://example.com/kenkyu")).endLine();
     write(name + QStringLiteral(".qvt"), w.data());
     const QString files = name + QStringLiteral(".files/");
-    write(files + QStringLiteral("a.mhtml"),
+    write(files + QStringLiteral("20261201-100000-000.mhtml"),
           savedPage("text/html", "quoted-printable",
                     quotedPrintable(QStringLiteral("<html><head><meta charset=\"utf-8\"><script>var 研究所=1;</script>"
                                                    "</head><body><p>ケンキュウの<b>成</b>果&amp;研究</p></body></html>")
                                         .toUtf8())));
-    write(files + QStringLiteral("b.mhtml"),
+    write(files + QStringLiteral("20261202-113000-000.mhtml"),
           savedPage("text/html; charset=Shift_JIS", "base64",
                     mirka::cp932::encode(QStringLiteral("<p>ﾃﾞｰﾀの資料</p>")).toBase64()));
     write(files + QStringLiteral("index.txt"),
-          QStringLiteral("2026-12-01T10:00:00+09:00\thttp://example.com/kenkyu\tケンキュウのページ\ta.mhtml\r\n"
-                         "2026-12-02T11:30:00+09:00\thttp://example.com/data\tデータ\tb.mhtml\r\n")
+          QStringLiteral("2026-12-01T10:00:00+09:00\thttp://example.com/kenkyu\tケンキュウのページ\t20261201-100000-000.mhtml\r\n"
+                         "2026-12-02T11:30:00+09:00\thttp://example.com/data\tデータ\t20261202-113000-000.mhtml\r\n")
               .toUtf8());
 }
 
@@ -136,14 +137,14 @@ private slots:
         QTest::addColumn<bool>("caseSensitive");
         QTest::addColumn<bool>("kana");
         QTest::addColumn<QStringList>("files");
-        const QStringList note{"n1.rtf"}, first{"a.mhtml"}, both{"a.mhtml", "n1.rtf"};
+        const QStringList note{"n1.rtf"}, first{"20261201-100000-000.mhtml"}, both{"20261201-100000-000.mhtml", "n1.rtf"};
         QTest::newRow("one character") << "研" << false << false << both;
         QTest::newRow("two characters") << "研究" << false << false << both;
         QTest::newRow("three characters, script left out") << "研究所" << false << false << note;
         QTest::newRow("half-width query") << "ｹﾝｷｭｳ" << false << false << both;
         QTest::newRow("kana apart") << "けんきゅう" << false << false << QStringList{};
         QTest::newRow("kana together") << "けんきゅう" << false << true << both;
-        QTest::newRow("half-width page, Shift_JIS") << "データ" << false << false << QStringList{"b.mhtml"};
+        QTest::newRow("half-width page, Shift_JIS") << "データ" << false << false << QStringList{"20261202-113000-000.mhtml"};
         QTest::newRow("case folded") << "ABC" << false << false << note;
         QTest::newRow("case kept") << "Abc" << true << false << QStringList{};
         QTest::newRow("reference and tag") << "成果&研究" << false << false << first;
@@ -227,7 +228,7 @@ private slots:
         FindBar *bar = PageFind::of(b)->bar();
         QTRY_COMPARE_WITH_TIMEOUT(bar->countLabel->text(), QStringLiteral("1 / 1 件"), 20000);
         QCOMPARE(bar->findText->text(), QStringLiteral("ﾃﾞｰﾀ"));
-        d->Modified = false;
+        d->setModified(false);
     }
 };
 
