@@ -146,7 +146,7 @@ private slots:
         QVERIFY2(text.contains(QStringLiteral("印刷する本文")) && text.contains(QStringLiteral("記録したページの題"))
                      && text.contains(recorded),
                  qPrintable(text));
-        d->Modified = false;
+        d->setModified(false);
 
         server.route("/printed", "200 OK", "<html><head><meta charset=utf-8><title>P</title></head>"
                                            "<body><p>printed page 本文</p></body></html>");
