@@ -7,7 +7,7 @@
 #include "browser/frmBrowser.h"
 #include "common/codepage.h"
 #include "note/frmDocument.h"
-#include "note/pagecopies.h"
+#include "model/note.h"
 #include "shell/Form1.h"
 #include "shell/frmMain.h"
 #include "browserdriving.h"
@@ -530,9 +530,10 @@ private slots:
         QCOMPARE(b->cboAddress->currentText(), https.url("/"));
         // Recorded, but the page in its place is no copy of the site.
         b->tbToolBar->findChild<QAction *>("check")->trigger();
-        const mirka::PageCopies *copies = frmDocument::instance()->Copies;
-        QTRY_VERIFY_WITH_TIMEOUT(!copies->entries().isEmpty() && !copies->entries().last().pending, engineTimeout);
-        QVERIFY(!copies->entries().last().hasCopy());
+        QTRY_VERIFY_WITH_TIMEOUT(frmDocument::instance() && !frmDocument::instance()->note->pages().isEmpty()
+                                     && !frmDocument::instance()->note->pages().last().copyPending,
+                                 engineTimeout);
+        QVERIFY(!frmDocument::instance()->note->pages().last().hasCopy());
         QCOMPARE(frmDocument::instance()->List1->count(), 1);
     }
 
