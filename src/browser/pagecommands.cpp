@@ -2,15 +2,22 @@
 
 #include "browser/WebBrowser.h"
 #include "browser/frmBrowser.h"
+#include "browser/selectioncapture.h"
 #include "common/dialogs.h"
 #include "common/fileerror.h"
 #include "common/savefile.h"
 #include "common/zoomsteps.h"
+#include "note/frmDocument.h"
+#include "shell/frmMain.h"
 
 #include <QApplication>
 #include <QChildEvent>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTimer>
 #include <QMenu>
 #include <QPageLayout>
 #include <QPageSize>
@@ -156,6 +163,9 @@ private:
         menu->setProperty("mirkaCommands", true);
         frmBrowser *w = m_window;
         menu->addSeparator();
+        if (w->brwWebBrowser->view()->page()->hasSelection())
+            menu->addAction(QStringLiteral("選択部分を記録\tCtrl+Shift+D"), w,
+                            [w] { selectioncapture::recordSelection(w); });
         menu->addAction(QStringLiteral("ページ記録\tCtrl+D"), w, [w] { trigger(w, "check"); });
         menu->addAction(QStringLiteral("印刷...\tCtrl+P"), w, [w] { printPage(w); });
         menu->addAction(QStringLiteral("PDFとして保存..."), w, [w] { savePdf(w); });
@@ -164,11 +174,86 @@ private:
     frmBrowser *m_window;
 };
 
+const QString kRecordKeys = QStringLiteral("ページ記録 (Ctrl+D)\n選択部分を記録 (Ctrl+Shift+D)");
+
+// The ページ記録 button shows whether the page on screen is among the note's
+// recorded pages: pressed, and saying so in its tooltip.
+class RecordedMark : public QObject {
+public:
+    RecordedMark(frmBrowser *window, QAction *button) : QObject(window), m_window(window), m_button(button)
+    {
+        button->setCheckable(true);
+        button->setToolTip(kRecordKeys);
+        QWebEngineView *view = window->brwWebBrowser->view();
+        connect(view, &QWebEngineView::urlChanged, this, &RecordedMark::later);
+        // A note window comes (or goes) as the current child of the frame.
+        if (frmMain *f = frmMain::instance())
+            connect(f->mdiArea(), &QMdiArea::subWindowActivated, this, &RecordedMark::later);
+        // Recording toggles a checkable button; the mark follows the note.
+        connect(button, &QAction::triggered, this, &RecordedMark::later);
+        later();
+    }
+
+private:
+    // Once per turn of the event loop: Open refills the whole list.
+    void later()
+    {
+        if (!m_pending) {
+            m_pending = true;
+            QTimer::singleShot(0, this, &RecordedMark::update);
+        }
+    }
+
+    void update()
+    {
+        m_pending = false;
+        frmDocument *note = frmDocument::instance();
+        QAbstractItemModel *pages = note ? note->List2->model() : nullptr;
+        if (pages != m_pages) {
+            if (m_pages)
+                disconnect(m_pages, nullptr, this, nullptr);
+            m_pages = pages;
+            if (pages) {
+                for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+                    connect(pages, signal, this, &RecordedMark::later);
+                connect(pages, &QAbstractItemModel::modelReset, this, &RecordedMark::later);
+                connect(pages, &QAbstractItemModel::dataChanged, this, &RecordedMark::later);
+                connect(pages, &QObject::destroyed, this, &RecordedMark::later);
+            }
+        }
+        const QUrl shown = m_window->brwWebBrowser->view()->url().adjusted(kSamePage);
+        bool recorded = false;
+        for (int i = 0; note && !recorded && !shown.isEmpty() && i < note->List2->count(); ++i)
+            recorded = QUrl::fromUserInput(note->List2->item(i)->text()).adjusted(kSamePage) == shown;
+        m_button->setChecked(recorded);
+        m_button->setToolTip(recorded ? QStringLiteral("このページは記録済みです\n") + kRecordKeys : kRecordKeys);
+    }
+
+    static constexpr QUrl::FormattingOptions kSamePage = QUrl::RemoveFragment | QUrl::StripTrailingSlash;
+    frmBrowser *m_window;
+    QAction *m_button;
+    QPointer<QAbstractItemModel> m_pages;
+    bool m_pending = false;
+};
+
 } // namespace
 
 void attach(frmBrowser *window)
 {
     new PageMenu(window);
+    if (QAction *record = window->tbToolBar->findChild<QAction *>(QStringLiteral("check")))
+        new RecordedMark(window, record);
+    // The toolbar takes part in Tab's round, so the keyboard reaches it,
+    // after the page. Back and Forward stay out (Alt+Left and Alt+Right
+    // are theirs): greyed out while holding the focus, they would lose it.
+    QWidget *before = window->brwWebBrowser;
+    for (QAction *a : window->tbToolBar->actions().mid(2)) {
+        if (QWidget *button = window->tbToolBar->widgetForAction(a)) {
+            button->setFocusPolicy(Qt::TabFocus);
+            QWidget::setTabOrder(before, button);
+            before = button;
+        }
+    }
     auto *zoom = new PageZoom(window->brwWebBrowser->view());
     auto key = [window](const QList<QKeySequence> &keys, auto slot) {
         for (const QKeySequence &k : keys) {
@@ -182,6 +267,8 @@ void attach(frmBrowser *window)
     key({QKeySequence(Qt::CTRL | Qt::Key_Minus)}, [zoom] { zoom->step(-1); });
     key({QKeySequence(Qt::CTRL | Qt::Key_0)}, [zoom] { zoom->set(1.0); });
     key({QKeySequence(Qt::CTRL | Qt::Key_P)}, [window] { printPage(window); });
+    key({QKeySequence(Qt::CTRL | Qt::Key_D)}, [window] { trigger(window, "check"); });
+    key({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D)}, [window] { selectioncapture::recordSelection(window); });
 }
 
 } // namespace mirka::pagecommands

@@ -1,5 +1,6 @@
 // Capturing as a researcher does, through the real windows and engine:
-// zoom of the page and the note, print and PDF (read back by another
+// a passage with its source, recording from the keyboard, the recorded
+// mark, zoom of the page and the note, print and PDF (read back by another
 // program's text extractor).
 #include "../browser/browserdriving.h"
 #include "../browser/loopbackserver.h"
@@ -13,6 +14,14 @@
 #include "shell/frmMain.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
+#include <QComboBox>
+#include <QListWidget>
+#include <QTextBlock>
+#include <QTextDocumentFragment>
+#include <QToolBar>
+#include <QToolButton>
+#include <QWebEnginePage>
 #include <QMenu>
 #include <QProcess>
 #include <QLineEdit>
@@ -36,6 +45,21 @@ class TestCapture : public QObject {
         p.start(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
         p.waitForFinished(engineTimeout);
         return QString::fromUtf8(p.readAllStandardOutput());
+    }
+
+    // The body's links and pictures, in order.
+    static QStringList linksAndPictures(QTextDocument *doc)
+    {
+        QStringList out;
+        for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
+            for (auto it = b.begin(); !it.atEnd(); ++it) {
+                const QTextCharFormat f = it.fragment().charFormat();
+                if (f.isImageFormat())
+                    out << QStringLiteral("picture");
+                else if (f.isAnchor() && (out.isEmpty() || out.last() != f.anchorHref()))
+                    out << f.anchorHref();
+            }
+        return out;
     }
 
     static bool hasInk(const QString &pdf)
@@ -122,6 +146,89 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_0, Qt::ControlModifier);
         QCOMPARE(d->rtfText->document()->documentLayout()->documentSize().height(), height);
         d->setModified(false);
+    }
+
+    // Ctrl+D records from the keyboard, and from the toolbar reached with
+    // Tab; the button shows a recorded page. A selected passage with a
+    // picture and links comes into the note with Ctrl+Shift+D as a quotation
+    // and its source, in one undo step; the page is recorded as ページ記録
+    // records it. Saved and opened again, all of it is there.
+    void captureAndRecord()
+    {
+        QByteArray png;
+        QBuffer buffer(&png);
+        QImage red(40, 30, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        QVERIFY(buffer.open(QIODevice::WriteOnly) && red.save(&buffer, "PNG"));
+        server.route("/pic.png", "200 OK", png, "image/png");
+        server.route("/article", "200 OK",
+                     "<html><head><meta charset=utf-8><title>記事の題</title></head><body><h1>Head</h1>"
+                     "<p id=q>引用する <b>太字</b> text, <a href='/linked'>a link</a>, <img src='/pic.png'>"
+                     "<a href='javascript:alert(1)'>js</a><script>var x;</script><span style='display:none'>"
+                     "hidden</span> end.</p><p>after</p></body></html>");
+        const QString article = server.url("/article");
+        Form1::get().Text1->setText(article);
+        frmBrowser *b = frmBrowser::createNew();
+        QVERIFY(completes(b, [] {}) && settles(b));
+        QAction *record = b->tbToolBar->findChild<QAction *>(QStringLiteral("check"));
+        QVERIFY(!record->isChecked());
+
+        key(b, Qt::Key_D, Qt::ControlModifier);
+        frmDocument *d = frmDocument::instance();
+        QVERIFY(d);
+        QCOMPARE(d->List2->count(), 1);
+        QTRY_VERIFY(record->toolTip().startsWith(QStringLiteral("このページは記録済みです")));
+        QVERIFY(record->isChecked());
+
+        b->cboAddress->setFocus();
+        for (int i = 0; i < 12 && QApplication::focusWidget() != b->tbToolBar->widgetForAction(record); ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), b->tbToolBar->widgetForAction(record));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QCOMPARE(d->List2->count(), 2);
+        QTRY_VERIFY(record->isChecked());
+
+        d->rtfText->insertPlainText(QStringLiteral("前の文。"));
+        b->brwWebBrowser->view()->page()->runJavaScript(
+            "var r = document.createRange(); r.selectNodeContents(document.getElementById('q'));"
+            "getSelection().removeAllRanges(); getSelection().addRange(r);");
+        QTRY_VERIFY(b->brwWebBrowser->view()->page()->hasSelection());
+        key(b, Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
+        QTRY_COMPARE_WITH_TIMEOUT(d->List2->count(), 3, engineTimeout);
+        QCOMPARE(d->List2->item(2)->text(), article);
+        QTextDocument *body = d->rtfText->document();
+        const QString text = body->toPlainText();
+        QVERIFY2(text.contains(QStringLiteral("引用する 太字 text, a link,")) && text.contains(QStringLiteral("出典: 記事の題（"))
+                     && !text.contains(QStringLiteral("hidden")) && !text.contains(QStringLiteral("var x")),
+                 qPrintable(text));
+        const QStringList expected{server.url("/linked"), QStringLiteral("picture"), article};
+        QCOMPARE(linksAndPictures(body), expected);
+        QVERIFY(body->findBlock(text.indexOf(QStringLiteral("引用する"))).blockFormat().leftMargin() > 0);
+        QCOMPARE(body->findBlock(text.indexOf(QStringLiteral("出典"))).blockFormat().leftMargin(), 0);
+
+        d->rtfText->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(body->toPlainText().trimmed(), QStringLiteral("前の文。"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Y, Qt::ControlModifier);
+        // Pasted markup with a picture is written once (Qt leaves an empty
+        // frame in the paragraph).
+        QTextCursor(body).insertFragment(QTextDocumentFragment::fromHtml("<p>pasted <img src=x width=4 height=3></p>"));
+        QCOMPARE(d->rtfText->RtfBytes().count("pasted"), 1);
+
+        dialogs.fileAnswers << env.path("capture.rtf");
+        Module1::SaveNoteAs();
+        dialogs.fileAnswers << env.path("capture.rtf");
+        d->mnuFileOpen->trigger();
+        d = frmDocument::instance();
+        QCOMPARE(linksAndPictures(d->rtfText->document()), expected);
+        const QByteArray page = "\"" + article.toUtf8() + "\"";
+        QCOMPARE(env.read("capture.qvt").count(page), 3);
+
+        dialogs.fileAnswers << env.path("capture.pdf");
+        d->mnuFileExportPdf->trigger();
+        const QString pdf = pdfText(env.path("capture.pdf"));
+        QVERIFY2(pdf.contains(QStringLiteral("引用する")) && pdf.contains(article) && pdf.contains(QStringLiteral("記録日時")),
+                 qPrintable(pdf));
     }
 
     // Ctrl+P previews the note with its recorded pages; the note and a page
