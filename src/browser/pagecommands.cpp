@@ -184,6 +184,10 @@ public:
     {
         button->setCheckable(true);
         button->setToolTip(kRecordKeys);
+        // The toolbar's own style would draw a pressed button as any other.
+        window->tbToolBar->setStyleSheet(window->tbToolBar->styleSheet()
+                                         + QStringLiteral("QToolButton:checked { border-color: palette(mid);"
+                                                          " background: palette(midlight); }"));
         QWebEngineView *view = window->brwWebBrowser->view();
         connect(view, &QWebEngineView::urlChanged, this, &RecordedMark::later);
         // A note window comes (or goes) as the current child of the frame.
