@@ -7,8 +7,7 @@
 #include "common/fileerror.h"
 #include "common/savefile.h"
 #include "common/zoomsteps.h"
-#include "note/frmDocument.h"
-#include "shell/frmMain.h"
+#include "model/note.h"
 
 #include <QApplication>
 #include <QChildEvent>
@@ -190,9 +189,8 @@ public:
                                                           " background: palette(midlight); }"));
         QWebEngineView *view = window->brwWebBrowser->view();
         connect(view, &QWebEngineView::urlChanged, this, &RecordedMark::later);
-        // A note window comes (or goes) as the current child of the frame.
-        if (frmMain *f = frmMain::instance())
-            connect(f->mdiArea(), &QMdiArea::subWindowActivated, this, &RecordedMark::later);
+        // A note comes (or goes); its pages change.
+        connect(&NoteSession::instance(), &NoteSession::noteCreated, this, &RecordedMark::later);
         // Recording toggles a checkable button; the mark follows the note.
         connect(button, &QAction::triggered, this, &RecordedMark::later);
         later();
@@ -211,24 +209,25 @@ private:
     void update()
     {
         m_pending = false;
-        frmDocument *note = frmDocument::instance();
-        QAbstractItemModel *pages = note ? note->List2->model() : nullptr;
-        if (pages != m_pages) {
-            if (m_pages)
-                disconnect(m_pages, nullptr, this, nullptr);
-            m_pages = pages;
-            if (pages) {
-                for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
-                    connect(pages, signal, this, &RecordedMark::later);
-                connect(pages, &QAbstractItemModel::modelReset, this, &RecordedMark::later);
-                connect(pages, &QAbstractItemModel::dataChanged, this, &RecordedMark::later);
-                connect(pages, &QObject::destroyed, this, &RecordedMark::later);
+        Note *note = NoteSession::instance().note();
+        if (note != m_note) {
+            if (m_note)
+                disconnect(m_note, nullptr, this, nullptr);
+            m_note = note;
+            if (note) {
+                connect(note, &Note::pageAdded, this, &RecordedMark::later);
+                connect(note, &Note::pageRemoved, this, &RecordedMark::later);
+                connect(note, &Note::pageChanged, this, &RecordedMark::later);
+                connect(note, &Note::pagesReset, this, &RecordedMark::later);
+                connect(note, &QObject::destroyed, this, &RecordedMark::later);
             }
         }
         const QUrl shown = m_window->brwWebBrowser->view()->url().adjusted(kSamePage);
         bool recorded = false;
-        for (int i = 0; note && !recorded && !shown.isEmpty() && i < note->List2->count(); ++i)
-            recorded = QUrl::fromUserInput(note->List2->item(i)->text()).adjusted(kSamePage) == shown;
+        if (note && !shown.isEmpty())
+            for (const RecordedPage &page : note->pages())
+                if ((recorded = QUrl::fromUserInput(page.address).adjusted(kSamePage) == shown))
+                    break;
         m_button->setChecked(recorded);
         m_button->setToolTip(recorded ? QStringLiteral("このページは記録済みです\n") + kRecordKeys : kRecordKeys);
     }
@@ -236,7 +235,7 @@ private:
     static constexpr QUrl::FormattingOptions kSamePage = QUrl::RemoveFragment | QUrl::StripTrailingSlash;
     frmBrowser *m_window;
     QAction *m_button;
-    QPointer<QAbstractItemModel> m_pages;
+    QPointer<Note> m_note;
     bool m_pending = false;
 };
 

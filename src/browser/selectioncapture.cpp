@@ -2,8 +2,7 @@
 
 #include "browser/WebBrowser.h"
 #include "browser/frmBrowser.h"
-#include "note/frmDocument.h"
-#include "note/quotecapture.h"
+#include "model/note.h"
 
 #include <QAction>
 #include <QPointer>
@@ -165,8 +164,7 @@ void recordSelection(frmBrowser *window)
             p.taken = QDateTime::currentDateTime();
             if (QAction *record = w->tbToolBar->findChild<QAction *>(QStringLiteral("check")))
                 record->trigger();
-            if (frmDocument *note = frmDocument::instance())
-                quotecapture::insert(note->rtfText, p);
+            NoteSession::instance().ensureNote().takePassage(p);
         });
 }
 

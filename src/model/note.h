@@ -1,4 +1,6 @@
 #pragma once
+#include "model/passage.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QObject>
@@ -69,6 +71,10 @@ public:
     // The folder copies wait in before a save; made on first use.
     QString waitingFolder();
 
+    // A passage taken from a page, for the note's window to insert at its
+    // caret.
+    void takePassage(const quotecapture::Passage &passage) { emit passageTaken(passage); }
+
 signals:
     void themeChanged(const QString &theme);
     void pageAdded(int index);
@@ -77,6 +83,7 @@ signals:
     void pagesReset();
     void fileNameChanged(const QString &path);
     void modifiedChanged(bool modified);
+    void passageTaken(const mirka::quotecapture::Passage &passage);
 
 private:
     void dropWaitingCopies(const QList<RecordedPage> &keep);

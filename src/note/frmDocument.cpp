@@ -14,6 +14,7 @@
 #include "note/noteexport.h"
 #include "note/noteprint.h"
 #include "note/notezoom.h"
+#include "note/quotecapture.h"
 #include "note/richtext/richtextbox.h"
 #include "note/toolbarimages.h"
 #include "search/editorfind.h"
@@ -231,6 +232,8 @@ void frmDocument::showNote()
             Text1->setText(theme);
     });
     connect(note, &mirka::Note::fileNameChanged, this, &frmDocument::updateCaption);
+    connect(note, &mirka::Note::passageTaken, this,
+            [this](const mirka::quotecapture::Passage &p) { mirka::quotecapture::insert(rtfText, p); });
     connect(&mirka::NoteSession::instance(), &mirka::NoteSession::windowStateChanged, this,
             &frmDocument::updateCaption);
     updateCaption();
