@@ -25,11 +25,46 @@
 // opens one; the engine already blocks most others, and a page may not open
 // more than one window per click. A local page's window stays in its folder.
 class WebBrowserPage : public QWebEnginePage {
+    // The engine's own texts for its context menu are English, and Qt ships
+    // no Japanese catalogue for them here.
+    void nameActionsInJapanese()
+    {
+        static const std::pair<WebAction, const char *> names[] = {
+            {Back, "戻る"}, {Forward, "進む"}, {Stop, "中止"}, {Reload, "再読み込み"},
+            {ReloadAndBypassCache, "キャッシュを使わずに再読み込み"},
+            {Cut, "切り取り"}, {Copy, "コピー"}, {Paste, "貼り付け"}, {Undo, "元に戻す"},
+            {Redo, "やり直し"}, {SelectAll, "すべて選択"}, {Unselect, "選択を解除"},
+            {PasteAndMatchStyle, "書式なしで貼り付け"},
+            {OpenLinkInThisWindow, "リンクをこのウィンドウで開く"},
+            {OpenLinkInNewWindow, "リンクを新しいウィンドウで開く"},
+            {OpenLinkInNewBackgroundTab, "リンクを新しいウィンドウで開く"},
+            {CopyLinkToClipboard, "リンクのアドレスをコピー"},
+            {DownloadLinkToDisk, "リンク先を保存..."},
+            {CopyImageToClipboard, "画像をコピー"},
+            {CopyImageUrlToClipboard, "画像のアドレスをコピー"},
+            {DownloadImageToDisk, "画像を保存..."},
+            {CopyMediaUrlToClipboard, "メディアのアドレスをコピー"},
+            {DownloadMediaToDisk, "メディアを保存..."},
+            {ToggleMediaControls, "コントロールを表示"}, {ToggleMediaLoop, "繰り返し再生"},
+            {ToggleMediaPlayPause, "再生/一時停止"}, {ToggleMediaMute, "消音"},
+            {InspectElement, "要素を調査"}, {ExitFullScreen, "全画面表示を終了"},
+            {SavePage, "ページを保存..."}, {ViewSource, "ページのソースを表示"},
+        };
+        for (const auto &[act, text] : names)
+            if (QAction *a = action(act))
+                a->setText(QString::fromUtf8(text));
+        // There are no tabs: the engine's "new tab" entry would repeat the
+        // new-window one.
+        if (QAction *a = action(OpenLinkInNewTab))
+            a->setVisible(false);
+    }
+
 public:
     WebBrowserPage(WebBrowser *control, QObject *parent)
         : QWebEnginePage(mirka::browserProfile(), parent), m_control(control)
     {
         setUrlRequestInterceptor(new LocalFileGuard(this, this));
+        nameActionsInJapanese();
         connect(this, &QWebEnginePage::newWindowRequested, this,
                 [this, control](QWebEngineNewWindowRequest &request) {
                     if (!request.isUserInitiated() || !LocalFileGuard::mayOpen(url(), request.requestedUrl()))
