@@ -1,5 +1,8 @@
 #include "common/childhost.h"
 
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
 namespace mirka {
 
 namespace {
@@ -24,6 +27,20 @@ void showChild(QWidget *child)
         child->setAttribute(Qt::WA_DeleteOnClose);
         child->show();
     }
+}
+
+void raiseChild(QWidget *child)
+{
+    if (ChildHost *host = ChildHost::instance())
+        for (QMdiSubWindow *sub : host->mdiArea()->subWindowList())
+            if (sub->widget() == child) {
+                if (sub->isMinimized())
+                    sub->showNormal();
+                host->mdiArea()->setActiveSubWindow(sub);
+                return;
+            }
+    child->raise();
+    child->activateWindow();
 }
 
 } // namespace mirka

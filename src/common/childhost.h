@@ -31,5 +31,8 @@ protected:
 
 // Shows a child window inside the frame, or on its own when there is none.
 void showChild(QWidget *child);
+// Brings a child window to the front: its sub-window becomes the frame's
+// active one.
+void raiseChild(QWidget *child);
 
 } // namespace mirka

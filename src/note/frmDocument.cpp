@@ -66,6 +66,8 @@ void openInSharedBrowser(const QString &address)
     frmBrowser &b = frmBrowser::shared();
     b.cboAddress->setEditText(address);
     b.brwWebBrowser->Navigate(address);
+    // The page comes up where the user sees it, not behind the note.
+    mirka::raiseChild(&b);
 }
 
 // A clipboard may hand the text back with other line ends.

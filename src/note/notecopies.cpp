@@ -2,6 +2,7 @@
 
 #include "browser/WebBrowser.h"
 #include "browser/frmBrowser.h"
+#include "common/childhost.h"
 #include "common/dialogs.h"
 #include "note/frmDocument.h"
 
@@ -182,6 +183,7 @@ void openCopy(const RecordedPage &copy)
     }
     b.cboAddress->setEditText(url);
     b.brwWebBrowser->Navigate(url);
+    mirka::raiseChild(&b);
 }
 
 } // namespace mirka::notecopies
