@@ -5,12 +5,10 @@
 #include "../support/scripteddialogs.h"
 
 #include <QFileInfo>
-#include <QImageReader>
 #include <QLabel>
 #include <QMap>
 #include <QPushButton>
 #include <QSet>
-#include <QSvgRenderer>
 #include <QtTest>
 
 namespace {
@@ -250,39 +248,6 @@ private slots:
         QVERIFY(dlg.lblDisclaimer->fontMetrics().horizontalAdvance(shown) <= dlg.lblDisclaimer->width());
         QVERIFY(dlg.lblDisclaimer->heightForWidth(dlg.lblDisclaimer->width()) <= dlg.lblDisclaimer->height());
 
-        // The icon at 32 x 32 and the etched rule: grey over white.
-        QCOMPARE(dlg.picIcon->pixmap().deviceIndependentSize().toSize(), QSize(32, 32));
-        const QImage rule = dlg.Line1->grab().toImage();
-        QCOMPARE(rule.pixelColor(rule.width() / 2, 0), QColor(0x80, 0x80, 0x80));
-        QCOMPARE(rule.pixelColor(rule.width() / 2, 1), QColor(Qt::white));
-        QCOMPARE(rule.pixelColor(rule.width() / 2, 2), QColor(Qt::white));
-    }
-
-    void iconAndWindowsResources()
-    {
-        const QIcon icon = frmAbout::programIcon();
-        const QImage small = icon.pixmap(QSize(32, 32), 1.0).toImage();
-        QCOMPARE(small.size(), QSize(32, 32));
-        QCOMPARE(small.pixelColor(0, 0).alpha(), 0); // transparent corner
-        QCOMPARE(small.pixelColor(16, 16).alpha(), 255);
-
-        // The installable picture and the Windows icon drawn from it.
-        const QString source = qEnvironmentVariable("MIRKA_SOURCE_DIR") + "/src/about/icons/";
-        QVERIFY(QSvgRenderer(source + "mirka.svg").isValid());
-        QImageReader ico(source + "mirka.ico", "ico");
-        QSet<int> sides;
-        for (int i = 0; i < ico.imageCount(); ++i, ico.jumpToNextImage())
-            sides << ico.read().width();
-        QVERIFY2(sides.contains(16) && sides.contains(32) && sides.contains(48) && sides.contains(256),
-                 qPrintable(ico.errorString()));
-
-        // The version record follows the project version.
-        QFile rc(QStringLiteral(MIRKA_GENERATED_RC));
-        QVERIFY(rc.open(QIODevice::ReadOnly));
-        const QByteArray text = rc.readAll();
-        QVERIFY(text.contains("FILEVERSION 1,1,0,0"));
-        QVERIFY(text.contains("\"FileVersion\", \"1.1.0.0\""));
-        QVERIFY(text.contains("/src/about/icons/mirka.ico\""));
     }
 };
 

@@ -39,7 +39,6 @@
 #endif
 
 using mirka::MsgAnswer;
-using mirka::twips::toPixels;
 
 namespace {
 
@@ -143,20 +142,6 @@ private slots:
         d.List1->setCurrentRow(0);
         d.Command2->click();
         QVERIFY(d.isModified());
-    }
-
-    void layoutRule()
-    {
-        frmDocument &d = frmDocument::get();
-        d.resize(600, 400); // 9000 x 6000 twips
-        QCOMPARE(d.rtfText->geometry(), toPixels(2100, 1000, 6900, 4800));
-        QCOMPARE(d.rtfText->RightMargin(), 6500);
-        QCOMPARE(d.List1->geometry(), toPixels(100, 1000, 2000, 4900));
-        // Too narrow for the editor: it stays, the list still follows.
-        d.resize(133, 200); // about 2000 x 3000
-        QCOMPARE(d.rtfText->geometry(), toPixels(2100, 1000, 6900, 4800));
-        QCOMPARE(d.rtfText->RightMargin(), 6500);
-        QCOMPARE(d.List1->geometry(), toPixels(100, 1000, 2000, 1900));
     }
 
     // Reading a saved pair back is the road the end-to-end test takes.
@@ -574,26 +559,6 @@ private slots:
         QVERIFY(QDir(env->folder()).mkdir("h.rtf"));
         refused("h.rtf", mirka::notRegularFileReason());
         QCOMPARE(env->read("g.rtf"), rtf);
-    }
-
-    // The options file: a special file is passed over silently, never
-    // opened; one past 64 MB is refused with a message.
-    void optionsFileWithinBounds()
-    {
-#ifndef _WIN32
-        Form1::unload();
-        QCOMPARE(::mkfifo(QFile::encodeName(env->path("mirka.ini")).constData(), 0600), 0);
-        QVERIFY(Form1::get().Text1->text().isEmpty());
-        QCOMPARE(script->asked.size(), 0);
-        QVERIFY(QFile::remove(env->path("mirka.ini")));
-#endif
-        Form1::unload();
-        QFile big(env->path("mirka.ini"));
-        QVERIFY(big.open(QIODevice::WriteOnly) && big.write("\"A\"") && big.resize(100LL * 1024 * 1024));
-        big.close();
-        QVERIFY(Form1::get().Text1->text().isEmpty());
-        QVERIFY(script->messages().last().contains(mirka::tooLargeReason(mirka::maxSettingsFileSize)));
-        Form1::unload();
     }
 
     void keysAndMenu()
