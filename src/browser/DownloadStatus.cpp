@@ -136,6 +136,14 @@ void DownloadStatus::start(QWebEngineDownloadRequest *download, bool userAsked)
     showProgress();
 }
 
+void DownloadStatus::tellCopyFailure(const QString &reason)
+{
+    if (m_current && !m_current->isFinished())
+        return; // the running download keeps the line
+    setText(QStringLiteral("ページは記録しましたが、保存したページを書き込めませんでした: %1").arg(reason));
+    show();
+}
+
 void DownloadStatus::clearFinished()
 {
     if (!m_current || m_current->isFinished())

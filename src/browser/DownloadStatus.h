@@ -18,6 +18,8 @@ public:
     // the user gives no file name. One the user did not ask for (userAsked
     // false: the page started it alone) is cancelled with a word on the line.
     void start(QWebEngineDownloadRequest *download, bool userAsked);
+    // Says that a recorded page's copy could not be written, and why.
+    void tellCopyFailure(const QString &reason);
     // Hides the line unless a download is still running.
     void clearFinished();
 

@@ -333,6 +333,8 @@ void WebBrowser::Stop()
 }
 
 // A request counts as loading until the engine answers it or its time runs out.
+void WebBrowser::tellCopyFailure(const QString &reason) { m_downloads->tellCopyFailure(reason); }
+
 bool WebBrowser::Busy() const { return m_requestTimeout.isActive() || m_view->page()->isLoading(); }
 
 QString WebBrowser::LocationName() const

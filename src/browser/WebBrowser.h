@@ -73,6 +73,9 @@ public:
     bool RegisterAsBrowser = false;
 
     QWebEngineView *view() const { return m_view; }
+    // Says on the status line that the copy of a page just recorded could
+    // not be kept, and why; the page stays recorded without it.
+    void tellCopyFailure(const QString &reason);
 
 signals:
     void DownloadComplete();

@@ -26,7 +26,8 @@ const char kRecordsDue[] = "mirkaRecordsDue";
 // A copy that never reports back is given up after this long.
 constexpr int kGiveUpMs = 120000;
 
-using Done = std::function<void(bool)>;
+// How the copy ended: written, or not with the reason.
+using Done = std::function<void(bool, const QString &)>;
 
 // Copies being written, by target path.
 QHash<QString, Done> &waiting()
@@ -35,11 +36,29 @@ QHash<QString, Done> &waiting()
     return w;
 }
 
-void finish(const QString &path, bool ok)
+void finish(const QString &path, bool ok, const QString &why)
 {
     const Done done = waiting().take(path);
     if (done)
-        done(ok);
+        done(ok, why);
+}
+
+// Why the engine could not write a copy, in the user's words where the
+// cause is the disk.
+QString failureOf(const QWebEngineDownloadRequest *request)
+{
+    switch (request->interruptReason()) {
+    case QWebEngineDownloadRequest::FileAccessDenied:
+        return QStringLiteral("書き込みが許可されていません。");
+    case QWebEngineDownloadRequest::FileNoSpace:
+        return QStringLiteral("ディスクの空き領域が足りません。");
+    case QWebEngineDownloadRequest::FileNameTooLong:
+        return QStringLiteral("ファイル名が長すぎます。");
+    case QWebEngineDownloadRequest::FileTooLarge:
+        return QStringLiteral("ファイルが大きすぎます。");
+    default:
+        return request->interruptReasonString();
+    }
 }
 
 void follow(QWebEngineDownloadRequest *request)
@@ -50,8 +69,10 @@ void follow(QWebEngineDownloadRequest *request)
     if (!waiting().contains(path))
         return;
     auto ended = [request, path] {
-        if (request->isFinished())
-            finish(path, request->state() == QWebEngineDownloadRequest::DownloadCompleted);
+        if (!request->isFinished())
+            return;
+        const bool ok = request->state() == QWebEngineDownloadRequest::DownloadCompleted;
+        finish(path, ok, ok ? QString() : failureOf(request));
     };
     QObject::connect(request, &QWebEngineDownloadRequest::isFinishedChanged, request, ended);
     if (request->state() == QWebEngineDownloadRequest::DownloadRequested)
@@ -158,24 +179,34 @@ void record(WebBrowser *browser)
     QString path;
     const quint64 id = AddRecordedPage(title, address, &path);
     QPointer<Note> note = NoteSession::instance().note();
-    if (!copyOf.isEmpty()) {
-        // The copy on display is the page's copy: no need to save it again.
-        note->copyWritten(id, !path.isEmpty() && QFile::copy(copyOf, path));
+    QPointer<WebBrowser> shown = browser;
+    const Done done = [note, id, shown](bool ok, const QString &why) {
+        if (note)
+            note->copyWritten(id, ok);
+        if (!ok && shown && !why.isEmpty())
+            shown->tellCopyFailure(why);
+    };
+    if (path.isEmpty()) {
+        const bool wanted = !copyOf.isEmpty() || worthACopy(browser);
+        done(false, wanted ? QStringLiteral("一時フォルダを作れませんでした。") : QString());
         return;
     }
-    if (path.isEmpty() || !worthACopy(browser)) {
-        note->copyWritten(id, false);
+    if (!copyOf.isEmpty()) {
+        // The copy on display is the page's copy: no need to save it again.
+        const bool ok = QFile::copy(copyOf, path);
+        done(ok, ok ? QString() : QStringLiteral("%1 を写せませんでした。").arg(QDir::toNativeSeparators(copyOf)));
+        return;
+    }
+    if (!worthACopy(browser)) {
+        done(false, QString()); // nothing to keep: no word about it
         return;
     }
     path = QDir::cleanPath(path);
-    waiting().insert(path, [note, id](bool ok) {
-        if (note)
-            note->copyWritten(id, ok);
-    });
+    waiting().insert(path, done);
     QWebEnginePage *page = browser->view()->page();
     followProfile(page->profile());
     page->save(path, QWebEngineDownloadRequest::MimeHtmlSaveFormat);
-    QTimer::singleShot(kGiveUpMs, [path] { finish(path, false); });
+    QTimer::singleShot(kGiveUpMs, [path] { finish(path, false, QStringLiteral("時間内に書き終わりませんでした。")); });
 }
 
 } // namespace

@@ -86,6 +86,18 @@ bool fail(QString *failedPath, QString *reason, const QString &path, const QStri
     return false;
 }
 
+// Has the system put what was written to the file on the disk.
+bool putOnDisk(QFile &f)
+{
+    if (!f.flush())
+        return false;
+#ifdef _WIN32
+    return FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(f.handle())));
+#else
+    return ::fsync(f.handle()) == 0;
+#endif
+}
+
 // Writes a whole file and has the system put it on the disk before
 // returning, so that nothing committed later can point at lost data.
 bool writeSynced(const QString &path, const QByteArray &data, QString *reason)
@@ -101,12 +113,7 @@ bool writeSynced(const QString &path, const QByteArray &data, QString *reason)
         return false;
     }
     clearSystemError();
-    bool ok = f.write(data) == data.size() && f.flush();
-#ifdef _WIN32
-    ok = ok && FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(f.handle())));
-#else
-    ok = ok && ::fsync(f.handle()) == 0;
-#endif
+    const bool ok = f.write(data) == data.size() && putOnDisk(f);
     if (!ok) {
         *reason = systemErrorReason(lastSystemError(), true);
         f.close();
@@ -115,6 +122,37 @@ bool writeSynced(const QString &path, const QByteArray &data, QString *reason)
     }
     f.close();
     return true;
+}
+
+// Copies a saved page into the copies folder and onto the disk; false with
+// the reason, and nothing left at the target, when it cannot.
+bool copyFile(const QString &from, const QString &to, QString *reason)
+{
+    QFile in(from);
+    clearSystemError();
+    if (!in.open(QIODevice::ReadOnly)) {
+        *reason = systemErrorReason(lastSystemError(), false);
+        return false;
+    }
+    QFile out(to);
+    clearSystemError();
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        *reason = systemErrorReason(lastSystemError(), true);
+        return false;
+    }
+    bool ok = true;
+    while (ok && !in.atEnd()) {
+        const QByteArray chunk = in.read(1 << 20);
+        clearSystemError();
+        ok = !chunk.isEmpty() && out.write(chunk) == chunk.size();
+    }
+    ok = ok && putOnDisk(out);
+    if (!ok) {
+        *reason = systemErrorReason(lastSystemError(), true);
+        out.close();
+        QFile::remove(to);
+    }
+    return ok;
 }
 
 // Renames over an existing file in one step.
@@ -406,7 +444,8 @@ QString otherOwner(const QString &notePath)
 }
 
 bool write(const QString &notePath, const QByteArray &body, const QString &theme,
-           const QList<RecordedPage> &pages, QList<RecordedPage> *saved, QString *failedPath, QString *reason)
+           const QList<RecordedPage> &pages, QList<RecordedPage> *saved, QString *failedPath, QString *reason,
+           QList<std::pair<QString, QString>> *copyFailures)
 {
     const Places p = placesFor(notePath);
     if (samePath(p.note, p.companion))
@@ -428,9 +467,13 @@ bool write(const QString &notePath, const QByteArray &body, const QString &theme
         return fail(failedPath, reason, p.note, bodyFailure);
 
     // Copies go into the folder under names no index gives yet: a save
-    // that stops here leaves them to the next save's sweep.
+    // that stops here leaves them to the next save's sweep. A copy that
+    // cannot be put there is told, not fatal: the note is saved without it
+    // and the page keeps its waiting copy for the next save to try again.
     *saved = pages;
+    QList<RecordedPage> indexed;
     bool anyEntry = false;
+    bool folderUsable = true;
     QSet<QString> taken;
     QStringList added;
     auto undoCopies = [&added, &p] {
@@ -438,32 +481,46 @@ bool write(const QString &notePath, const QByteArray &body, const QString &theme
             QFile::remove(path);
         QFile::remove(p.note + kNewSuffix);
     };
+    auto copyFailed = [copyFailures](const QString &path, const QString &why) {
+        if (copyFailures)
+            copyFailures->append({path, why});
+    };
+    auto makeFolder = [&] {
+        if (!folderUsable)
+            return false;
+        clearSystemError();
+        if (QFileInfo(p.copies).isDir() || QDir().mkdir(p.copies))
+            return true;
+        folderUsable = false;
+        copyFailed(p.copies, systemErrorReason(lastSystemError(), true));
+        return false;
+    };
     for (RecordedPage &page : *saved) {
         if (page.copyPending || !QFileInfo(page.copyPath).isFile())
             page.copyPath.clear(); // still unwritten, or removed by hand: the time stays
         page.copyPending = false;
         anyEntry = anyEntry || page.recorded.isValid() || !page.copyPath.isEmpty();
-        if (page.copyPath.isEmpty())
-            continue;
-        if (samePath(folderOf(page.copyPath), p.copies + u'/')) {
-            taken.insert(nameOf(page.copyPath));
-            continue;
+        RecordedPage entry = page;
+        if (!page.copyPath.isEmpty()) {
+            if (samePath(folderOf(page.copyPath), p.copies + u'/')) {
+                taken.insert(nameOf(page.copyPath));
+            } else if (!makeFolder()) {
+                entry.copyPath.clear();
+            } else {
+                const QString name = freeCopyName(p.copies, nameOf(page.copyPath), taken);
+                const QString target = p.copies + u'/' + name;
+                QString why;
+                if (copyFile(page.copyPath, target, &why)) {
+                    added << target;
+                    taken.insert(name);
+                    page.copyPath = entry.copyPath = target;
+                } else {
+                    copyFailed(target, why);
+                    entry.copyPath.clear();
+                }
+            }
         }
-        if (!QFileInfo(p.copies).isDir() && !QDir().mkdir(p.copies)) {
-            undoCopies();
-            return fail(failedPath, reason, p.copies,
-                        QStringLiteral("保存したページのフォルダを作れませんでした。"));
-        }
-        const QString name = freeCopyName(p.copies, nameOf(page.copyPath), taken);
-        const QString target = p.copies + u'/' + name;
-        if (!QFile::copy(page.copyPath, target)) {
-            QFile::remove(target);
-            undoCopies();
-            return fail(failedPath, reason, target, QStringLiteral("保存したページを書き込めませんでした。"));
-        }
-        added << target;
-        taken.insert(name);
-        page.copyPath = target;
+        indexed << entry;
     }
 
     FieldRecordWriter companion;
@@ -471,28 +528,36 @@ bool write(const QString &notePath, const QByteArray &body, const QString &theme
     for (const RecordedPage &page : std::as_const(*saved))
         companion.text(page.title).text(cp932::storableAddress(page.address)).endLine();
 
-    if (anyEntry && !QFileInfo(p.copies).isDir() && !QDir().mkdir(p.copies)) {
-        undoCopies();
-        return fail(failedPath, reason, p.copies, QStringLiteral("保存したページのフォルダを作れませんでした。"));
-    }
     QList<std::pair<QString, QByteArray>> files{{p.companion, companion.data()}};
-    if (anyEntry)
-        files.append({p.index, indexBytes(*saved)});
+    QString indexWhy;
+    if (anyEntry && makeFolder() && !writeSynced(p.index + kNewSuffix, indexBytes(indexed), &indexWhy)) {
+        copyFailed(p.index, indexWhy);
+        folderUsable = false;
+    }
+    const bool withIndex = anyEntry && folderUsable;
     QByteArray marker = "mirka-commit\r\nrename\t" + relative(p, p.note).toUtf8() + "\r\n";
+    if (withIndex)
+        files.append({p.index, QByteArray()}); // written above
+    auto unwrite = [&files, &p] {
+        for (const auto &written : std::as_const(files))
+            QFile::remove(written.first + kNewSuffix);
+        QFile::remove(p.index + kNewSuffix);
+    };
     for (const auto &[path, data] : std::as_const(files)) {
         QString why;
-        if (!writeSynced(path + kNewSuffix, data, &why)) {
-            for (const auto &written : std::as_const(files))
-                QFile::remove(written.first + kNewSuffix);
+        if (path != p.index && !writeSynced(path + kNewSuffix, data, &why)) {
+            unwrite();
             undoCopies();
             return fail(failedPath, reason, path, why);
         }
         marker += "rename\t" + relative(p, path).toUtf8() + "\r\n";
     }
-    // Copies the previous index named that this save no longer needs.
-    for (const QString &name : namesInIndex(p.index))
-        if (!taken.contains(name))
-            marker += "remove\t" + relative(p, p.copies + u'/' + name).toUtf8() + "\r\n";
+    // Copies the previous index named that this save no longer needs; an
+    // index that could not be replaced keeps naming them.
+    if (withIndex)
+        for (const QString &name : namesInIndex(p.index))
+            if (!taken.contains(name))
+                marker += "remove\t" + relative(p, p.copies + u'/' + name).toUtf8() + "\r\n";
     if (!anyEntry && QFileInfo::exists(p.index))
         marker += "remove\t" + relative(p, p.index).toUtf8() + "\r\n";
 
@@ -503,8 +568,7 @@ bool write(const QString &notePath, const QByteArray &body, const QString &theme
         if (why.isEmpty())
             why = systemErrorReason(lastSystemError(), true);
         QFile::remove(p.marker + kNewSuffix);
-        for (const auto &written : std::as_const(files))
-            QFile::remove(written.first + kNewSuffix);
+        unwrite();
         undoCopies();
         return fail(failedPath, reason, p.marker, why);
     }
@@ -514,7 +578,7 @@ bool write(const QString &notePath, const QByteArray &body, const QString &theme
 
     // Copies of the program's own naming that no index names: left by a
     // save that was interrupted, or by hand.
-    if (QFileInfo(p.copies).isDir()) {
+    if ((withIndex || !anyEntry) && QFileInfo(p.copies).isDir()) {
         for (const QString &name : QDir(p.copies).entryList(QDir::Files))
             if (isCopyName(name) && !taken.contains(name))
                 QFile::remove(p.copies + u'/' + name);

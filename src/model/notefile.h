@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <utility>
 
 // The note on disk: the body file, its ".qvt" companion (theme and recorded
 // pages, CP932 field records) and the copies folder beside them, whose
@@ -51,9 +52,13 @@ QString otherOwner(const QString &notePath);
 
 // Writes the pair and the copies folder as one. *saved gets the pages with
 // their copies' new places. False with the file and the reason on failure,
-// the previous files left as they were.
+// the previous files left as they were. A copy, the copies folder or its
+// index that cannot be written does not stop the save: each goes to
+// *copyFailures (file, reason), and a page whose copy stayed behind keeps
+// it where it was for the next save.
 bool write(const QString &notePath, const QByteArray &body, const QString &theme,
-           const QList<RecordedPage> &pages, QList<RecordedPage> *saved, QString *failedPath, QString *reason);
+           const QList<RecordedPage> &pages, QList<RecordedPage> *saved, QString *failedPath, QString *reason,
+           QList<std::pair<QString, QString>> *copyFailures = nullptr);
 
 // Finishes a save of this note that was interrupted after it committed
 // itself; removes what one interrupted before left behind.

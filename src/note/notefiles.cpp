@@ -29,12 +29,20 @@ bool writeNote(frmDocument &d, const QString &notePath)
     d.note->waitForPending(10000);
     QList<mirka::RecordedPage> saved;
     QString failed, reason;
+    QList<std::pair<QString, QString>> copyFailures;
     if (!mirka::notefile::write(notePath, d.rtfText->RtfBytes(), d.note->theme(), d.note->pages(), &saved,
-                                &failed, &reason)) {
+                                &failed, &reason, &copyFailures)) {
         reportSaveFailure(d, failed, reason);
         return false;
     }
     d.note->copiesSaved(saved);
+    if (!copyFailures.isEmpty()) {
+        QString headline = QStringLiteral("ノートは保存しましたが、保存したページを書き込めませんでした。");
+        if (copyFailures.size() > 1)
+            headline += QStringLiteral("（ほか %1 件）").arg(copyFailures.size() - 1);
+        mirka::MsgBox(mirka::fileFailureMessage(headline, copyFailures[0].first, copyFailures[0].second),
+                      mirka::MsgButtons::OK, QString(), &d);
+    }
     return true;
 }
 

@@ -257,6 +257,31 @@ private slots:
         QVERIFY(open(dir.path() + "/外部.rtf").theme.startsWith("failed: "));
     }
 
+    // A copies folder that cannot be made is told and does not stop the
+    // save; the copy waits for the next save, which puts it in place.
+    void copiesThatCannotBeWrittenDoNotStopTheSave()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.path() + "/塞.rtf", folder = dir.path() + "/塞.files";
+        mirka::writeFileAtomically(folder, "a file in the folder's place");
+        Note n;
+        recordWithCopy(n, "F", "http://f/", "copy of F");
+        QList<RecordedPage> saved;
+        QString failed, reason;
+        QList<std::pair<QString, QString>> copyFailures;
+        QVERIFY(nf::write(path, "{\\rtf1 x}", "t", n.pages(), &saved, &failed, &reason, &copyFailures));
+        n.copiesSaved(saved);
+        QCOMPARE(copyFailures.size(), 1);
+        QCOMPARE(copyFailures[0].first, folder);
+        QVERIFY(!copyFailures[0].second.isEmpty());
+        QCOMPARE(open(path).pages.size(), 1);
+        QCOMPARE(read(n.pages()[0].copyPath), QByteArray("copy of F"));
+
+        QFile::remove(folder);
+        QVERIFY(save(n, path));
+        QCOMPARE(read(open(path).pages[0].copyPath), QByteArray("copy of F"));
+    }
+
     void foldersLeftByAnEndedProgramGo()
     {
         Note open;
