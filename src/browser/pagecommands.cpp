@@ -27,7 +27,6 @@
 #include <QToolBar>
 #include <QWebEnginePage>
 #include <QWebEngineView>
-#include <QWheelEvent>
 
 namespace mirka::pagecommands {
 
@@ -58,12 +57,10 @@ protected:
     {
         if (watched == m_view && event->type() == QEvent::ChildAdded)
             static_cast<QChildEvent *>(event)->child()->installEventFilter(this);
-        if (event->type() != QEvent::Wheel)
+        int dy = 0;
+        if (!zoom::isZoomWheel(event, &dy))
             return false;
-        auto *wheel = static_cast<QWheelEvent *>(event);
-        if (!(wheel->modifiers() & Qt::ControlModifier))
-            return false;
-        if (const int dy = wheel->angleDelta().y())
+        if (dy)
             step(dy);
         return true;
     }

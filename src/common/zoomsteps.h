@@ -1,4 +1,5 @@
 #pragma once
+#include <QWheelEvent>
 #include <QtGlobal>
 #include <iterator>
 
@@ -22,6 +23,19 @@ inline double step(double factor, int direction)
                 return kSteps[i];
     }
     return factor;
+}
+
+// Whether the event is a wheel turned with Ctrl held, which zooms instead
+// of scrolling; *delta gets the turn (0 for a sideways one).
+inline bool isZoomWheel(const QEvent *event, int *delta)
+{
+    if (event->type() != QEvent::Wheel)
+        return false;
+    const auto *wheel = static_cast<const QWheelEvent *>(event);
+    if (!(wheel->modifiers() & Qt::ControlModifier))
+        return false;
+    *delta = wheel->angleDelta().y();
+    return true;
 }
 
 } // namespace mirka::zoom

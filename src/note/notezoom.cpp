@@ -5,7 +5,6 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QImage>
-#include <QWheelEvent>
 
 namespace mirka::notezoom {
 
@@ -38,13 +37,11 @@ public:
 protected:
     bool eventFilter(QObject *, QEvent *event) override
     {
-        if (event->type() != QEvent::Wheel)
-            return false;
-        auto *wheel = static_cast<QWheelEvent *>(event);
-        if (!(wheel->modifiers() & Qt::ControlModifier))
+        int dy = 0;
+        if (!zoom::isZoomWheel(event, &dy))
             return false;
         // Taken here: the editor would otherwise scroll, or change its font.
-        if (const int dy = wheel->angleDelta().y())
+        if (dy)
             set(zoom::step(m_factor, dy));
         return true;
     }
