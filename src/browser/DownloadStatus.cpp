@@ -93,7 +93,7 @@ void DownloadStatus::start(QWebEngineDownloadRequest *download, bool userAsked)
     if (!userAsked) {
         // A page may not put the save dialog in front of the user by itself.
         download->cancel();
-        setText(QStringLiteral("ページが求めたダウンロードを止めました: %1")
+        say(QStringLiteral("ページが求めたダウンロードを止めました: %1")
                     .arg(safeFileName(download->suggestedFileName())));
         show();
         return;
@@ -136,11 +136,18 @@ void DownloadStatus::start(QWebEngineDownloadRequest *download, bool userAsked)
     showProgress();
 }
 
+// The line may be narrower than what it says: the whole text is its tip.
+void DownloadStatus::say(const QString &text)
+{
+    setText(text);
+    setToolTip(text);
+}
+
 void DownloadStatus::tellCopyFailure(const QString &reason)
 {
     if (m_current && !m_current->isFinished())
         return; // the running download keeps the line
-    setText(QStringLiteral("ページは記録しましたが、保存したページを書き込めませんでした: %1").arg(reason));
+    say(QStringLiteral("保存したページを書き込めませんでした: %1").arg(reason));
     show();
 }
 
@@ -159,7 +166,7 @@ void DownloadStatus::showProgress()
               .arg(d->receivedBytes() * 100 / total)
               .arg(byteCount(d->receivedBytes()), byteCount(total))
         : byteCount(d->receivedBytes());
-    setText(QStringLiteral("ダウンロード中: %1  %2").arg(savedPath(d), done));
+    say(QStringLiteral("ダウンロード中: %1  %2").arg(savedPath(d), done));
     show();
 }
 
@@ -168,7 +175,7 @@ void DownloadStatus::finished(QWebEngineDownloadRequest *download)
     switch (download->state()) {
     case QWebEngineDownloadRequest::DownloadCompleted:
         if (download == m_current)
-            setText(QStringLiteral("ダウンロード完了: %1").arg(savedPath(download)));
+            say(QStringLiteral("ダウンロード完了: %1").arg(savedPath(download)));
         break;
     // The window offers no way to cancel a download once it runs, so a
     // cancelled one is one the engine gave up.
@@ -186,7 +193,7 @@ void DownloadStatus::finished(QWebEngineDownloadRequest *download)
 
 void DownloadStatus::failed(const QString &path, const QString &reason)
 {
-    setText(QStringLiteral("ダウンロードできませんでした: %1").arg(path));
+    say(QStringLiteral("ダウンロードできませんでした: %1").arg(path));
     show();
     tellFailure(path, reason);
 }

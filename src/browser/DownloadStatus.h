@@ -30,6 +30,7 @@ public:
     static QString safeFileName(const QString &serverName);
 
 private:
+    void say(const QString &text);
     void showProgress();
     void finished(QWebEngineDownloadRequest *download);
     // Says on the line and in a message that the download to path failed.

@@ -51,7 +51,7 @@ QString failureOf(const QWebEngineDownloadRequest *request)
     case QWebEngineDownloadRequest::FileAccessDenied:
         return QStringLiteral("書き込みが許可されていません。");
     case QWebEngineDownloadRequest::FileNoSpace:
-        return QStringLiteral("ディスクの空き領域が足りません。");
+        return QStringLiteral("ディスクの空き容量が足りません。");
     case QWebEngineDownloadRequest::FileNameTooLong:
         return QStringLiteral("ファイル名が長すぎます。");
     case QWebEngineDownloadRequest::FileTooLarge:

@@ -50,6 +50,9 @@ QString systemErrorReason(int code, bool writing)
         return QStringLiteral("ファイル名が長すぎます。");
     case ERROR_INVALID_NAME:
         return QStringLiteral("ファイル名に使えない文字が含まれています。");
+    case ERROR_ALREADY_EXISTS:
+    case ERROR_FILE_EXISTS:
+        return QStringLiteral("同じ名前のファイルがすでにあります。");
     default:
         break;
     }
@@ -74,6 +77,8 @@ QString systemErrorReason(int code, bool writing)
         return QStringLiteral("ファイル名が長すぎます。");
     case EISDIR:
         return notRegularFileReason();
+    case EEXIST:
+        return QStringLiteral("同じ名前のファイルがすでにあります。");
     case EFBIG:
         return QStringLiteral("ファイルが大きすぎます。");
     case EMFILE:
