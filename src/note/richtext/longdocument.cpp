@@ -5,17 +5,29 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
 #include <climits>
 #include <cmath>
+#include <cstdlib>
 
 namespace mirka::rtf {
 namespace {
 
 bool isLong(const QTextDocument *doc) { return doc->blockCount() >= kLongDocumentBlocks; }
 void setScrollRange(QTextEdit *editor);
+
+// glibc keeps small freed blocks aside and sorts all of them out at the
+// next larger allocation, in one go: after a document of a million
+// paragraphs that takes a quarter of a second. Done after each slice of
+// freeing, it takes only that slice's share.
+void settleFreedMemory()
+{
+    void *volatile block = std::malloc(4096);
+    std::free(block);
+}
 
 // Sits on the document's layout: how far it has been laid out at which
 // width, and the slices its own timers drive.
@@ -63,9 +75,20 @@ public:
     }
 
     bool finished() const { return m_laidOut && m_width == m_doc->pageSize().width(); }
+    // The last paragraph known to be laid out at the present width.
+    int laidOutTo() const
+    {
+        return finished() ? m_doc->blockCount() - 1 : m_width == m_doc->pageSize().width() ? m_next : 0;
+    }
 
     bool slice(qint64 budgetMs, int *done)
     {
+        if (m_doc->pageSize().isNull()) {
+            // Nothing is laid out without a page (a document being freed).
+            m_laidOut = true;
+            m_width = 0;
+            return true;
+        }
         if (m_width != m_doc->pageSize().width()) {
             // A new width lays everything out again.
             m_width = m_doc->pageSize().width();
@@ -107,7 +130,12 @@ public:
     {
         // Qt's own steps would run in place of ours: while the document is
         // not laid out, its layout's timers only drive slices.
-        if (event->type() != QEvent::Timer || !isLong(m_doc) || finished())
+        if (event->type() != QEvent::Timer)
+            return false;
+        // Without a page (a document being freed), nothing is to be laid out.
+        if (m_doc->pageSize().isNull())
+            return true;
+        if (!isLong(m_doc) || finished())
             return false;
         slice(20, nullptr);
         return !m_laidOut;
@@ -148,6 +176,57 @@ bool layOutSlice(QTextDocument *doc, qint64 budgetMs, int *done, int *total)
         return true;
     }
     return SlicedLayout::of(doc)->slice(budgetMs, done);
+}
+
+QTextBlock blockAtHeight(QTextDocument *doc, qreal y)
+{
+    QAbstractTextDocumentLayout *layout = doc->documentLayout();
+    if (!isLong(doc))
+        return doc->findBlock(qMax(0, layout->hitTest(QPointF(0, y), Qt::FuzzyHit)));
+    int low = 0, high = SlicedLayout::of(doc)->laidOutTo();
+    while (low < high) {
+        const int mid = low + (high - low + 1) / 2;
+        if (layout->blockBoundingRect(doc->findBlockByNumber(mid)).top() <= y)
+            low = mid;
+        else
+            high = mid - 1;
+    }
+    // The cells of a table row start level: the one found may not be the first.
+    return doc->findBlockByNumber(qMax(0, low - 32));
+}
+
+void deleteInSlices(QTextDocument *doc)
+{
+    if (!doc)
+        return;
+    if (!isLong(doc)) {
+        delete doc;
+        return;
+    }
+    doc->setUndoRedoEnabled(false);
+    auto *timer = new QTimer(doc);
+    QObject::connect(timer, &QTimer::timeout, doc, [doc, timer] {
+        if (!doc->pageSize().isNull()) {
+            // Without a page the layout does nothing as paragraphs go
+            // (going through them all once).
+            doc->setPageSize(QSizeF(0, 0));
+            return;
+        }
+        QElapsedTimer clock;
+        clock.start();
+        QTextCursor c(doc);
+        while (doc->blockCount() > 1 && clock.elapsed() < 12) {
+            c.movePosition(QTextCursor::Start);
+            c.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, 1000);
+            c.removeSelectedText();
+        }
+        settleFreedMemory();
+        if (doc->blockCount() <= 1) {
+            timer->stop();
+            doc->deleteLater();
+        }
+    });
+    timer->start(0);
 }
 
 void supportLongDocuments(QTextEdit *editor)

@@ -1,6 +1,7 @@
 #pragma once
 #include <QtGlobal>
 
+class QTextBlock;
 class QTextDocument;
 class QTextEdit;
 
@@ -26,6 +27,17 @@ void supportLongDocuments(QTextEdit *editor);
 // true once all of it is laid out at its present width (at once for short
 // documents). *done and *total tell how far it has come, in paragraphs.
 bool layOutSlice(QTextDocument *doc, qint64 budgetMs, int *done = nullptr, int *total = nullptr);
+
+// The paragraph at height y of the document (or the last one above it),
+// found without walking the paragraphs before it, as Qt's hit test does,
+// and without laying out more than is laid out.
+QTextBlock blockAtHeight(QTextDocument *doc, qreal y);
+
+// Deletes a document no editor shows any more, a slice at a time between
+// events: freeing a laid-out document of a million paragraphs at once
+// stops the program for about half a second. Short ones go at once. A
+// document with a parent still goes with it.
+void deleteInSlices(QTextDocument *doc);
 
 // From this many paragraphs on, a document counts as long.
 constexpr int kLongDocumentBlocks = 100000;

@@ -206,10 +206,17 @@ bool RichTextBox::LoadRtf(const QByteArray &rtf, const mirka::rtf::Progress &pro
         return report(total > 0 ? done * kRead / total : 0);
     }) : mirka::rtf::Progress());
     if (!read || !report(kRead)) {
-        delete doc;
+        mirka::rtf::deleteInSlices(doc);
         return false;
     }
     doc->setModified(false);
+    // The document's layout is made apart from the handover, with events
+    // between them: each goes through every paragraph.
+    mirka::rtf::KeptObjectHandler::install(doc);
+    if (!report(kRead)) {
+        mirka::rtf::deleteInSlices(doc);
+        return false;
+    }
     QTextDocument *old = document();
     replaceDocument(doc);
     // A long note is laid out a slice at a time, the program answering
@@ -217,7 +224,7 @@ bool RichTextBox::LoadRtf(const QByteArray &rtf, const mirka::rtf::Progress &pro
     for (int done = 0, total = 1;;) {
         if (!report(kRead + qsizetype(done) * (kAll - kRead) / qMax(1, total))) {
             replaceDocument(old);
-            delete doc;
+            mirka::rtf::deleteInSlices(doc);
             return false;
         }
         if (mirka::rtf::layOutSlice(doc, 20, &done, &total))
@@ -225,7 +232,7 @@ bool RichTextBox::LoadRtf(const QByteArray &rtf, const mirka::rtf::Progress &pro
     }
     mirka::rtf::supportLongDocuments(this);
     if (old && old->parent() == this)
-        delete old;
+        mirka::rtf::deleteInSlices(old);
     return true;
 }
 

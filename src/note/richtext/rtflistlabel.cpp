@@ -122,6 +122,7 @@ QString listLabel(const QTextBlock &block)
 
 // ---- what the editor shows and exports of the labels and kept items
 
+#include "note/richtext/longdocument.h"
 #include "note/richtext/rtf.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -139,7 +140,7 @@ void paintListLabels(QTextEdit *edit, QPainter &painter, const QRect &area)
     QTextDocument *doc = edit->document();
     QAbstractTextDocumentLayout *layout = doc->documentLayout();
     const QPointF scroll(edit->horizontalScrollBar()->value(), edit->verticalScrollBar()->value());
-    for (QTextBlock b = edit->cursorForPosition(area.topLeft()).block(); b.isValid(); b = b.next()) {
+    for (QTextBlock b = blockAtHeight(doc, area.top() + scroll.y()); b.isValid(); b = b.next()) {
         const QRectF r = layout->blockBoundingRect(b).translated(-scroll);
         if (r.top() > area.bottom())
             break;
