@@ -1,5 +1,6 @@
 #pragma once
 // Driving browser windows as the user does, for the browser tests.
+#include "../support/testenv.h"
 #include "browser/WebBrowser.h"
 #include "browser/frmBrowser.h"
 #include "shell/frmMain.h"
@@ -7,6 +8,9 @@
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QToolBar>
+#include <QWebEnginePage>
+#include <QWebEngineView>
 #include <QtTest>
 
 namespace browserdriving {
@@ -71,6 +75,44 @@ inline void typeAndEnter(frmBrowser *b, const QString &text, Qt::Key enter = Qt:
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
     QTest::keyClicks(QApplication::focusWidget(), text);
     QTest::keyClick(QApplication::focusWidget(), enter);
+}
+
+// Clicks the toolbar button with that key.
+inline void clickToolbar(frmBrowser *b, const char *key)
+{
+    QAction *a = b->tbToolBar->findChild<QAction *>(QLatin1String(key));
+    QTest::mouseClick(b->tbToolBar->widgetForAction(a), Qt::LeftButton);
+}
+
+// Clicks the page near its corner, the windows tiled so that it shows:
+// pages open windows, downloads or other programs only on a click.
+inline void clickPage(frmBrowser *b)
+{
+    frmMain *frame = frmMain::instance();
+    frame->mnuWindowTileHorizontal->trigger();
+    QTest::mouseClick(frame->windowHandle(), Qt::LeftButton, {}, b->brwWebBrowser->mapTo(frame, QPoint(20, 20)));
+}
+
+inline QVariant evaluate(frmBrowser *b, const QString &script)
+{
+    QVariant result;
+    bool done = false;
+    b->brwWebBrowser->view()->page()->runJavaScript(script, [&](const QVariant &v) {
+        result = v;
+        done = true;
+    });
+    (void)QTest::qWaitFor([&] { return done; }, engineTimeout);
+    return result;
+}
+
+// Writes a page beside the program and returns its address; an empty title
+// writes a page without a title element, an empty body one with its name.
+inline QString writePage(const TestEnv &env, const QString &name, const QString &title, const QString &body = {})
+{
+    const QString head = title.isEmpty() ? QString() : "<title>" + title.toHtmlEscaped() + "</title>";
+    env.write(name, ("<!DOCTYPE html><html><head><meta charset=\"utf-8\">" + head + "</head><body>"
+                     + (body.isEmpty() ? name : body) + "</body></html>").toUtf8());
+    return QUrl::fromLocalFile(env.path(name)).toString();
 }
 
 } // namespace browserdriving

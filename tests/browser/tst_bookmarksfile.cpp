@@ -1,7 +1,7 @@
 // Favourites through the bookmarks HTML file: the format both ways, export
 // then import from the favourites box's context menu, and what an import
 // says about a file it cannot or will not take whole.
-#include "../support/contextmenu.h"
+#include "../support/userinput.h"
 #include "../support/scripteddialogs.h"
 #include "../support/testenv.h"
 #include "browser/bookmarksfile.h"

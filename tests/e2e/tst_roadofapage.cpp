@@ -1,69 +1,60 @@
-// The road of one recorded page through the real windows and the real web
-// engine: browse, record, save under a Japanese name, exit, start again, open,
-// double-click the title to bring the page back.
+// The road of recorded pages through the real windows and the real web
+// engine: browse, record with saved copies, save under a Japanese name,
+// exit, start again offline, open, and reach every page through its copy.
+#include "../browser/browserdriving.h"
+#include "../browser/loopbackserver.h"
 #include "../support/scripteddialogs.h"
 #include "../support/testenv.h"
-#include "browser/WebBrowser.h"
-#include "browser/frmBrowser.h"
-#include "common/fieldrecord.h"
-#include "common/savefile.h"
+#include "../support/userinput.h"
+#include "common/codepage.h"
 #include "note/frmDocument.h"
 #include "note/notefiles.h"
 #include "note/richtext/richtextbox.h"
+#include "model/note.h"
 #include "shell/Form1.h"
-#include "shell/frmMain.h"
 
+#include <QClipboard>
 #include <QComboBox>
-#include <QInputMethodEvent>
+#include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QSettings>
-#include <QToolBar>
-#include <QToolButton>
-#include <QUrl>
-#include <QtTest>
+#include <QRegularExpression>
+#include <memory>
+
+using namespace browserdriving;
 
 namespace {
 
-QString page(const TestEnv &env, const QString &name, const QString &title)
-{
-    const QString path = env.path(name);
-    mirka::writeFileAtomically(path, "<html><head><meta charset=utf-8><title>" + title.toUtf8()
-                                         + "</title></head><body>" + title.toUtf8()
-                                         + "</body></html>");
-    return QUrl::fromLocalFile(path).toString();
-}
-
-// Clicks a browser toolbar button the way a user does.
-void clickToolbar(frmBrowser *b, const QString &key)
-{
-    for (QAction *a : b->tbToolBar->actions())
-        if (a->data().toString() == key)
-            QTest::mouseClick(b->tbToolBar->widgetForAction(a), Qt::LeftButton);
-}
-
-// Japanese text arrives the way an input method commits it.
-void typeJapanese(QWidget *w, const QString &text)
-{
-    QInputMethodEvent commit;
-    commit.setCommitString(text);
-    QApplication::sendEvent(w, &commit);
-}
-
-// Starts the program as main() does; returns the shared browser the option
-// opened at start.
-frmBrowser *start(frmMain &frame)
+// Started as main() starts the program.
+void start(frmMain &frame)
 {
     frame.Form_Load();
     frame.show();
-    if (!QTest::qWaitForWindowExposed(&frame))
-        return nullptr;
-    return frmBrowser::sharedIfOpen();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
 }
 
-bool idleWithTitle(frmBrowser *b, const QString &title)
+bool shows(frmBrowser *b, const QString &url, const QString &title = {})
 {
-    return !b->brwWebBrowser->Busy() && b->windowTitle() == title;
+    return !b->brwWebBrowser->Busy() && b->brwWebBrowser->LocationURL() == url
+        && (title.isEmpty() || b->windowTitle() == title);
+}
+
+bool copiesWritten(frmDocument *doc)
+{
+    for (const mirka::RecordedPage &c : doc->note->pages())
+        if (c.copyPending)
+            return false;
+    return true;
+}
+
+void chooseFromListMenu(frmDocument *doc, int row, const QString &text)
+{
+    chooseFromContextMenu(doc->List1->viewport(), doc->List1->visualItemRect(doc->List1->item(row)).center(), text);
+}
+
+QByteArray pageLine(const QString &title, const QString &address)
+{
+    return "\"" + mirka::cp932::encode(title) + "\",\"" + address.toLatin1() + "\"\r\n";
 }
 
 } // namespace
@@ -71,32 +62,31 @@ bool idleWithTitle(frmBrowser *b, const QString &title)
 class TestRoadOfAPage : public QObject {
     Q_OBJECT
 private slots:
-    void roadOfOnePage()
+    void roadOfRecordedPages()
     {
         TestEnv env;
         ScriptedDialogs script;
-        const QString a = page(env, "a.html", "Page A");
-        const QString b = page(env, "b.html", "ページB");
-        const QString c = page(env, "c.html", "年表, 1900-1950");
-        mirka::FieldRecordWriter options;
-        options.text(a).endLine().text(QString()).endLine().number(1).endLine();
-        env.write("mirka.ini", options.data());
+        auto server = std::make_unique<LoopbackServer>();
+        const QStringList titles{"Page A", "ページB", "年表, 1900-1950"};
+        QStringList urls;
+        for (int i = 0; i < 3; ++i) {
+            const QByteArray path = "/p" + QByteArray::number(i);
+            server->route(path, "200 OK", ("<meta charset=utf-8><title>" + titles[i] + "</title><p>text of "
+                                           + titles[i] + " 本文</p>").toUtf8());
+            urls << server->url(QString::fromLatin1(path));
+        }
+        env.write("mirka.ini", ("\"" + urls[0] + "\"\r\n\"\"\r\n1\r\n").toUtf8());
         const QString notePath = env.path("調査.rtf");
-
+        QList<QDateTime> recorded;
         {
             frmMain frame;
+            start(frame);
             // The option asks for the browser at start: it goes to the start page.
-            frmBrowser *shared = start(frame);
+            frmBrowser *shared = frmBrowser::sharedIfOpen();
             QVERIFY(shared);
-            QTRY_VERIFY_WITH_TIMEOUT(idleWithTitle(shared, "Page A"), 15000);
-            QCOMPARE(shared->cboAddress->currentText(), a);
-
-            // Navigate from the address box, then record the page.
-            shared->cboAddress->lineEdit()->selectAll();
-            QTest::keyClicks(shared->cboAddress->lineEdit(), b);
-            QTest::keyClick(shared->cboAddress->lineEdit(), Qt::Key_Return);
-            QTRY_VERIFY_WITH_TIMEOUT(idleWithTitle(shared, "ページB"), 15000);
-            QCOMPARE(shared->cboAddress->itemText(0), b);
+            QTRY_VERIFY_WITH_TIMEOUT(shows(shared, urls[0], titles[0]), engineTimeout);
+            QVERIFY(completes(shared, [&] { typeAndEnter(shared, urls[1]); }) && settles(shared));
+            QCOMPARE(shared->cboAddress->itemText(0), urls[1]);
             QCOMPARE(shared->cboAddress->count(), 2);
             clickToolbar(shared, "check");
             QVERIFY(frmDocument::instance());
@@ -104,52 +94,47 @@ private slots:
 
             // A second page from a menu-made browser.
             frame.mnuViewWebBrowser->trigger();
-            frmBrowser *menuMade = nullptr;
-            for (QWidget *w : QApplication::allWidgets())
-                if (auto *fb = qobject_cast<frmBrowser *>(w); fb && fb != shared)
-                    menuMade = fb;
-            QVERIFY(menuMade);
-            QTRY_VERIFY_WITH_TIMEOUT(idleWithTitle(menuMade, "Page A"), 15000);
-            menuMade->cboAddress->setEditText(c);
-            QTest::keyClick(menuMade->cboAddress->lineEdit(), Qt::Key_Return);
-            QTRY_VERIFY_WITH_TIMEOUT(idleWithTitle(menuMade, "年表, 1900-1950"), 15000);
+            frmBrowser *menuMade = browserWindows().last();
+            QVERIFY(menuMade != shared);
+            QVERIFY(completes(menuMade, [&] { typeAndEnter(menuMade, urls[2]); }) && settles(menuMade));
             clickToolbar(menuMade, "check");
 
-            // New keeps the recorded pages; type the body and theme; save.
+            // New keeps the recorded pages; the theme and body as an input
+            // method gives them; save.
             frame.mnuFileNew->trigger();
             frmDocument *doc = frmDocument::instance();
             QCOMPARE(doc->windowTitle(), QStringLiteral("新規ファイル"));
             QCOMPARE(doc->List1->count(), 2);
-            doc->Text1->setText(QStringLiteral("地域の歴史"));
+            QTRY_VERIFY_WITH_TIMEOUT(copiesWritten(doc), engineTimeout);
+            for (const mirka::RecordedPage &c : doc->note->pages()) {
+                QVERIFY2(c.hasCopy(), qPrintable(c.title));
+                recorded << c.recorded;
+            }
+            doc->Text1->setFocus();
+            doc->Text1->clear();
+            commitText(QStringLiteral("地域の歴史"));
             doc->rtfText->setFocus();
-            typeJapanese(doc->rtfText, QStringLiteral("城下町の"));
+            commitText(QStringLiteral("城下町の"));
             doc->rtfText->setSelBold(true);
-            typeJapanese(doc->rtfText, QStringLiteral("年表"));
+            commitText(QStringLiteral("年表"));
             script.fileAnswers << notePath;
             doc->mnuFileSave->trigger();
             QCOMPARE(doc->windowTitle(), notePath);
             QVERIFY(!doc->isModified());
-            QByteArray qvt;
-            QVERIFY(mirka::readWholeFile(env.path("調査.qvt"), &qvt));
-            QVERIFY(qvt.startsWith("\"\x92\x6e\x88\xe6\x82\xcc\x97\xf0\x8e\x6a\"\r\n"));
-            QCOMPARE(qvt.count("\r\n"), 3);
+            // The companion is that of a note without copies; the copies and
+            // their index sit beside it.
+            QCOMPARE(env.read("調査.qvt"), "\"\x92\x6e\x88\xe6\x82\xcc\x97\xf0\x8e\x6a\"\r\n" + pageLine(titles[1], urls[1])
+                                                + pageLine(titles[2], urls[2]));
+            QCOMPARE(QDir(env.path("調査.files")).entryList(QDir::Files).size(), 3);
 
-            frame.move(40, 50);
             frame.close(); // saved: nothing is asked
             QCOMPARE(script.messages(), QStringList());
-            QVERIFY(!frmDocument::instance());
-            QVERIFY(!Form1::isLoaded());
+            QVERIFY(!frmDocument::instance() && !Form1::isLoaded());
         }
-        {
-            QSettings s(QSettings::NativeFormat, QSettings::UserScope, "webMirkabrowser");
-            s.beginGroup("Settings");
-            QVERIFY(s.contains("MainLeft") && s.contains("MainHeight"));
-        }
+        server.reset(); // offline from here on
 
-        // Start again and open the note.
         frmMain frame;
-        frmBrowser *shared = start(frame);
-        QVERIFY(shared);
+        start(frame);
         script.fileAnswers << notePath;
         frame.mnuFileOpen->trigger();
         frmDocument *doc = frmDocument::instance();
@@ -158,34 +143,96 @@ private slots:
         QCOMPARE(doc->windowTitle(), notePath);
         QCOMPARE(doc->Text1->text(), QStringLiteral("地域の歴史"));
         QCOMPARE(doc->rtfText->Text(), QStringLiteral("城下町の年表"));
-        QCOMPARE(doc->List1->count(), 2);
-        QCOMPARE(doc->List1->item(0)->text(), QStringLiteral("ページB"));
-        QCOMPARE(doc->List1->item(1)->text(), QStringLiteral("年表, 1900-1950"));
-        QCOMPARE(doc->List2->item(1)->text(), c);
         QTextCursor cur(doc->rtfText->document());
         cur.setPosition(5);
         QVERIFY(cur.charFormat().fontWeight() >= QFont::Bold);
-        QVERIFY(doc->isModified()); // opening changes the theme text
+        QCOMPARE(doc->List1->item(1)->text(), titles[2]);
+        for (int i = 0; i < 2; ++i)
+            QCOMPARE(doc->note->pages()[i].recorded, recorded[i]);
+        QTRY_VERIFY(doc->List1->item(1)->toolTip().contains(recorded[1].toString(QStringLiteral("yyyy/MM/dd HH:mm"))));
+        QVERIFY(doc->isModified()); // opening fills the theme box
 
-        // Double-click the second title: the shared browser brings it back.
-        const QRect r = doc->List1->visualItemRect(doc->List1->item(1));
-        QTest::mouseClick(doc->List1->viewport(), Qt::LeftButton, {}, r.center());
-        QTest::mouseDClick(doc->List1->viewport(), Qt::LeftButton, {}, r.center());
-        QCOMPARE(shared->cboAddress->currentText(), c);
-        QTRY_VERIFY_WITH_TIMEOUT(shared->brwWebBrowser->LocationURL() == c
-                                     && shared->windowTitle() == QStringLiteral("年表, 1900-1950"),
-                                 15000);
+        // Each copy opens offline, in the shared browser, with its text.
+        frmBrowser *shared = frmBrowser::sharedIfOpen();
+        for (int i = 0; i < 2; ++i) {
+            chooseFromListMenu(doc, i, QStringLiteral("保存したページを開く"));
+            const QString copyUrl = QUrl::fromLocalFile(doc->note->pages()[i].copyPath).toString();
+            QTRY_VERIFY_WITH_TIMEOUT(shows(shared, copyUrl), engineTimeout);
+            QTRY_VERIFY(shared->windowTitle().startsWith(QStringLiteral("保存したページ (")));
+            QVERIFY(shared->windowTitle().endsWith(titles[i + 1]));
+            QString text; // copies run no script: their text as the engine gives it
+            shared->brwWebBrowser->view()->page()->toPlainText([&](const QString &t) { text = t; });
+            QTRY_COMPARE(text.trimmed(), "text of " + titles[i + 1] + " 本文");
+        }
+        // The live page cannot be reached: the double click offers the copy.
+        script.messageAnswers << mirka::MsgAnswer::Yes;
+        doubleClickRow(doc->List1, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(script.messages().size() == 1, engineTimeout);
+        QVERIFY(script.messages().first().startsWith(QStringLiteral("ページを開けませんでした。")));
+        QTRY_VERIFY_WITH_TIMEOUT(shows(shared, QUrl::fromLocalFile(doc->note->pages()[0].copyPath).toString()),
+                                 engineTimeout);
+        chooseFromListMenu(doc, 1, QStringLiteral("アドレスをコピー"));
+        QTRY_COMPARE(QGuiApplication::clipboard()->text(), urls[2]);
+
+        // The HTML export proposes the note's name and refuses its files; its
+        // links lead to the pages and to the copies.
+        const QByteArray rtf = env.read("調査.rtf");
+        QAction *exportHtml = doc->findChild<QAction *>("mnuFileExportHtml");
+        script.fileAnswers << notePath << env.path("調査.html");
+        exportHtml->trigger();
+        QCOMPARE(script.asked[script.asked.size() - 2].file.initialFile, env.path("調査.html"));
+        QVERIFY(script.messages().last().contains(QStringLiteral("ノート自身のファイルです")));
+        QCOMPARE(env.read("調査.rtf"), rtf);
+        exportHtml->trigger();
+        const QString exported = QString::fromUtf8(env.read("調査.html"));
+        QVERIFY(exported.contains(QStringLiteral("<a href=\"%1\">%2</a>").arg(urls[1], titles[1])));
+        const QRegularExpression copyLink("href=\"([^\"]+\\.mhtml)\"");
+        QStringList linked;
+        for (const QRegularExpressionMatch &m : copyLink.globalMatch(exported))
+            linked << QUrl::fromPercentEncoding(m.captured(1).toUtf8());
+        QCOMPARE(linked.size(), 2);
+        const QString exportedUrl = QUrl::fromLocalFile(env.path("調査.html")).toString(QUrl::FullyEncoded);
+        QVERIFY(completes(shared, [&] { typeAndEnter(shared, exportedUrl); }) && settles(shared));
+        QCOMPARE(shared->windowTitle(), QStringLiteral("地域の歴史"));
+        evaluate(shared, "document.querySelectorAll('a')[1].click()");
+        QTRY_VERIFY_WITH_TIMEOUT(shows(shared, QUrl::fromLocalFile(env.path(linked[0])).toString()), engineTimeout);
 
         // Exit: the opened note counts as modified; No closes without saving.
-        QByteArray before;
-        QVERIFY(mirka::readWholeFile(notePath, &before));
         script.messageAnswers << mirka::MsgAnswer::No;
         frame.close();
-        QCOMPARE(script.messages(), QStringList{QStringLiteral("ファイルを保存しますか")});
+        QCOMPARE(script.messages().last(), QStringLiteral("ファイルを保存しますか"));
         QCOMPARE(script.asked.last().title, QStringLiteral("保存"));
-        QByteArray after;
-        QVERIFY(mirka::readWholeFile(notePath, &after));
-        QCOMPARE(after, before);
+        QCOMPARE(env.read("調査.rtf"), rtf);
+        QCOMPARE(script.unscripted, 0);
+    }
+
+    // A copies folder that cannot be made: the note is saved all the same,
+    // and the message says which copies stayed behind and why.
+    void copiesThatCannotBeWritten()
+    {
+        TestEnv env;
+        ScriptedDialogs script;
+        LoopbackServer server;
+        server.route("/p", "200 OK", "<title>P</title>p");
+        frmMain frame;
+        start(frame);
+        frame.mnuFileNew->trigger();
+        frmBrowser *b = frmBrowser::createNew();
+        QVERIFY(completes(b, [&] { typeAndEnter(b, server.url("/p")); }) && settles(b));
+        clickToolbar(b, "check");
+        frmDocument *doc = frmDocument::instance();
+        QTRY_VERIFY_WITH_TIMEOUT(copiesWritten(doc), engineTimeout);
+        env.write("失敗.files", "in the way");
+        script.fileAnswers << env.path("失敗.rtf");
+        doc->mnuFileSave->trigger();
+        const QStringList told = script.messages().value(0).split(u'\n');
+        QCOMPARE(told.value(0), QStringLiteral("ノートは保存しましたが、保存したページを書き込めませんでした。"));
+        QCOMPARE(told.value(1), QDir::toNativeSeparators(env.path("失敗.files")));
+        QVERIFY(!told.value(2).isEmpty());
+        QVERIFY(QFileInfo::exists(env.path("失敗.rtf")) && QFileInfo::exists(env.path("失敗.qvt")));
+        QVERIFY(!doc->isModified());
+        QCOMPARE(doc->windowTitle(), env.path("失敗.rtf"));
+        frame.close();
         QCOMPARE(script.unscripted, 0);
     }
 };

@@ -2,6 +2,7 @@
 // copies by identity, the save as one commit and its interruption at each
 // step, the sweep of unnamed copies, and what older versions wrote.
 #include "common/codepage.h"
+#include "common/fileerror.h"
 #include "common/savefile.h"
 #include "model/note.h"
 #include "model/notefile.h"
@@ -10,6 +11,10 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 using mirka::Note;
 using mirka::RecordedPage;
@@ -86,6 +91,36 @@ private slots:
         QCOMPARE(nf::copiesFolderFor(companion), companion.chopped(4) + ".files");
     }
 
+    // The companion byte for byte: CP932, CR LF, a double quote kept apart
+    // so that pages stay paired, an address in a form that leads back.
+    void companionBytes_data()
+    {
+        QTest::addColumn<QString>("theme");
+        QTest::addColumn<QStringList>("pages"); // title, address, ...
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("theme only") << "地域の歴史" << QStringList() << QByteArray("\"\x92\x6e\x88\xe6\x82\xcc\x97\xf0\x8e\x6a\"\r\n");
+        QTest::newRow("comma and quote")
+            << "" << QStringList{"年表, 1900-1950", "file:///C:/docs/a.html", "say \"hi\"", "about:blank"}
+            << "\"\"\r\n\"" + mirka::cp932::encode(u"年表, 1900-1950")
+                   + "\",\"file:///C:/docs/a.html\"\r\n\"say \x81\x68hi\x81\x68\",\"about:blank\"\r\n";
+        QTest::newRow("counterparts") << "テーマ名" << QStringList{"〜", "http://127.0.0.1/über"}
+                                      << "\"" + mirka::cp932::encode(u"テーマ名")
+                                             + "\"\r\n\"\x81\x60\",\"http://127.0.0.1/%C3%BCber\"\r\n";
+    }
+    void companionBytes()
+    {
+        QFETCH(QString, theme);
+        QFETCH(QStringList, pages);
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir dir;
+        Note n;
+        n.setTheme(theme);
+        for (int i = 0; i + 1 < pages.size(); i += 2)
+            n.AddRecordedPage(pages[i], pages[i + 1]);
+        QVERIFY(save(n, dir.path() + "/n.rtf"));
+        QCOMPARE(read(dir.path() + "/n.qvt"), bytes);
+    }
+
     void indexPairsPagesAndIgnoresForeignNames()
     {
         const QDateTime tokyo(QDate(2026, 12, 7), QTime(10, 56, 3), Qt::OffsetFromUTC, 9 * 3600);
@@ -136,8 +171,11 @@ private slots:
             QVERIFY(n.pages()[2].copyPath.isEmpty() && n.pages()[2].recorded.isValid());
 
             // Deleting the first of two equal pages leaves the second its
-            // own copy, now and after the next save and open.
+            // own copy, now and after the next save and open, and the
+            // modified flag as it was.
+            n.setModified(false);
             n.removePage(0);
+            QVERIFY(!n.isModified());
             QCOMPARE(n.pages()[0].id, second);
             QVERIFY(save(n, path));
             QCOMPARE(read(n.pages()[0].copyPath), QByteArray("second copy of A"));
@@ -252,9 +290,40 @@ private slots:
         const nf::Content outside = open(dir.path() + "/外部.rtf");
         QVERIFY(outside.theme.isEmpty() && outside.pages.isEmpty());
         QCOMPARE(outside.companionPath, dir.path() + "/外部.qvt");
-        // A companion cut in the middle of a page fails to open.
-        mirka::writeFileAtomically(dir.path() + "/外部.qvt", "\"t\"\r\n\"only a title\"\r\n");
-        QVERIFY(open(dir.path() + "/外部.rtf").theme.startsWith("failed: "));
+        // A name that is its own companion's is refused.
+        QVERIFY(!nf::write(dir.path() + "/x.qvt", "{\\rtf1 x}", "t", {}, &saved, &failed, &reason));
+        QVERIFY(!QFileInfo::exists(dir.path() + "/x.qvt"));
+    }
+
+    // No more pages than a note holds are read, and the rest is told of;
+    // a companion cut in a page, too large or not a file, and a folder as
+    // the note, fail with the file and the reason.
+    void readWithinBounds()
+    {
+        QTemporaryDir dir;
+        const QString note = dir.path() + "/g.rtf", qvt = dir.path() + "/g.qvt";
+        mirka::writeFileAtomically(note, "{\\rtf1 g}");
+        QByteArray many = "\"t\"\r\n";
+        for (int i = 0; i < nf::maxPages + 3; ++i)
+            many += "\"t" + QByteArray::number(i) + "\",\"u\"\r\n";
+        mirka::writeFileAtomically(qvt, many);
+        const nf::Content c = open(note);
+        QCOMPARE(c.pages.size(), nf::maxPages);
+        QCOMPARE(c.pages.last().title, QStringLiteral("t32766"));
+        QVERIFY(c.morePages);
+
+        mirka::writeFileAtomically(qvt, "\"t\"\r\n\"only a title\"\r\n");
+        QCOMPARE(open(note).theme, "failed: " + qvt + QStringLiteral(" テーマと記録したページが途中で切れています。"));
+        QFile big(qvt);
+        QVERIFY(big.resize(100LL * 1024 * 1024));
+        QCOMPARE(open(note).theme, "failed: " + qvt + u' ' + mirka::tooLargeReason(mirka::maxSettingsFileSize));
+#ifndef _WIN32
+        QVERIFY(QFile::remove(qvt));
+        QCOMPARE(::mkfifo(QFile::encodeName(qvt).constData(), 0600), 0);
+        QCOMPARE(open(note).theme, "failed: " + qvt + u' ' + mirka::notRegularFileReason());
+#endif
+        QVERIFY(QDir(dir.path()).mkdir("h.rtf"));
+        QCOMPARE(open(dir.path() + "/h.rtf").theme, "failed: " + dir.path() + "/h.rtf " + mirka::notRegularFileReason());
     }
 
     // A copies folder that cannot be made is told and does not stop the

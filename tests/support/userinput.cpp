@@ -1,7 +1,9 @@
-#include "contextmenu.h"
+#include "userinput.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QInputMethodEvent>
+#include <QListWidget>
 #include <QMenu>
 #include <QTimer>
 #include <QtTest>
@@ -19,4 +21,20 @@ void chooseFromContextMenu(QWidget *w, const QPoint &pos, const QString &text)
     });
     QContextMenuEvent ev(QContextMenuEvent::Mouse, pos, w->mapToGlobal(pos));
     QApplication::sendEvent(w, &ev);
+}
+
+void doubleClickRow(QListWidget *list, int row)
+{
+    const QPoint at = list->visualItemRect(list->item(row)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+}
+
+void commitText(const QString &text)
+{
+    for (QChar c : text) {
+        QInputMethodEvent commit;
+        commit.setCommitString(c);
+        QApplication::sendEvent(QApplication::focusWidget(), &commit);
+    }
 }
