@@ -1,34 +1,28 @@
 // Browser windows on the real engine: local pages, a loopback server, and
-// the favourites file all windows share.
+// the favourites all windows share, with their bookmarks-file form.
 #include "../support/scripteddialogs.h"
 #include "../support/testenv.h"
+#include "../support/userinput.h"
 #include "browserdriving.h"
 #include "loopbackserver.h"
-#include "browser/WebBrowser.h"
-#include "model/favourites.h"
-#include "browser/frmBrowser.h"
+#include "browser/bookmarksfile.h"
 #include "common/codepage.h"
 #include "common/paths.h"
-#include "common/twips.h"
+#include "model/favourites.h"
 #include "note/frmDocument.h"
-#include "note/notefiles.h"
 #include "shell/Form1.h"
-#include "shell/frmMain.h"
 
 #include <QAbstractItemView>
+#include <QBuffer>
 #include <QComboBox>
+#include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QPushButton>
-#include <QToolBar>
-#include <QWebEnginePage>
-#include <QWebEngineView>
-#include <QtTest>
 #include <memory>
 
 using namespace browserdriving;
+using mirka::favourites::Favourite;
 
 namespace {
 
@@ -38,13 +32,6 @@ QStringList history(const frmBrowser *b)
     for (int i = 0; i < b->cboAddress->count(); ++i)
         out << b->cboAddress->itemText(i);
     return out;
-}
-
-void pressButton(frmBrowser *b, const QString &key)
-{
-    for (QAction *a : b->tbToolBar->actions())
-        if (a->data().toString() == key)
-            a->trigger();
 }
 
 // Chooses an entry the way the user does: opens the list and clicks it.
@@ -75,22 +62,12 @@ class TestBrowser : public QObject {
     ScriptedDialogs dialogs;
     LoopbackServer server;
     std::unique_ptr<frmMain> frame;
-    QString pageA, pageB, untitled, opener, target;
+    QString pageA, pageB, untitled;
 
     static void setOptions(const QString &start, const QString &search = QString())
     {
         Form1::get().Text1->setText(start);
         Form1::get().Text2->setText(search);
-    }
-
-    // Writes a page beside the program and returns its address as the engine
-    // reports it; an empty title writes a page without a title element.
-    QString writePage(const QString &name, const QString &title, const QString &body = QString())
-    {
-        const QString head = title.isEmpty() ? QString() : "<title>" + title + "</title>";
-        env.write(name, ("<!DOCTYPE html><html><head><meta charset=\"utf-8\">" + head + "</head><body>"
-                         + (body.isEmpty() ? name : body) + "</body></html>").toUtf8());
-        return QUrl::fromLocalFile(env.path(name)).toString();
     }
 
     // A new window that has completed its start page.
@@ -108,19 +85,21 @@ class TestBrowser : public QObject {
         b->setWindowTitle(caption);
         b->cboAddress->setEditText(address);
         dialogs.inputAnswers = {answer};
-        pressButton(b, "fav");
+        clickToolbar(b, "fav");
+    }
+
+    void favouritesMenu(frmBrowser *b, const QString &item, const QString &file)
+    {
+        dialogs.fileAnswers << file;
+        chooseFromContextMenu(b->ImageCombo1, b->ImageCombo1->rect().center(), item);
     }
 
 private slots:
     void initTestCase()
     {
-        pageA = writePage("a.html", "Page A");
-        pageB = writePage("b.html", "Page B");
-        untitled = writePage("untitled.html", QString());
-        target = writePage("target.html", "Target");
-        opener = writePage("opener.html", "Opener",
-                           "<button style=\"position:fixed;left:0;top:0;width:100%;height:100%\""
-                           " onclick=\"window.open('target.html')\">open</button>");
+        pageA = writePage(env, "a.html", "Page A");
+        pageB = writePage(env, "b.html", "Page B");
+        untitled = writePage(env, "untitled.html", QString());
         frame = std::make_unique<frmMain>();
         frame->show();
         QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
@@ -182,45 +161,14 @@ private slots:
         QVERIFY(completes(r, [] {}));
         QCOMPARE(history(r), (QStringList{server.url("/dir/"), server.url("/dir")}));
         QCOMPARE(r->cboAddress->currentText(), server.url("/dir/"));
-    }
 
-    // The resize rule in twips, and a window too small for it.
-    void layoutInTwips()
-    {
-        using namespace mirka::twips;
-        frmBrowser *b = frmBrowser::createNew();
-        QWidget *sub = b->parentWidget();
-        sub->resize(900, 600);
-        QTRY_VERIFY(b->width() > 800);
-        const int w = fromPixelsX(b->width());
-        const int h = fromPixelsY(b->height());
-        QCOMPARE(b->picAddress->geometry(), QRect(0, toPixelsY(645), b->width(), toPixelsY(435)));
-        QCOMPARE(b->cboAddress->geometry(), toPixels(3200, 0, w - 3200, 300));
-        QCOMPARE(b->brwWebBrowser->geometry(), toPixels(120, 1080, w - 100, h - 1180));
-
-        // Narrower than 3200 twips and lower than the strips: the address box
-        // and the page height keep their last extents, the page width follows.
-        sub->resize(sub->size() - b->size() + QSize(toPixelsX(3000), toPixelsY(1000)));
-        QTRY_COMPARE(b->width(), toPixelsX(3000));
-        QCOMPARE(b->cboAddress->width(), toPixelsX(w - 3200));
-        QCOMPARE(b->brwWebBrowser->width(), toPixelsX(fromPixelsX(b->width()) - 100));
-        QCOMPARE(b->brwWebBrowser->height(), toPixelsY(h - 1180));
-    }
-
-    // A choice from the list navigates; the window's own selection of the
-    // newest entry does not.
-    void choosingFromHistory()
-    {
-        frmBrowser *b = loaded(pageA);
-        QVERIFY(b);
-        QVERIFY(completes(b, [&] { typeAndEnter(b, pageB); }));
-        // Checked right after the window's own handler: had selecting entry 0
-        // navigated, the control would be busy with a new request.
+        // A choice from the list navigates; the window's own selection of the
+        // newest entry, checked right after its handler, does not.
         bool busyAfterOwnSelection = true;
         connect(b->brwWebBrowser, &WebBrowser::NavigateComplete2, this,
                 [&] { busyAfterOwnSelection = b->brwWebBrowser->Busy(); });
-        QVERIFY(completes(b, [&] { chooseFromList(b->cboAddress, 1); }));
-        QCOMPARE(history(b), (QStringList{pageA, pageB}));
+        QVERIFY(completes(b, [&] { chooseFromList(b->cboAddress, 3); }));
+        QCOMPARE(history(b), (QStringList{pageA, server.url("/plain"), pageB, untitled}));
         QVERIFY(!busyAfterOwnSelection);
     }
 
@@ -233,13 +181,12 @@ private slots:
         typeAndEnter(b, server.url("/slow"));
         QTRY_COMPARE_WITH_TIMEOUT(b->windowTitle(), QStringLiteral("**********"), engineTimeout);
         // Recording waits for the load to end and takes the page then shown.
-        pressButton(b, "check");
+        clickToolbar(b, "check");
         QVERIFY(!frmDocument::instance());
-        dialogs.inputAnswers = {QStringLiteral("2")};
-        pressButton(b, "fav");
+        add(b, b->windowTitle(), b->cboAddress->currentText(), QStringLiteral("2"));
         QCOMPARE(b->ImageCombo1->itemText(0), QStringLiteral("**********"));
 
-        pressButton(b, "Stop");
+        clickToolbar(b, "Stop");
         QVERIFY(!b->timTimer->isActive());
         QCOMPARE(b->windowTitle(), QStringLiteral("Page A"));
         QVERIFY(QTest::qWaitFor([b] { return !b->brwWebBrowser->Busy(); }, engineTimeout));
@@ -248,6 +195,12 @@ private slots:
         QTRY_VERIFY(frmDocument::instance() && frmDocument::instance()->List1->count() == 1);
         QCOMPARE(frmDocument::instance()->List1->item(0)->text(), QStringLiteral("Page A"));
         QCOMPARE(frmDocument::instance()->List2->item(0)->text(), pageA);
+
+        // Typing into the address box does not change the page recorded.
+        b->cboAddress->setEditText(QStringLiteral("typed, not visited"));
+        clickToolbar(b, "check");
+        QTRY_COMPARE(frmDocument::instance()->List2->count(), 2);
+        QCOMPARE(frmDocument::instance()->List2->item(1)->text(), pageA);
 
         typeAndEnter(b, QStringLiteral("javascript:void(0)"));
         QVERIFY(b->brwWebBrowser->Busy());
@@ -263,77 +216,28 @@ private slots:
         QVERIFY(b);
         setOptions(QString(), QString());
         for (const char *key : {"Home", "Search"}) {
-            pressButton(b, key);
+            clickToolbar(b, key);
             QCOMPARE(b->cboAddress->currentText(), QString());
             QVERIFY(settles(b));
         }
         QCOMPARE(history(b), QStringList{pageA});
 
         setOptions(pageB, server.url("/search")); // edited after the window loaded
-        QVERIFY(completes(b, [&] { pressButton(b, "Home"); }));
+        QVERIFY(completes(b, [&] { clickToolbar(b, "Home"); }));
         QCOMPARE(history(b).first(), pageB);
-        QVERIFY(completes(b, [&] { pressButton(b, "Search"); }));
+        QVERIFY(completes(b, [&] { clickToolbar(b, "Search"); }));
         QCOMPARE(history(b).first(), server.url("/search"));
 
         // Back and Forward are greyed out where the page history ends.
         auto enabled = [b](const char *key) { return b->tbToolBar->findChild<QAction *>(key)->isEnabled(); };
         QVERIFY(enabled("Back") && !enabled("Forward"));
-        QVERIFY(completes(b, [&] { pressButton(b, "Back"); }));
+        QVERIFY(completes(b, [&] { clickToolbar(b, "Back"); }));
         QCOMPARE(b->brwWebBrowser->LocationURL(), pageB);
         QTRY_VERIFY(enabled("Back") && enabled("Forward"));
-        QVERIFY(completes(b, [&] { pressButton(b, "Forward"); }));
+        QVERIFY(completes(b, [&] { clickToolbar(b, "Forward"); }));
         QTRY_VERIFY(enabled("Back") && !enabled("Forward"));
-        QVERIFY(completes(b, [&] { pressButton(b, "Refresh"); }));
+        QVERIFY(completes(b, [&] { clickToolbar(b, "Refresh"); }));
         QCOMPARE(history(b), (QStringList{server.url("/search"), pageB, pageA}));
-    }
-
-    // Recording the page shown: with no note window, after typing, twice,
-    // and from two windows with separate histories into one note.
-    void recording()
-    {
-        frmBrowser *one = loaded(pageA);
-        QVERIFY(one);
-        pressButton(one, "check");
-        frmDocument *note = frmDocument::instance();
-        QVERIFY(note);
-        one->cboAddress->setEditText(QStringLiteral("typed, not visited"));
-        pressButton(one, "check");
-        pressButton(one, "check");
-        frmBrowser *two = loaded(pageB);
-        QVERIFY(two);
-        pressButton(two, "check");
-
-        QCOMPARE(history(one), QStringList{pageA});
-        QCOMPARE(history(two), QStringList{pageB});
-        QStringList recorded;
-        for (int i = 0; i < note->List1->count(); ++i)
-            recorded << note->List1->item(i)->text() + u'|' + note->List2->item(i)->text();
-        // Typing into the address box does not change the page shown.
-        const QString shown = "Page A|" + pageA;
-        QCOMPARE(recorded, (QStringList{shown, shown, shown, "Page B|" + pageB}));
-    }
-
-    // A page's request for a new window opens a further browser window,
-    // which starts from the start page, shows the requested page and has the
-    // favourites.
-    void newWindowFromPage()
-    {
-        env.write("tobla.ini", line(4, "Kept", "http://kept/"));
-        frmBrowser *b = loaded(opener);
-        QVERIFY(b);
-        // A click on the page, as only a user's gesture opens a window.
-        frame->mnuWindowTileHorizontal->trigger();
-        QTest::mouseClick(frame->windowHandle(), Qt::LeftButton, {},
-                          b->brwWebBrowser->mapTo(frame.get(), QPoint(20, 20)));
-        QMdiArea *area = frame->mdiArea();
-        QTRY_COMPARE_WITH_TIMEOUT(area->subWindowList().size(), 2, engineTimeout);
-        auto *opened = qobject_cast<frmBrowser *>(area->subWindowList(QMdiArea::CreationOrder).last()->widget());
-        QVERIFY(opened && !frmBrowser::sharedIfOpen());
-        QTRY_COMPARE_WITH_TIMEOUT(history(opened), (QStringList{target, opener}), engineTimeout);
-        QVERIFY(settles(opened));
-        QCOMPARE(opened->windowTitle(), QStringLiteral("Target"));
-        QCOMPARE(opened->ImageCombo1->count(), 1);
-        QCOMPARE(history(b), QStringList{opener});
     }
 
     // A double click on a recorded page reaches the shared window: made
@@ -342,15 +246,8 @@ private slots:
     {
         frmDocument::AddRecordedPage(QStringLiteral("Page B"), pageB);
         QListWidget *list = frmDocument::instance()->List1;
-        auto doubleClickFirst = [list] {
-            const QPoint at = list->visualItemRect(list->item(0)).center();
-            // A double click follows a first click, as with a real mouse.
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-        };
-
         QVERIFY(!frmBrowser::sharedIfOpen());
-        doubleClickFirst();
+        doubleClickRow(list, 0);
         frmBrowser *shared = frmBrowser::sharedIfOpen();
         QVERIFY(shared);
         QVERIFY(completes(shared, [] {}));
@@ -362,63 +259,42 @@ private slots:
         QVERIFY(menuMade);
         shared->parentWidget()->close();
         QVERIFY(!frmBrowser::sharedIfOpen());
-        doubleClickFirst();
+        doubleClickRow(list, 0);
         frmBrowser *again = frmBrowser::sharedIfOpen();
         QVERIFY(again && again != menuMade);
         QTRY_COMPARE_WITH_TIMEOUT(history(again).value(0), pageB, engineTimeout);
         QCOMPARE(history(menuMade), QStringList{pageA});
     }
 
-    // The icon prompt (its answer preset to 1) and how the answer is read;
-    // refused answers add nothing and say so.
-    void iconAnswers()
-    {
-        frmBrowser *b = frmBrowser::createNew();
-        QCOMPARE(b->ImageCombo1->currentText(), placeholder);
-        QCOMPARE(b->ImageCombo1->count(), 0);
-
-        const QList<std::pair<QString, int>> accepted = {
-            {"3", 3}, {" 4 ", 4}, {"5x", 5}, {"2.5", 2}, {"3.5", 4}, {"0.6", 1}, {"6.5", 6},
-            {"\t+2\n", 2}, {".5e1", 5}, {"1e", 1}};
-        for (const auto &[answer, icon] : accepted) {
-            add(b, "Page", "http://a/", answer);
-            QCOMPARE(b->ImageCombo1->count(), 1);
-            QCOMPARE(env.read("tobla.ini"), line(icon, "Page", "http://a/"));
-            b->ImageCombo1->setCurrentIndex(0);
-            b->DeleteFavourite();
-        }
-        QVERIFY(dialogs.messages().isEmpty());
-        QCOMPARE(dialogs.asked.first().kind, QStringLiteral("input"));
-        QCOMPARE(dialogs.asked.first().file.initialFile, QStringLiteral("1"));
-
-        const QList<std::optional<QString>> refused = {
-            QString("6.6"), QString("0.4"), QString("-1"), QString("1 2"), QString("40000"),
-            QString("abc"), QString(""), QString("1e999"), std::nullopt};
-        for (const std::optional<QString> &answer : refused) {
-            dialogs.asked.clear();
-            add(b, "Page", "http://a/", answer);
-            QCOMPARE(b->ImageCombo1->count(), 0);
-            QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("1～6の数字を入れてください")});
-        }
-        QCOMPARE(env.read("tobla.ini"), QByteArray());
-    }
-
-    // The first addition makes a one-line file; text with a comma or a
-    // double quote; order, icons and addresses survive a save and a load in
-    // another window; deleting the last leaves zero bytes.
+    // The first addition makes a one-line file, the prompt's answer read as
+    // a number (the model's test) and preset to 1; text with a comma or a
+    // double quote; every window reads the file when it becomes active and
+    // keeps its choice; deleting moves the next up; the last leaves zero
+    // bytes; refused answers add nothing and say so.
     void favouritesFile()
     {
         frmBrowser *one = frmBrowser::createNew();
-        QVERIFY(!QFile::exists(env.path("tobla.ini")));
-        add(one, "年表, 1900-1950", "file:///C:/docs/a.html", "6");
+        frmBrowser *two = frmBrowser::createNew();
+        QCOMPARE(one->ImageCombo1->currentText(), placeholder);
+        add(one, "年表, 1900-1950", "file:///C:/docs/a.html", "6.4");
         QCOMPARE(env.read("tobla.ini"), line(6, "年表, 1900-1950", "file:///C:/docs/a.html"));
+        QCOMPARE(dialogs.asked.first().kind, QStringLiteral("input"));
+        QCOMPARE(dialogs.asked.first().file.initialFile, QStringLiteral("1"));
+        activate(two);
+        chooseFromList(two->ImageCombo1, 0);
         add(one, "Say \"hi\"", "http://b/", "1");
         add(one, "くま", "http://c/", "3");
         QCOMPARE(one->ImageCombo1->currentText(), placeholder);
-        QCOMPARE(one->ImageCombo1->currentIndex(), -1);
+        for (const std::optional<QString> &refused : {std::optional<QString>("0.4"), std::optional<QString>("7"),
+                                                      std::optional<QString>()}) {
+            add(one, "refused", "http://r/", refused);
+            QCOMPARE(dialogs.messages().last(), QStringLiteral("1～6の数字を入れてください"));
+        }
+        QCOMPARE(one->ImageCombo1->count(), 3);
 
-        frmBrowser *two = frmBrowser::createNew();
+        activate(two);
         QCOMPARE(two->ImageCombo1->count(), 3);
+        QCOMPARE(two->ImageCombo1->currentIndex(), 0);
         const QStringList texts = {"年表, 1900-1950", "Say \u201Dhi\u201D", "くま"};
         const QStringList addresses = {"file:///C:/docs/a.html", "http://b/", "http://c/"};
         const QList<int> icons = {6, 1, 3};
@@ -427,14 +303,10 @@ private slots:
             QCOMPARE(two->ImageCombo1->itemData(i, Qt::UserRole).toString(), addresses[i]);
             QCOMPARE(two->ImageCombo1->itemIcon(i).cacheKey(), two->ImageList2[icons[i] - 1].cacheKey());
         }
-
-        // Deleting the middle one in the second window moves the next up.
         chooseFromList(two->ImageCombo1, 1);
-        QCOMPARE(two->ImageCombo1->currentText(), texts[1]);
         two->Command2->click();
         QCOMPARE(two->ImageCombo1->currentText(), placeholder);
-        QCOMPARE(env.read("tobla.ini"),
-                 line(6, texts[0], addresses[0]) + line(3, texts[2], addresses[2]));
+        QCOMPARE(env.read("tobla.ini"), line(6, texts[0], addresses[0]) + line(3, texts[2], addresses[2]));
         for (int i = 0; i < 2; ++i) {
             chooseFromList(two->ImageCombo1, 0);
             two->Command2->click();
@@ -442,14 +314,14 @@ private slots:
         QCOMPARE(two->ImageCombo1->count(), 0);
         QVERIFY(QFile::exists(env.path("tobla.ini")));
         QCOMPARE(env.read("tobla.ini").size(), 0);
-        QVERIFY(dialogs.messages().isEmpty());
+        QCOMPARE(dialogs.messages().size(), 3);
     }
 
     // GO opens the chosen favourite; choosing alone does not; a favourite
     // named like the placeholder can be neither opened nor deleted.
     void openAndPlaceholder()
     {
-        const QString page = writePage("fav.html", "Favourite page");
+        const QString page = writePage(env, "fav.html", "Favourite page");
         frmBrowser *b = frmBrowser::createNew();
         add(b, "Favourite page", page, "4");
         add(b, placeholder, "http://never/", "2");
@@ -477,31 +349,10 @@ private slots:
         QCOMPARE(env.read("tobla.ini"), before);
     }
 
-    // Every window reads the shared file when it becomes active; the choice
-    // survives a reload that still holds it.
-    void favouritesSharedBetweenWindows()
-    {
-        frmBrowser *one = frmBrowser::createNew();
-        frmBrowser *two = frmBrowser::createNew();
-        add(two, "first", "http://1/", "1");
-        activate(one);
-        QCOMPARE(one->ImageCombo1->count(), 1);
-        chooseFromList(one->ImageCombo1, 0);
-
-        add(one, "second", "http://2/", "5");
-        QCOMPARE(two->ImageCombo1->count(), 1);
-        activate(two);
-        QCOMPARE(two->ImageCombo1->count(), 2);
-        QCOMPARE(two->ImageCombo1->itemText(1), QStringLiteral("second"));
-
-        activate(one);
-        QCOMPARE(one->ImageCombo1->currentText(), QStringLiteral("first"));
-        QCOMPARE(one->ImageCombo1->currentIndex(), 0);
-    }
-
     // A favourites file that cannot be written: one message naming it per
     // command, the box keeps what the user sees, later commands still work.
-    void favouritesWriteFailure()
+    // At 32,767 favourites the prompt is still asked, and nothing is added.
+    void favouritesWriteFailureAndLimit()
     {
         frmBrowser *b = frmBrowser::createNew();
         QVERIFY(QDir().mkpath(env.path("tobla.ini")));
@@ -509,59 +360,114 @@ private slots:
         QCOMPARE(dialogs.messages().size(), 1);
         QVERIFY(dialogs.messages().first().contains(mirka::fileBesideExecutable("tobla.ini")));
         QCOMPARE(b->ImageCombo1->count(), 1);
-
         chooseFromList(b->ImageCombo1, 0);
         b->Command2->click();
         QCOMPARE(dialogs.messages().size(), 2);
         QCOMPARE(b->ImageCombo1->count(), 0);
         QCOMPARE(b->ImageCombo1->currentText(), placeholder);
-
         QVERIFY(QDir(env.path("tobla.ini")).removeRecursively());
         add(b, "after", "http://a/", "2");
         QCOMPARE(dialogs.messages().size(), 2);
         QCOMPARE(env.read("tobla.ini"), line(2, "after", "http://a/"));
-    }
 
-    // Lines that do not follow the format show with the first icon, do not
-    // shift the others and are written back unchanged.
-    void damagedFavourites()
-    {
-        const QByteArray seven = "7,\"seven\",\"http://7/\"";
-        const QByteArray lone = "\x82\xa0 no fields \xff";
-        const QByteArray extra = "2,\"extra\",\"http://e/\",\"more\"";
-        env.write("tobla.ini", line(3, "ねこ", "http://cat/") + seven + "\r\n" + lone + "\n\r\n"
-                                   + extra + "\r\n" + "5,\"bug\",\"http://bug/\"");
-        frmBrowser *b = frmBrowser::createNew();
-        QCOMPARE(b->ImageCombo1->count(), 5);
-        const QStringList texts = {"ねこ", "seven", mirka::cp932::decode(lone).trimmed(), "extra",
-                                   "bug"};
-        const QList<int> icons = {3, 1, 1, 1, 5};
-        for (int i = 0; i < 5; ++i) {
-            QCOMPARE(b->ImageCombo1->itemText(i), texts[i]);
-            QCOMPARE(b->ImageCombo1->itemIcon(i).cacheKey(), b->ImageList2[icons[i] - 1].cacheKey());
-        }
-        QCOMPARE(b->ImageCombo1->itemData(1, Qt::UserRole).toString(), QStringLiteral("http://7/"));
-
-        chooseFromList(b->ImageCombo1, 0);
-        b->Command2->click();
-        QCOMPARE(env.read("tobla.ini"), seven + "\r\n" + lone + "\r\n" + extra + "\r\n"
-                                            + line(5, "bug", "http://bug/"));
-    }
-
-    // At 32,767 favourites the prompt is still asked, and nothing is added.
-    void favouritesLimit()
-    {
         QByteArray many;
         for (int i = 0; i < mirka::favourites::maxFavourites; ++i)
             many += "1,\"p\",\"http://p/\"\r\n";
         env.write("tobla.ini", many);
-        frmBrowser *b = frmBrowser::createNew();
-        QCOMPARE(b->ImageCombo1->count(), mirka::favourites::maxFavourites);
-        add(b, "one too many", "http://x/", "1");
+        frmBrowser *full = frmBrowser::createNew();
+        QCOMPARE(full->ImageCombo1->count(), mirka::favourites::maxFavourites);
+        dialogs.asked.clear();
+        add(full, "one too many", "http://x/", "1");
         QCOMPARE(dialogs.asked.size(), 1);
-        QVERIFY(dialogs.messages().isEmpty());
-        QCOMPARE(b->ImageCombo1->count(), mirka::favourites::maxFavourites);
+        QCOMPARE(full->ImageCombo1->count(), mirka::favourites::maxFavourites);
         QCOMPARE(env.read("tobla.ini"), many);
+    }
+
+    void bookmarksFormat()
+    {
+        const QList<Favourite> list{{3, "図書館 & 資料", "http://a.jp/?x=1&y=2"},
+                                    {6, "年表 \"1900\"", "file:///C:/docs/a.html"},
+                                    // Escapes in an address are not placeholders of the line.
+                                    {2, "検索 %1", "http://x/?u=a%2Fb%3Ac"}};
+        const QList<Favourite> back = mirka::bookmarksfile::parse(mirka::bookmarksfile::format(list));
+        QCOMPARE(back.size(), list.size());
+        for (int i = 0; i < list.size(); ++i) {
+            QCOMPARE(back[i].icon, list[i].icon);
+            QCOMPARE(back[i].text, list[i].text);
+            QCOMPARE(back[i].address, list[i].address);
+        }
+        // Another browser's file: nested folders, no icon, an icon out of range.
+        const QList<Favourite> other = mirka::bookmarksfile::parse(
+            "<DL><p><DT><H3>Folder</H3><DL><p><DT><a href=\"http://b/\" ADD_DATE=\"1\">B\n <b>site</b></a>"
+            "<DT><A HREF='http://c/' MIRKA_ICON=\"9\">C</A><DT><A NAME=x>no address</A></DL></DL>");
+        QCOMPARE(other.size(), 2);
+        QCOMPARE(other[0].text, QStringLiteral("B site"));
+        QCOMPARE(other[0].icon, 1);
+        QCOMPARE(other[1].address, QStringLiteral("http://c/"));
+        QCOMPARE(other[1].icon, 1);
+    }
+
+    // Exported, then imported from the favourites box's menu: the same
+    // favourites, and nothing twice. One message at the end says what was
+    // taken and why the rest was not.
+    void bookmarksExportAndImport_data()
+    {
+        QTest::addColumn<QByteArray>("file"); // empty: the export
+        QTest::addColumn<int>("held");        // favourites before the import
+        QTest::addColumn<int>("added");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("export, import") << QByteArray() << 0 << 2 << "お気に入りに 2 件を読み込みました。";
+        QTest::newRow("again") << QByteArray() << 2 << 0
+                               << "お気に入りに 0 件を読み込みました。\n\n読み込まなかったもの:\nすでにあるもの 2 件";
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        QImage(4, 4, QImage::Format_RGB32).save(&buffer, "PNG");
+        QTest::newRow("picture named .html") << png << 0 << 0 << "このファイルはお気に入り (ブックマーク) のファイルではありません。";
+        QByteArray scripts = "<!DOCTYPE NETSCAPE-Bookmark-file-1><DL>";
+        for (const char *a : {"javascript:alert(1)", "JaVaScRiPt:alert(1)", "data:text/html,x", "file:///etc/passwd",
+                              "mailto:x@example.org", "https://ok.example/"})
+            scripts += QByteArray("<DT><A HREF=\"") + a + "\">x</A>";
+        QTest::newRow("addresses that are not web pages")
+            << scripts << 0 << 1
+            << "お気に入りに 1 件を読み込みました。\n\n読み込まなかったもの:\n"
+               "Webページでないアドレス (javascript:、data:、file: など) 5 件";
+        QByteArray many = "<!DOCTYPE NETSCAPE-Bookmark-file-1><DL>";
+        for (int i = 0; i < 3; ++i)
+            many += "<DT><A HREF=\"http://new/" + QByteArray::number(i) + "\">n</A>";
+        QTest::newRow("past the limit") << many << mirka::favourites::maxFavourites - 1 << 1
+                                        << "お気に入りに 1 件を読み込みました。\n\n読み込まなかったもの:\n"
+                                           "お気に入りの上限 (32767 件) を超える 2 件";
+    }
+
+    void bookmarksExportAndImport()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(int, held);
+        QFETCH(int, added);
+        QFETCH(QString, message);
+        frmBrowser *b = frmBrowser::createNew();
+        const QByteArray favourites = mirka::favourites::format(
+            {{2, "いぬ", "http://dog.example/"}, {5, "むし, 昆虫", "http://bug.example/?a=1&b=2"}});
+        if (file.isEmpty()) {
+            env.write("tobla.ini", favourites);
+            favouritesMenu(b, QStringLiteral("お気に入りを書き出す..."), env.path("bookmarks.html"));
+            QTRY_VERIFY(!env.read("bookmarks.html").isEmpty());
+            file = env.read("bookmarks.html");
+        }
+        QByteArray before = held == 2 ? favourites : QByteArray();
+        for (int i = 0; held > 2 && i < held; ++i)
+            before += "1,\"f\",\"http://held/" + QByteArray::number(i) + "\"\r\n";
+        env.write("tobla.ini", before);
+        env.write("import.html", file);
+        const int asked = dialogs.messages().size();
+        favouritesMenu(b, QStringLiteral("お気に入りを読み込む..."), env.path("import.html"));
+        QTRY_COMPARE(dialogs.messages().size(), asked + 1);
+        QVERIFY(dialogs.messages().last().startsWith(message));
+        QCOMPARE(mirka::favourites::parse(env.read("tobla.ini")).size(), held + added);
+        QCOMPARE(b->ImageCombo1->count(), held + added);
+        if (held + added == 2)
+            QCOMPARE(env.read("tobla.ini"), favourites);
     }
 };
 

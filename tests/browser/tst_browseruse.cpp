@@ -3,6 +3,7 @@
 // files, untrusted certificates, and a login that lasts between runs.
 #include "../support/scripteddialogs.h"
 #include "../support/testenv.h"
+#include "../support/userinput.h"
 #include "browser/WebBrowser.h"
 #include "browser/frmBrowser.h"
 #include "common/codepage.h"
@@ -37,18 +38,6 @@ using namespace browserdriving;
 
 namespace {
 
-QVariant evaluate(frmBrowser *b, const QString &script)
-{
-    QVariant result;
-    bool done = false;
-    b->brwWebBrowser->view()->page()->runJavaScript(script, [&](const QVariant &v) {
-        result = v;
-        done = true;
-    });
-    (void)QTest::qWaitFor([&] { return done; }, engineTimeout);
-    return result;
-}
-
 QString title(frmBrowser *b) { return b->brwWebBrowser->view()->title(); }
 
 const QString refused = QStringLiteral("このアドレスは開けません");
@@ -74,10 +63,7 @@ class TestBrowserUse : public QObject {
 
     QString writePage(const QString &name, const QString &title, const QString &body)
     {
-        env.write(name, ("<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" + title
-                         + "</title></head><body>" + body + "</body></html>")
-                            .toUtf8());
-        return QUrl::fromLocalFile(env.path(name)).toString();
+        return browserdriving::writePage(env, name, title, body);
     }
 
     static frmBrowser *loaded(const QString &start)
@@ -178,10 +164,13 @@ private slots:
         QVERIFY(dialogs.asked.isEmpty());
     }
 
-    // A page opens no window on its own; a click opens exactly one.
+    // A page opens no window on its own; a click opens exactly one, which
+    // starts from the start page, shows the requested page and has the
+    // favourites.
     void newWindows()
     {
-        writePage("target.html", "Target", "T");
+        env.write("tobla.ini", "4,\"Kept\",\"http://kept/\"\r\n");
+        const QString target = writePage("target.html", "Target", "T");
         const QString flood = writePage("flood.html", "Flood",
                                         "<script>for (let i = 0; i < 50; ++i) window.open('target.html');</script>");
         const QString click = writePage(
@@ -194,15 +183,18 @@ private slots:
 
         frmBrowser *b = loaded(click);
         QVERIFY(b);
-        frame->mnuWindowTileHorizontal->trigger();
-        QTest::mouseClick(frame->windowHandle(), Qt::LeftButton, {},
-                          b->brwWebBrowser->mapTo(frame.get(), QPoint(20, 20)));
+        clickPage(b);
         QTRY_COMPARE_WITH_TIMEOUT(browserWindows().size(), 3, engineTimeout);
         QTest::qWait(1500);
         QCOMPARE(browserWindows().size(), 3);
         frmBrowser *opened = browserWindows().last();
         QVERIFY(settles(opened));
         QCOMPARE(opened->windowTitle(), QStringLiteral("Target"));
+        QCOMPARE(opened->cboAddress->itemText(0), target);
+        QCOMPARE(opened->cboAddress->itemText(1), click);
+        QCOMPARE(opened->ImageCombo1->count(), 1);
+        QCOMPARE(b->cboAddress->count(), 1);
+        QFile::remove(env.path("tobla.ini"));
     }
 
     // A stored script address is refused with one message naming it; the
@@ -219,10 +211,7 @@ private slots:
         QCOMPARE(b->cboAddress->currentText(), pageA);
 
         frmDocument::AddRecordedPage(QStringLiteral("title"), script);
-        QListWidget *list = frmDocument::instance()->List1;
-        const QPoint at = list->visualItemRect(list->item(0)).center();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+        doubleClickRow(frmDocument::instance()->List1, 0);
         QCOMPARE(dialogs.messages().size(), 2);
         QCOMPARE(dialogs.messages().last(), refused + u'\n' + script);
         QVERIFY(!frmBrowser::sharedIfOpen());
@@ -299,9 +288,7 @@ private slots:
         frmBrowser *b = loaded(page);
         QVERIFY(b);
         if (click) {
-            frame->mnuWindowTileHorizontal->trigger();
-            QTest::mouseClick(frame->windowHandle(), Qt::LeftButton, {},
-                              b->brwWebBrowser->mapTo(frame.get(), QPoint(20, 20)));
+            clickPage(b);
         }
         if (!expected.isEmpty())
             QTRY_COMPARE_WITH_TIMEOUT(title(b), "done " + expected, engineTimeout);
@@ -349,9 +336,7 @@ private slots:
         frmBrowser *b = loaded(writePage("outside.html", "outside", body));
         QVERIFY(b);
         if (click) {
-            frame->mnuWindowTileHorizontal->trigger();
-            QTest::mouseClick(frame->windowHandle(), Qt::LeftButton, {},
-                              b->brwWebBrowser->mapTo(frame.get(), QPoint(20, 20)));
+            clickPage(b);
             QTRY_COMPARE_WITH_TIMEOUT(dialogs.asked.size(), 1, engineTimeout);
             const QString question = dialogs.asked[0].text;
             QCOMPARE(dialogs.asked[0].buttons, mirka::MsgButtons::YesNoDefaultNo);
@@ -456,9 +441,7 @@ private slots:
         QVERIFY(b);
         auto *status = b->findChild<QLabel *>(QStringLiteral("DownloadStatus"));
         if (click) {
-            frame->mnuWindowTileHorizontal->trigger();
-            QTest::mouseClick(frame->windowHandle(), Qt::LeftButton, {},
-                              b->brwWebBrowser->mapTo(frame.get(), QPoint(20, 20)));
+            clickPage(b);
         } else {
             typeAndEnter(b, server.url(path));
         }
@@ -529,7 +512,7 @@ private slots:
         QVERIFY(!text.contains("the site"));
         QCOMPARE(b->cboAddress->currentText(), https.url("/"));
         // Recorded, but the page in its place is no copy of the site.
-        b->tbToolBar->findChild<QAction *>("check")->trigger();
+        clickToolbar(b, "check");
         QTRY_VERIFY_WITH_TIMEOUT(frmDocument::instance() && !frmDocument::instance()->note->pages().isEmpty()
                                      && !frmDocument::instance()->note->pages().last().copyPending,
                                  engineTimeout);

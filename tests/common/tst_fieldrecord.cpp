@@ -125,6 +125,42 @@ private slots:
 #endif
     }
 
+    // Lines that do not follow the format show with the first icon, do not
+    // shift the others and are written back unchanged.
+    void damagedFavourites()
+    {
+        const QByteArray seven = "7,\"seven\",\"http://7/\"", lone = "\x82\xa0 no fields \xff",
+                         extra = "2,\"extra\",\"http://e/\",\"more\"", bug = "5,\"bug\",\"http://bug/\"";
+        QList<mirka::favourites::Favourite> list = mirka::favourites::parse(
+            "3,\"" + mirka::cp932::encode(u"ねこ") + "\",\"http://cat/\"\r\n" + seven + "\r\n" + lone + "\n\r\n" + extra + "\r\n" + bug);
+        QStringList shown;
+        for (const mirka::favourites::Favourite &f : list)
+            shown << QString::number(f.icon) + u'|' + f.text + u'|' + f.address;
+        QCOMPARE(shown, (QStringList{"3|ねこ|http://cat/", "1|seven|http://7/", "1|" + mirka::cp932::decode(lone).trimmed() + u'|',
+                                     "1|extra|http://e/", "5|bug|http://bug/"}));
+        list.removeFirst();
+        QCOMPARE(mirka::favourites::format(list), seven + "\r\n" + lone + "\r\n" + extra + "\r\n" + bug + "\r\n");
+    }
+
+    // The answer to the icon prompt: blanks anywhere ignored, the leading
+    // number taken, halves to even; no number, or one too large, is 0.
+    void iconAnswers_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<double>("icon");
+        const std::pair<const char *, double> rows[] = {
+            {"3", 3}, {" 4 ", 4}, {"5x", 5}, {"2.5", 2}, {"3.5", 4}, {"0.6", 1}, {"6.5", 6}, {"\t+2\n", 2},
+            {".5e1", 5}, {"1e", 1}, {"6.6", 7}, {"0.4", 0}, {"-1", -1}, {"1 2", 12}, {"abc", 0}, {"", 0}, {"1e999", 0}};
+        for (const auto &[answer, icon] : rows)
+            QTest::newRow(answer) << QString::fromLatin1(answer) << icon;
+    }
+    void iconAnswers()
+    {
+        QFETCH(QString, answer);
+        QFETCH(double, icon);
+        QCOMPARE(mirka::favourites::readIconAnswer(answer), icon);
+    }
+
     void quotesInsideValuesKeepLaterFields()
     {
         FieldRecordWriter w;
