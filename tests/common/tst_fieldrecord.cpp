@@ -3,6 +3,8 @@
 #include "common/fieldrecord.h"
 #include "common/fileerror.h"
 #include "common/savefile.h"
+#include "model/options.h"
+#include "../support/testenv.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,17 +29,7 @@ private slots:
         QCOMPARE(w.data(), QByteArray("\"A\"\r\n\"\"\r\n1\r\n"));
         QCOMPARE(w.data().size(), 12);
 
-        // Companion file for the theme 地域の歴史 without pages: 14 bytes.
-        FieldRecordWriter c;
-        c.text(QStringLiteral("地域の歴史")).endLine();
-        QCOMPARE(c.data(), QByteArray("\"\x92\x6e\x88\xe6\x82\xcc\x97\xf0\x8e\x6a\"\r\n"));
-
-        // A page line: quoted title with its comma, comma, quoted address.
-        FieldRecordWriter p;
-        p.text(QStringLiteral("年表, 1900-1950")).text("file:///C:/docs/a.html").endLine();
-        QVERIFY(p.data().startsWith('"'));
-        QVERIFY(p.data().endsWith("\",\"file:///C:/docs/a.html\"\r\n"));
-
+        // The companion's lines are the note file's test.
         // A favourite line: bare icon number first.
         FieldRecordWriter f;
         f.number(3).text("t").text("u").endLine();
@@ -159,6 +151,36 @@ private slots:
         QFETCH(QString, answer);
         QFETCH(double, icon);
         QCOMPARE(mirka::favourites::readIconAnswer(answer), icon);
+    }
+
+    // The options file: fields it lacks are empty, a check value other than
+    // 0, 1 or 2 leaves the option as it was, lines past the third are
+    // ignored, broken bytes do not stop the reading.
+    void optionsFile_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("preset");
+        QTest::addColumn<QStringList>("values"); // start page, search page, check
+        QTest::newRow("no file") << QByteArray() << 1 << QStringList{"", "", "0"};
+        QTest::newRow("first line only") << QByteArray("\"A\"\r\n") << 1 << QStringList{"A", "", "0"};
+        QTest::newRow("7") << QByteArray("\"A\"\r\n\"B\"\r\n7\r\n") << 1 << QStringList{"A", "B", "1"};
+        QTest::newRow("yes") << QByteArray("\"A\"\r\n\"B\"\r\nyes\r\n") << 2 << QStringList{"A", "B", "2"};
+        QTest::newRow("more lines") << QByteArray("\"C\"\r\n\"D\"\r\n 2 \r\n\"E\"\r\n1\r\n") << 0
+                                    << QStringList{"C", "D", "2"};
+        QTest::newRow("broken bytes") << QByteArray("\"\x81\"\r\n\"abc\r\n1\r\n") << 0 << QStringList{"\uFFFD", "abc", "1"};
+    }
+    void optionsFile()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(int, preset);
+        QFETCH(QStringList, values);
+        TestEnv env;
+        if (!file.isNull())
+            env.write("mirka.ini", file);
+        mirka::Options &o = mirka::Options::current();
+        o.setOpenBrowserAtStart(preset);
+        o.load();
+        QCOMPARE((QStringList{o.startPage(), o.searchPage(), QString::number(o.openBrowserAtStart())}), values);
     }
 
     void quotesInsideValuesKeepLaterFields()
