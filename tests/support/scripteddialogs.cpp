@@ -3,6 +3,21 @@
 #include <QDir>
 #include <QPrinter>
 
+namespace {
+
+// The next answer from the script, or none (counted as unscripted).
+template <typename T>
+std::optional<T> next(QList<T> &answers, int *unscripted)
+{
+    if (answers.isEmpty()) {
+        ++*unscripted;
+        return std::nullopt;
+    }
+    return answers.takeFirst();
+}
+
+} // namespace
+
 ScriptedDialogs::ScriptedDialogs() { mirka::setDialogProvider(this); }
 ScriptedDialogs::~ScriptedDialogs() { mirka::setDialogProvider(nullptr); }
 
@@ -18,104 +33,56 @@ QStringList ScriptedDialogs::messages() const
 mirka::MsgAnswer ScriptedDialogs::message(QWidget *, const QString &text,
                                           mirka::MsgButtons buttons, const QString &title)
 {
-    Asked a;
-    a.kind = QStringLiteral("message");
-    a.text = text;
-    a.title = title;
-    a.buttons = buttons;
+    Asked a{QStringLiteral("message"), text, title, buttons};
     asked << a;
     if (buttons == mirka::MsgButtons::OK) {
         if (!messageAnswers.isEmpty() && messageAnswers.first() == mirka::MsgAnswer::OK)
             messageAnswers.removeFirst();
         return mirka::MsgAnswer::OK;
     }
-    if (messageAnswers.isEmpty()) {
-        ++unscripted;
-        return mirka::MsgAnswer::No;
-    }
-    return messageAnswers.takeFirst();
+    return next(messageAnswers, &unscripted).value_or(mirka::MsgAnswer::No);
 }
 
 QString ScriptedDialogs::input(QWidget *, const QString &prompt, const QString &title,
                                const QString &defaultText)
 {
-    Asked a;
-    a.kind = QStringLiteral("input");
-    a.text = prompt;
-    a.title = title;
+    Asked a{QStringLiteral("input"), prompt, title};
     a.file.initialFile = defaultText;
     asked << a;
-    if (inputAnswers.isEmpty()) {
-        ++unscripted;
-        return QString();
-    }
-    const std::optional<QString> r = inputAnswers.takeFirst();
-    return r ? *r : QString();
+    return next(inputAnswers, &unscripted).value_or(std::nullopt).value_or(QString());
 }
 
 QString ScriptedDialogs::fileName(QWidget *, const mirka::FileDialogRequest &request)
 {
-    Asked a;
-    a.kind = request.save ? QStringLiteral("save") : QStringLiteral("open");
-    a.text = request.title;
-    a.file = request;
-    asked << a;
-    if (fileAnswers.isEmpty()) {
-        ++unscripted;
-        return QString();
-    }
-    return fileAnswers.takeFirst();
+    asked << Asked{request.save ? QStringLiteral("save") : QStringLiteral("open"), request.title, {}, {}, request};
+    return next(fileAnswers, &unscripted).value_or(QString());
 }
 
 bool ScriptedDialogs::font(QWidget *, mirka::FontChoice *choice, int flags)
 {
-    Asked a;
-    a.kind = QStringLiteral("font");
-    a.font = *choice;
-    a.flags = flags;
-    asked << a;
-    if (fontAnswers.isEmpty()) {
-        ++unscripted;
-        return false;
-    }
-    const std::optional<mirka::FontChoice> r = fontAnswers.takeFirst();
-    if (!r)
-        return false;
-    *choice = *r;
-    return true;
+    asked << Asked{QStringLiteral("font"), {}, {}, {}, {}, *choice, {}, flags};
+    const std::optional<mirka::FontChoice> r = next(fontAnswers, &unscripted).value_or(std::nullopt);
+    if (r)
+        *choice = *r;
+    return r.has_value();
 }
 
 bool ScriptedDialogs::color(QWidget *, QColor *color, int flags)
 {
-    Asked a;
-    a.kind = QStringLiteral("color");
-    a.color = *color;
-    a.flags = flags;
-    asked << a;
-    if (colorAnswers.isEmpty()) {
-        ++unscripted;
-        return false;
-    }
-    const std::optional<QColor> r = colorAnswers.takeFirst();
-    if (!r)
-        return false;
-    *color = *r;
-    return true;
+    asked << Asked{QStringLiteral("color"), {}, {}, {}, {}, {}, *color, flags};
+    const std::optional<QColor> r = next(colorAnswers, &unscripted).value_or(std::nullopt);
+    if (r)
+        *color = *r;
+    return r.has_value();
 }
 
 bool ScriptedDialogs::printPreview(QWidget *, QPrinter *printer,
                                    const std::function<void(QPrinter *)> &paint)
 {
-    Asked a;
-    a.kind = QStringLiteral("preview");
-    asked << a;
+    asked << Asked{QStringLiteral("preview")};
     printer->setOutputFormat(QPrinter::PdfFormat);
     printer->setOutputFileName(previewFile.isEmpty() ? QDir::temp().filePath(QStringLiteral("mirka-preview.pdf"))
                                                      : previewFile);
     paint(printer);
-    if (previewAnswers.isEmpty()) {
-        ++unscripted;
-        return false;
-    }
-    return previewAnswers.takeFirst();
+    return next(previewAnswers, &unscripted).value_or(false);
 }
