@@ -1,6 +1,5 @@
 #include "about/frmAbout.h"
 #include "common/apptitle.h"
-#include "common/codepage.h"
 #include "../support/scripteddialogs.h"
 
 #include <QFileInfo>
@@ -116,7 +115,8 @@ private slots:
             {0, {}, "D:\\MSInfo\\", {doubled}, {doubled}, doubled},
             // PATH is the program itself, used unchanged and not looked up;
             // the location key is not consulted.
-            {1, sz(tools.toLatin1()), folder, {tools, program}, {}, tools},
+            // (A string is cut at its first zero.)
+            {1, sz(tools.toLatin1()) + "stale", folder, {tools, program}, {}, tools},
             // A PATH that is not a string counts as found but gives no path.
             {3, tools.toLatin1(), folder, {tools, program}, {}, {}},
             {1, sz("E:\\Gone\\msinfo32.exe"), {}, {}, {}, {}}, // cannot be started
@@ -137,42 +137,6 @@ private slots:
         // This system has no registry: the button always explains.
         QCOMPARE(pressSysInfo(SystemAccess::platform()), QStringList{unavailable});
 #endif
-    }
-
-    // Strings are cut at the first zero, numbers read as little-endian;
-    // other types are read but leave the text; a missing value or key
-    // empties it.
-    void getKeyValueByType()
-    {
-        FakeSystem sys;
-        frmAbout dlg(nullptr, sys);
-        const QString key = QString::fromLatin1(msinfoKey);
-        const struct {
-            const char *name;
-            quint32 type;
-            QByteArray data;
-            bool read;
-            QString value;
-        } cases[] = {
-            {"text", 1, QByteArray("C:\\One\0stale bytes", 18), true, "C:\\One"},
-            {"number", 4, QByteArray("\x78\x56\x34\x12", 4), true, "305419896"},
-            {"multi", 7, QByteArray("a\0b\0\0", 5), true, "before"},
-#ifndef _WIN32
-            {"sjis", 1, sz(mirka::cp932::encode(u"C:\\ツール")), true, "C:\\ツール"}, // the ANSI code page
-#endif
-            {"missing", 0, {}, false, ""},
-        };
-        for (const auto &c : cases) {
-            if (c.type)
-                sys.set(msinfoKey, c.name, c.type, c.data);
-            QString val = QStringLiteral("before");
-            QCOMPARE(dlg.GetKeyValue(SystemAccess::LocalMachine, key, c.name, val), c.read);
-            QCOMPARE(val, c.value);
-        }
-        QString val = QStringLiteral("before");
-        QVERIFY(!dlg.GetKeyValue(SystemAccess::LocalMachine, "SOFTWARE\\None", "x", val));
-        QCOMPARE(val, QString());
-        QCOMPARE(sys.openKeys, 0);
     }
 
     void enterAndEscCloseLikeOk()
