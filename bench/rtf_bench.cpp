@@ -4,13 +4,16 @@
 // table rows; and the cost of one SelChange with a whole 1 MB note selected.
 // A dense 11 MB Japanese note as the rich-text control writes it: reading
 // against its floor (the same runs inserted with QTextCursor, in the same
-// process) and the size of a save. Prints its figures; run by hand:
-// bench/rtf_bench [--quick] [--dense]
+// process) and the size of a save; the same for a word processor's document
+// of tens of MB (styles, \pard\plain resets, runs of changing fonts,
+// tables, pictures with their metafile fallbacks). Prints its figures; run
+// by hand: bench/rtf_bench [--quick] [--dense] [--word]
 #include "note/richtext/richtextbox.h"
 #include "note/richtext/rtf.h"
 #include "procstatus.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -255,18 +258,27 @@ struct Floor {
         std::vector<Run> runs;
     };
     std::vector<Block> blocks;
+    std::vector<std::pair<QUrl, QVariant>> pictures; // as read, not decoded
 
     explicit Floor(const QTextDocument &doc)
     {
         for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
             Block block{b.blockFormat(), b.charFormat(), {}};
-            for (auto it = b.begin(); !it.atEnd(); ++it)
-                block.runs.push_back(Run{it.fragment().text(), it.fragment().charFormat()});
+            for (auto it = b.begin(); !it.atEnd(); ++it) {
+                const QTextCharFormat f = it.fragment().charFormat();
+                block.runs.push_back(Run{it.fragment().text(), f});
+                if (f.isImageFormat()) {
+                    const QUrl name(f.toImageFormat().name());
+                    pictures.emplace_back(name, doc.resource(QTextDocument::ImageResource, name));
+                }
+            }
             blocks.push_back(std::move(block));
         }
     }
     void build(QTextDocument *doc) const
     {
+        for (const auto &[name, picture] : pictures)
+            doc->addResource(QTextDocument::ImageResource, name, picture);
         doc->setUndoRedoEnabled(false);
         QTextCursor c(doc);
         c.beginEditBlock();
@@ -309,24 +321,178 @@ std::pair<double, double> readAndFloorMs(const QByteArray &rtf, int runs)
     return {read, least};
 }
 
-void dense(int runs)
+// Reading against its floor and the size of a save, for a file as another
+// program writes it.
+void readAndSave(const char *what, const QByteArray &rtf, int runs)
 {
-    const QByteArray rtf = denseNote(11 << 20);
     QTextDocument loaded;
     loaded.setDefaultFont(RichTextBox::defaultBodyFont());
     mirka::rtf::read(rtf, &loaded);
-    int fragments = 0;
+    int fragments = 0, pictures = 0;
     for (QTextBlock b = loaded.begin(); b.isValid(); b = b.next())
         for (auto it = b.begin(); !it.atEnd(); ++it)
-            ++fragments;
+            ++fragments, pictures += it.fragment().charFormat().isImageFormat();
+    int tables = 0;
+    for (const QTextFrame *f : loaded.rootFrame()->childFrames())
+        tables += qobject_cast<const QTextTable *>(f) != nullptr;
     const auto [read, floor] = readAndFloorMs(rtf, runs + 2);
     QByteArray out;
     const double save = bestOf(runs, [&] { out = mirka::rtf::write(&loaded); });
-    std::printf("Dense Japanese note as the rich-text control writes it (%.2f MB, %d paragraphs, %d runs)\n"
+    std::printf("%s (%.2f MB, %d paragraphs, %d runs, %d tables, %d pictures)\n"
                 "  read %.1f ms, floor (QTextCursor) %.1f ms: reader/floor %.2f | save %.1f ms, "
                 "saved/original %.2f (%.2f MB)\n",
-                rtf.size() / 1048576.0, loaded.blockCount(), fragments, read, floor, read / floor, save,
-                double(out.size()) / double(rtf.size()), out.size() / 1048576.0);
+                what, rtf.size() / 1048576.0, loaded.blockCount(), fragments, tables, pictures, read, floor,
+                read / floor, save, double(out.size()) / double(rtf.size()), out.size() / 1048576.0);
+}
+
+void dense(int runs)
+{
+    readAndSave("Dense Japanese note as the rich-text control writes it", denseNote(11 << 20), runs);
+}
+
+QByteArray cp932Hex(const QString &text)
+{
+    QByteArray h;
+    for (char b : QByteArray(QStringEncoder("windows-31j").encode(text)))
+        h += "\\'" + QByteArray::number(uchar(b), 16).rightJustified(2, '0');
+    return h;
+}
+
+QByteArray hexLines(const QByteArray &data)
+{
+    QByteArray out;
+    const QByteArray hex = data.toHex();
+    for (qsizetype i = 0; i < hex.size(); i += 128)
+        out += hex.mid(i, 128) + "\r\n";
+    return out;
+}
+
+// A document as a word processor writes it, of at least targetBytes: a
+// style sheet and the tables it writes before the body, every paragraph
+// starting over with \pard\plain and its whole set of properties, runs in
+// groups of their own with font, size and weight changes, a table of five
+// rows after every 40th paragraph and a picture (PNG, and a metafile
+// fallback for older readers) after every 150th.
+QByteArray wordProcessorDocument(qsizetype targetBytes)
+{
+    static const char16_t *const words[] = {
+        u"本報告書では", u"地域の歴史", u"図書館の資料", u"について", u"調査した結果を", u"まとめる。",
+        u"明治時代から", u"昭和初期までの", u"記録を", u"比較し、", u"年表", u"として示す。", u"東京", u"大阪",
+    };
+    QByteArray rtf = "{\\rtf1\\adeflang1025\\ansi\\ansicpg932\\uc1\\adeff31507\\deff0\\stshfdbch31505"
+                     "\\stshfloch31506\\stshfhich31506\\stshfbi31507\\deflang1033\\deflangfe1041\\themelang1033"
+                     "\\themelangfe1041\\themelangcs0{\\fonttbl";
+    const char *const faces[] = {"Century", "\\'82\\'6c\\'82\\'72 \\'96\\'be\\'92\\'a9", "Arial",
+                                 "\\'82\\'6c\\'82\\'72 \\'83\\'53\\'83\\'56\\'83\\'62\\'83\\'4e",
+                                 "Times New Roman", "Yu Mincho"};
+    for (int f = 0; f < 6; ++f)
+        rtf += "{\\f" + QByteArray::number(f) + "\\fbidi \\froman\\fcharset" + (f % 2 ? "128" : "0")
+            + "\\fprq1{\\*\\panose 02040604050505020304}" + faces[f] + ";}\r\n";
+    rtf += "}{\\colortbl;\\red0\\green0\\blue0;\\red0\\green0\\blue255;\\red192\\green0\\blue0;"
+           "\\red68\\green114\\blue196;}\r\n{\\*\\defchp \\fs21\\kerning2\\loch\\af0\\hich\\af0"
+           "\\dbch\\af1 }{\\*\\defpap \\ql \\li0\\ri0\\widctlpar\\wrapdefault\\aspalpha\\aspnum"
+           "\\faauto\\adjustright\\rin0\\lin0\\itap0 }\r\n{\\stylesheet";
+    for (int st = 0; st < 60; ++st)
+        rtf += "{\\s" + QByteArray::number(st) + "\\ql \\li0\\ri0\\sa" + QByteArray::number(st * 20)
+            + "\\widctlpar\\wrapdefault\\aspalpha\\aspnum\\faauto\\outlinelevel" + QByteArray::number(st % 9)
+            + "\\adjustright\\rin0\\lin0\\itap0 \\rtlch\\fcs1 \\af31507\\afs22\\alang1025 \\ltrch\\fcs0 "
+              "\\fs22\\lang1033\\langfe1041\\kerning2\\loch\\f0\\hich\\af0\\dbch\\af1\\cgrid"
+              "\\langnp1033\\langfenp1041 \\sbasedon0 \\snext0 \\sqformat \\spriority"
+            + QByteArray::number(st) + " Style " + QByteArray::number(st) + ";}\r\n";
+    rtf += "}{\\*\\rsidtbl \\rsid1336417\\rsid2182538\\rsid4346127}{\\mmathPr\\mmathFont34\\mbrkBin0}"
+           "{\\info{\\title \\'95\\'f1\\'8d\\'90}{\\author user}{\\creatim\\yr2024\\mo4\\dy1\\hr9}"
+           "{\\version2}{\\edmins5}{\\nofpages40}{\\nofwords20000}}{\\*\\xmlnstbl {\\xmlns1 http://schemas.microsoft.com"
+           "/office/word/2003/wordml}}\\paperw11906\\paperh16838\\margl1701\\margr1701\\margt1985\\margb1701"
+           "\\gutter0\\ltrsect\\deftab840\\ftnbj\\aenddoc\\formshade\\horzdoc\\dgmargin\\dghspace180"
+           "\\dgvspace180\\sectd \\ltrsect\\linex0\\headery851\\footery992\\colsx425\\sectlinegrid360"
+           "\\sectspecifyl\\sftnbj\r\n";
+    const QByteArray pard = "\\pard\\plain \\ltrpar\\ql \\li0\\ri0\\sa160\\sl259\\slmult1\\widctlpar"
+                            "\\wrapdefault\\aspalpha\\aspnum\\faauto\\adjustright\\rin0\\lin0\\itap0 "
+                            "\\rtlch\\fcs1 \\af31507\\afs22\\alang1025 \\ltrch\\fcs0 \\fs21\\lang1033"
+                            "\\langfe1041\\kerning2\\loch\\af0\\hich\\af0\\dbch\\af1\\cgrid\\langnp1033"
+                            "\\langfenp1041 ";
+    QImage image(160, 120, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, qRgb(x * 255 / 160, y * 255 / 120, (x * y) & 0xff));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    const QByteArray pngHex = hexLines(png);
+    const QByteArray wmfHex = hexLines(QByteArray(png.size() * 2, '\x33'));
+    std::vector<QByteArray> hex;
+    for (const char16_t *w : words)
+        hex.push_back(cp932Hex(QString::fromUtf16(w)));
+    QRandomGenerator rng(11);
+    const auto text = [&](int n) {
+        QByteArray t;
+        for (int i = 0; i < n; ++i)
+            t += hex[size_t(rng.bounded(int(hex.size())))];
+        return t;
+    };
+    rtf.reserve(targetBytes + (1 << 20));
+    for (int paragraph = 1; rtf.size() < targetBytes; ++paragraph) {
+        if (paragraph % 40 == 0) {
+            for (int row = 0; row < 5; ++row) {
+                QByteArray rowDef = "\\trowd \\irow" + QByteArray::number(row) + "\\irowband" + QByteArray::number(row)
+                    + "\\ltrrow\\ts11\\trgaph99\\trleft0\\trbrdrt\\brdrs\\brdrw4 \\trbrdrl\\brdrs\\brdrw4 "
+                      "\\trbrdrb\\brdrs\\brdrw4 \\trbrdrr\\brdrs\\brdrw4 \\trftsWidth1\\trftsWidthB3"
+                      "\\trautofit1\\trpaddl99\\trpaddr99\\tblrsid4346127\\tbllkhdrrows\\tbllklastrow"
+                      "\\tbllkhdrcols\\tbllklastcol\\tblind0\\tblindtype3 ";
+                for (int cell = 1; cell <= 4; ++cell)
+                    rowDef += "\\clvertalt\\clbrdrt\\brdrs\\brdrw4 \\clbrdrl\\brdrs\\brdrw4 \\clbrdrb"
+                              "\\brdrs\\brdrw4 \\clbrdrr\\brdrs\\brdrw4 \\cltxlrtb\\clftsWidth3\\clwWidth2123"
+                              "\\clshdrawnil \\cellx" + QByteArray::number(cell * 2123) + "\r\n";
+                rtf += rowDef;
+                for (int cell = 0; cell < 4; ++cell)
+                    rtf += "\\pard\\plain \\ltrpar\\qj \\li0\\ri0\\widctlpar\\intbl\\wrapdefault"
+                           "\\aspalpha\\aspnum\\faauto\\adjustright\\rin0\\lin0 \\rtlch\\fcs1 \\af31507"
+                           "\\afs22\\alang1025 \\ltrch\\fcs0 \\fs21\\lang1033\\langfe1041\\kerning2\\loch"
+                           "\\af0\\hich\\af0\\dbch\\af1\\cgrid\\langnp1033\\langfenp1041 {\\rtlch\\fcs1 "
+                           "\\af31507 \\ltrch\\fcs0 \\hich\\af0\\dbch\\af1\\loch\\f0\\insrsid4346127 "
+                        + text(1 + rng.bounded(3)) + "}\\cell \r\n";
+                rtf += "\\pard\\plain \\ltrpar\\ql \\li0\\ri0\\sa160\\sl259\\slmult1\\widctlpar\\intbl"
+                       "\\wrapdefault\\aspalpha\\aspnum\\faauto\\adjustright\\rin0\\lin0 {\\rtlch\\fcs1 "
+                       "\\af31507 \\ltrch\\fcs0 \\insrsid4346127 " + rowDef + "\\row }\r\n";
+            }
+        }
+        const bool heading = paragraph % 25 == 1;
+        rtf += heading ? QByteArray(pard).replace("\\ql ", "\\s1\\ql \\keepn\\outlinelevel0 ") : pard;
+        for (int r = 1 + rng.bounded(6); r > 0; --r) {
+            rtf += "{\\rtlch\\fcs1 \\af31507 \\ltrch\\fcs0 ";
+            if (heading)
+                rtf += "\\b\\fs28\\cf4";
+            else if (rng.bounded(5) == 0)
+                rtf += "\\b";
+            if (rng.bounded(4) == 0)
+                rtf += "\\fs24";
+            if (rng.bounded(6) == 0)
+                rtf += "\\cf3";
+            rtf += rng.bounded(3) == 0 ? "\\hich\\af2\\dbch\\af3\\loch\\f2" : "\\hich\\af0\\dbch\\af1\\loch\\f0";
+            rtf += "\\insrsid2182538 ";
+            if (rng.bounded(3) == 0)
+                rtf += "\\hich\\af0\\dbch\\af1\\loch\\f0 Section " + QByteArray::number(paragraph) + " ";
+            rtf += text(2 + rng.bounded(heading ? 2 : 8)) + "}";
+        }
+        if (paragraph % 150 == 0)
+            rtf += "{\\rtlch\\fcs1 \\af31507 \\ltrch\\fcs0 \\insrsid1336417 {\\*\\shppict{\\pict"
+                   "{\\*\\picprop\\shplid1025{\\sp{\\sn shapeType}{\\sv 75}}{\\sp{\\sn fFlipH}{\\sv 0}}}"
+                   "\\picscalex100\\picscaley100\\piccropl0\\piccropr0\\piccropt0\\piccropb0\\picw4233"
+                   "\\pich3175\\picwgoal2400\\pichgoal1800\\pngblip\\bliptag1053823537{\\*\\blipuid "
+                   "3ecfd03159df9bb8c22f0e3d7b8b6b8e}\r\n" + pngHex + "}}{\\nonshppict{\\pict\\picscalex100"
+                   "\\picscaley100\\picw4233\\pich3175\\picwgoal2400\\pichgoal1800\\wmetafile8\\bliptag1053823537"
+                   "\r\n" + wmfHex + "}}}";
+        rtf += "{\\rtlch\\fcs1 \\af31507 \\ltrch\\fcs0 \\insrsid2182538 \\par }\r\n";
+    }
+    rtf += "{\\*\\themedata 504b030414000600}{\\*\\datastore 0105000002000000}}\r\n";
+    return rtf;
+}
+
+void wordSized(int runs)
+{
+    readAndSave("A word processor's document with styles, tables and pictures", wordProcessorDocument(30 << 20),
+                runs);
 }
 
 struct Figures {
@@ -497,8 +663,11 @@ int main(int argc, char *argv[])
     const bool quick = app.arguments().contains(QStringLiteral("--quick"));
     const int runs = quick ? 1 : 3;
 
-    dense(runs);
-    if (app.arguments().contains(QStringLiteral("--dense")))
+    if (!app.arguments().contains(QStringLiteral("--word")))
+        dense(runs);
+    if (!app.arguments().contains(QStringLiteral("--dense")))
+        wordSized(runs);
+    if (app.arguments().contains(QStringLiteral("--dense")) || app.arguments().contains(QStringLiteral("--word")))
         return 0;
     std::printf("RTF reader/writer against QTextDocument HTML (best of %d, ms)\n", runs);
     const Figures small = measure(1 << 20, runs);
