@@ -66,16 +66,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t length)
                 const ControlWord w = lexControlWord(data, size, &p);
                 check(!w.word.empty() && p <= size);
                 check(w.hasParam || w.param == 0);
-                const auto it = w.word.size() <= size_t(kMaxWordLength) ? table.find(w.word) : table.end();
-                if (it == table.end())
+                const Kw kw = w.word.size() <= size_t(kMaxWordLength) ? table.find(w.word).kw : Kw::None;
+                if (kw == Kw::None)
                     continue;
-                if (it->second.kw == Kw::SkipDest) {
+                if (kw == Kw::SkipDest) {
                     int skip = 1;
                     const bool closed = skipGroup(data, size, &p, &skip);
                     check(p <= size && (closed ? skip == 0 : p == size));
-                } else if (it->second.kw == Kw::Bin) {
+                } else if (kw == Kw::Bin) {
                     p += qBound<qsizetype>(0, qsizetype(w.param), size - p);
-                } else if (it->second.kw == Kw::AnsiCpg) {
+                } else if (kw == Kw::AnsiCpg) {
                     if (const CodePage *page = CodePage::get(w.param))
                         cp = page;
                 }

@@ -3,10 +3,10 @@
 
 namespace mirka::rtf::detail {
 
-const std::unordered_map<std::string_view, KwInfo> &keywords()
+const Keywords &keywords()
 {
-    static const std::unordered_map<std::string_view, KwInfo> table = [] {
-        std::unordered_map<std::string_view, KwInfo> t;
+    static const Keywords table = [] {
+        Keywords t;
         for (const char *d : {"stylesheet", "xe", "tc", "txe", "rxe", "bkmkstart", "bkmkend", "filetbl",
                               "revtbl", "rsidtbl", "pgdsctbl", "nonshppict", "nonesttables",
                               "xmlnstbl", "themedata", "colorschememapping", "latentstyles",
@@ -19,7 +19,7 @@ const std::unordered_map<std::string_view, KwInfo> &keywords()
                               "author", "operator", "title", "subject", "keywords", "comment", "doccomm",
                               "company", "manager", "category", "creatim", "revtim", "printim", "buptim",
                               "objdata", "objclass", "objname", "result", "shprslt"})
-            t.emplace(d, KwInfo{Kw::SkipDest});
+            t.add(d, KwInfo{Kw::SkipDest});
         const std::pair<const char *, Kw> words[] = {
             {"fonttbl", Kw::FontTbl}, {"falt", Kw::FontAlt}, {"colortbl", Kw::ColorTbl}, {"upr", Kw::Upr}, {"ud", Kw::Ud},
             {"ansi", Kw::Ansi}, {"mac", Kw::Mac}, {"pc", Kw::Pc}, {"pca", Kw::Pca},
@@ -41,22 +41,22 @@ const std::unordered_map<std::string_view, KwInfo> &keywords()
             {"cpg", Kw::Cpg}, {"red", Kw::Red}, {"green", Kw::Green}, {"blue", Kw::Blue},
         };
         for (const auto &w : words)
-            t.emplace(w.first, KwInfo{w.second});
+            t.add(w.first, KwInfo{w.second});
         const std::pair<const char *, char16_t> kept[] = {
             {"footnote", KeepNote}, {"annotation", KeepComment}, {"object", KeepObject},
             {"shp", KeepShape}, {"shpgrp", KeepShape}, {"do", KeepShape},
         };
         for (const auto &k : kept)
-            t.emplace(k.first, KwInfo{Kw::Keep, k.second});
+            t.add(k.first, KwInfo{Kw::Keep, k.second});
         for (const char *h : {"header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr",
                               "footerf", "info"})
-            t.emplace(h, KwInfo{Kw::DocGroup, h[0] == 'f' ? char16_t(KeepFooter) : char16_t(KeepHeader)});
+            t.add(h, KwInfo{Kw::DocGroup, h[0] == 'f' ? char16_t(KeepFooter) : char16_t(KeepHeader)});
         for (const char *a : {"atnid", "atnauthor", "atntime", "atnref", "atndate", "atnicn", "atrfstart",
                               "atrfend", "atnparent"})
-            t.emplace(a, KwInfo{Kw::KeepPrefix});
+            t.add(a, KwInfo{Kw::KeepPrefix});
         for (const char *w : {"paperw", "paperh", "margl", "margr", "margt", "margb", "gutter",
                               "landscape", "facingp", "margmirror", "titlepg", "pgnstart"})
-            t.emplace(w, KwInfo{Kw::PageSetup});
+            t.add(w, KwInfo{Kw::PageSetup});
         const std::pair<const char *, Kw> more[] = {
             {"pict", Kw::Pict}, {"shppict", Kw::Transparent}, {"nesttableprops", Kw::Transparent},
             {"chftn", Kw::Chftn}, {"chatn", Kw::Chatn}, {"field", Kw::Field}, {"fldinst", Kw::FldInst}, {"fldrslt", Kw::FldRslt},
@@ -69,24 +69,24 @@ const std::unordered_map<std::string_view, KwInfo> &keywords()
             {"trowd", Kw::Trowd}, {"cellx", Kw::Cellx}, {"intbl", Kw::Intbl}, {"itap", Kw::Itap},
         };
         for (const auto &m : more)
-            t.emplace(m.first, KwInfo{m.second});
+            t.add(m.first, KwInfo{m.second});
         for (const char *r : {"trleft", "clmgf", "clmrg", "clvmgf", "clvmrg"})
-            t.emplace(r, KwInfo{Kw::RowWord});
+            t.add(r, KwInfo{Kw::RowWord});
         const std::pair<const char *, char16_t> pnFormats[] = {
             {"pndec", 0}, {"pnucrm", 1}, {"pnlcrm", 2}, {"pnucltr", 3}, {"pnlcltr", 4},
         };
         for (const auto &f : pnFormats)
-            t.emplace(f.first, KwInfo{Kw::PnFormat, f.second});
+            t.add(f.first, KwInfo{Kw::PnFormat, f.second});
         // The old-style list levels: body (numbered), bullet, continued (no label).
-        t.emplace("pnlvlbody", KwInfo{Kw::PnLevel, 0});
-        t.emplace("pnlvlblt", KwInfo{Kw::PnLevel, 23});
-        t.emplace("pnlvlcont", KwInfo{Kw::PnLevel, 255});
-        t.emplace("pntxtb", KwInfo{Kw::PnText, 'b'});
-        t.emplace("pntxta", KwInfo{Kw::PnText, 'a'});
+        t.add("pnlvlbody", KwInfo{Kw::PnLevel, 0});
+        t.add("pnlvlblt", KwInfo{Kw::PnLevel, 23});
+        t.add("pnlvlcont", KwInfo{Kw::PnLevel, 255});
+        t.add("pntxtb", KwInfo{Kw::PnText, 'b'});
+        t.add("pntxta", KwInfo{Kw::PnText, 'a'});
         for (const char *u : {"ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave",
                               "ulldash", "ulth", "ulthd", "ulthdash", "ulthdashd", "ulthdashdd",
                               "ulthldash", "ululdbwave", "ulw", "ulwave"})
-            t.emplace(u, KwInfo{Kw::Underline});
+            t.add(u, KwInfo{Kw::Underline});
         const std::pair<const char *, char16_t> chars[] = {
             {"emdash", 0x2014}, {"endash", 0x2013}, {"emspace", 0x2003}, {"enspace", 0x2002},
             {"qmspace", 0x2005}, {"bullet", 0x2022}, {"lquote", 0x2018}, {"rquote", 0x2019},
@@ -94,7 +94,7 @@ const std::unordered_map<std::string_view, KwInfo> &keywords()
             {"ltrmark", 0x200E}, {"rtlmark", 0x200F}, {"zwbo", 0x200B}, {"zwnbo", 0x2060},
         };
         for (const auto &c : chars)
-            t.emplace(c.first, KwInfo{Kw::Char, c.second});
+            t.add(c.first, KwInfo{Kw::Char, c.second});
         return t;
     }();
     return table;

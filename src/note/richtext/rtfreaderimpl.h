@@ -15,7 +15,6 @@
 #include <QTextList>
 #include <QTextTable>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace mirka::rtf::detail {
@@ -59,7 +58,52 @@ struct KwInfo {
     char16_t ch = 0; // for Kw::Char
 };
 
-const std::unordered_map<std::string_view, KwInfo> &keywords();
+// The control words the reader knows, in a table open-addressed by a
+// cheap hash: every control word read is looked up, and a standard map's
+// hashing and modulo stood out in the reader's time.
+class Keywords {
+public:
+    // Kw::None for a word the reader does not know.
+    KwInfo find(std::string_view word) const
+    {
+        for (size_t i = hash(word);; ++i) {
+            const Slot &s = m_slots[i & kMask];
+            if (s.word == word)
+                return s.info;
+            if (s.word.empty())
+                return KwInfo{Kw::None};
+        }
+    }
+    // The first meaning given to a word stays.
+    void add(std::string_view word, KwInfo info)
+    {
+        for (size_t i = hash(word);; ++i) {
+            Slot &s = m_slots[i & kMask];
+            if (s.word == word)
+                return;
+            if (s.word.empty()) {
+                s = Slot{word, info};
+                return;
+            }
+        }
+    }
+
+private:
+    static constexpr size_t kMask = 1023; // well above the number of words
+    static size_t hash(std::string_view word)
+    {
+        quint32 h = 2166136261u;
+        for (const char c : word)
+            h = (h ^ uchar(c)) * 16777619u;
+        return h ^ (h >> 15);
+    }
+    struct Slot {
+        std::string_view word; // of a string literal
+        KwInfo info{Kw::None};
+    };
+    std::vector<Slot> m_slots = std::vector<Slot>(kMask + 1);
+};
+const Keywords &keywords();
 
 struct State {
     CharProps ch;

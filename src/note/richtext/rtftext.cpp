@@ -178,6 +178,21 @@ void Reader::put(char32_t c)
     deliver(c);
 }
 
+namespace {
+
+// One character onto a string, without a string made for it.
+void appendChar(QString &s, char32_t c)
+{
+    if (c <= 0xFFFF) {
+        s.append(QChar(char16_t(c)));
+    } else {
+        s.append(QChar::highSurrogate(c));
+        s.append(QChar::lowSurrogate(c));
+    }
+}
+
+} // namespace
+
 void Reader::deliver(char32_t c)
 {
     switch (st().dest) {
@@ -187,27 +202,27 @@ void Reader::deliver(char32_t c)
     case Dest::FontTable:
         if (m_fontOpen && c >= 0x20) {
             if (m_fontDef.name.size() < 256)
-                m_fontDef.name.append(QString::fromUcs4(&c, 1));
+                appendChar(m_fontDef.name, c);
         }
         return;
     case Dest::FontAlt:
         if (m_fontOpen && m_fontDef.alt.size() < 256)
-            m_fontDef.alt.append(QString::fromUcs4(&c, 1));
+            appendChar(m_fontDef.alt, c);
         return;
     case Dest::FieldInst:
         if (st().field >= 0) {
             QString &inst = m_fieldDefs[size_t(st().field)].inst;
             if (inst.size() < 4096)
-                inst.append(QString::fromUcs4(&c, 1));
+                appendChar(inst, c);
         }
         return;
     case Dest::LevelText:
         if (m_levelText.size() < 256)
-            m_levelText.append(QString::fromUcs4(&c, 1));
+            appendChar(m_levelText, c);
         return;
     case Dest::ListText:
         if (m_listText.size() < 256 && (c >= 0x20 || c == '\t'))
-            m_listText.append(QString::fromUcs4(&c, 1));
+            appendChar(m_listText, c);
         return;
     case Dest::ColorTable:
         if (c == ';') {
@@ -254,12 +269,7 @@ void Reader::emitBody(char32_t c)
     if (key != m_runKey && !m_run.isEmpty())
         flushRun();
     m_runKey = key;
-    if (c > 0xFFFF) {
-        m_run.append(QChar::highSurrogate(c));
-        m_run.append(QChar::lowSurrogate(c));
-    } else {
-        m_run.append(QChar(char16_t(c)));
-    }
+    appendChar(m_run, c);
     m_blockHasContent = true;
     m_bodyStarted = true;
     ++m_emitted;
