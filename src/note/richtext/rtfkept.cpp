@@ -54,6 +54,40 @@ bool hasUnicodeWord(const char *d, qsizetype n)
     return false;
 }
 
+// A group the end of the file cut inside \binN's data: N becomes the
+// bytes that are there, so that the braces that close it are no data of
+// it. True when it was cut there.
+bool fitCutBin(QByteArray &raw)
+{
+    const char *d = raw.constData();
+    const qsizetype size = raw.size();
+    for (qsizetype q = 0; q < size;) {
+        if (d[q++] != '\\' || q >= size)
+            continue;
+        if (!isAsciiLetter(d[q])) {
+            ++q;
+            continue;
+        }
+        const qsizetype start = q;
+        while (q < size && isAsciiLetter(d[q]))
+            ++q;
+        if (q - start != 3 || std::memcmp(d + start, "bin", 3) != 0)
+            continue;
+        const qsizetype digits = q;
+        const qint64 n = lexBinLength(d, size, &q);
+        if (q + n <= size) {
+            q += n;
+            continue;
+        }
+        qsizetype end = digits;
+        while (end < size && isAsciiDigit(d[end]))
+            ++end;
+        raw.replace(digits, end - digits, QByteArray::number(size - q));
+        return true;
+    }
+    return false;
+}
+
 // Picture resources are named uniquely in the process, so pictures pasted
 // into a document never take the name of one already there.
 QUrl newPictureName()
@@ -99,11 +133,12 @@ void Reader::keptGroupEnded(qsizetype start, qsizetype end)
         raw.insert(1, "\\uc" + QByteArray::number(st().uc) + ' ');
     m_keepOpening.clear();
     if (m_keepClose > 0) {
-        // A backslash the file ended on would escape the first brace.
+        // A backslash the file ended on would escape the first brace,
+        // unless it is \bin data.
         qsizetype slashes = 0;
         while (slashes < raw.size() && raw.at(raw.size() - 1 - slashes) == '\\')
             ++slashes;
-        if (slashes % 2)
+        if (!fitCutBin(raw) && slashes % 2)
             raw.chop(1);
         raw.append(QByteArray(m_keepClose, '}'));
         m_keepClose = 0;

@@ -9,6 +9,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextList>
+#include <vector>
 
 namespace mirka::rtf {
 
@@ -193,30 +194,43 @@ QString keptTip(const QTextCharFormat &f)
 
 QString exportHtml(const QTextDocument *doc)
 {
-    // A copy whose labels and kept items are the text a reader sees.
+    // A copy whose labels and kept items are the text a reader sees. The
+    // changes are found first and made from the end back, so that each
+    // leaves the places of those still to come as they were.
     std::unique_ptr<QTextDocument> copy(doc->clone());
-    QTextCursor c(copy.get());
-    c.beginEditBlock();
+    struct Change {
+        int at, length;
+        QString text;
+        QTextCharFormat format; // of a kept item's text; invalid for a label
+    };
+    std::vector<Change> changes;
     for (QTextBlock b = copy->begin(); b.isValid(); b = b.next()) {
+        QTextList *list = b.textList();
+        if (list && list->format().hasProperty(ListLevels)) {
+            const QString label = listLabel(b);
+            changes.push_back({b.position(), 0, label.isEmpty() ? label : label + QLatin1Char(' '), {}});
+        }
         for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it) {
             const QTextFragment f = it.fragment();
-            if (f.charFormat().objectType() != KeptObjectType)
-                continue;
-            c.setPosition(f.position());
-            c.setPosition(f.position() + f.length(), QTextCursor::KeepAnchor);
             QTextCharFormat plain = f.charFormat();
+            if (plain.objectType() != KeptObjectType)
+                continue;
             plain.setObjectType(QTextFormat::NoObject);
-            c.insertText(readerText(f.charFormat()).repeated(f.length()), plain);
-            it = b.begin(); // the block's fragments changed
+            changes.push_back({f.position(), f.length(), readerText(f.charFormat()).repeated(f.length()), plain});
         }
-        QTextList *list = b.textList();
-        if (!list || !list->format().hasProperty(ListLevels))
+    }
+    QTextCursor c(copy.get());
+    c.beginEditBlock();
+    for (auto it = changes.rbegin(); it != changes.rend(); ++it) {
+        c.setPosition(it->at);
+        if (!it->format.isValid()) {
+            if (QTextList *list = c.block().textList())
+                list->remove(c.block());
+            c.insertText(it->text);
             continue;
-        const QString label = listLabel(b);
-        list->remove(b);
-        c.setPosition(b.position());
-        if (!label.isEmpty())
-            c.insertText(label + QLatin1Char(' '));
+        }
+        c.setPosition(it->at + it->length, QTextCursor::KeepAnchor);
+        c.insertText(it->text, it->format);
     }
     c.endEditBlock();
     return copy->toHtml();

@@ -124,7 +124,9 @@ void Reader::popGroup()
     propsChanged();
     if (listGroup)
         listWord(Kw::None, listGroup);
-    if (field >= 0)
+    // A field whose group was skipped or kept whole shows nothing more: a
+    // kept group holds its instruction, which would show it twice.
+    if (field >= 0 && d != Dest::Skip)
         fieldEnded(field);
 }
 
