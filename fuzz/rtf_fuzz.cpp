@@ -1,8 +1,9 @@
-// The RTF reader on arbitrary bytes, and the writer on whatever it built:
-// neither may crash or hang, the writer's output is plain ASCII, and reading
-// that output again gives the same text.
+// The RTF reader on arbitrary bytes, and the writer, the HTML export and
+// plain text on whatever it built: none may crash or hang, the writer's
+// output is plain ASCII, and reading that output again gives the same text.
 #include "fuzzapp.h"
 #include "note/richtext/rtf.h"
+#include "note/richtext/rtfobjects.h"
 
 #include <QTextCursor>
 #include <QTextDocument>
@@ -24,6 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         mirka::rtf::read(bytes, &doc);
     }
     const QString text = doc.toPlainText();
+    mirka::rtf::exportHtml(&doc);
+    mirka::rtf::plainText(&doc);
     const QByteArray out = mirka::rtf::write(&doc);
     for (char c : out) {
         if (uchar(c) >= 0x80 || c == '\0')

@@ -29,8 +29,8 @@ int Writer::fontIndex(const QString &family)
     const auto it = m_fontIndex.constFind(family);
     if (it != m_fontIndex.constEnd())
         return *it;
-    const int i = int(m_fonts.size());
-    m_fonts.push_back(Font{family, nameLooksJapanese(family) || family == mirka::gothicFamily()});
+    const int i = m_fonts.empty() ? 0 : m_fonts.rbegin()->first + 1;
+    m_fonts[i] = Font{family, nameLooksJapanese(family) || family == mirka::gothicFamily()};
     m_fontIndex.insert(family, i);
     return i;
 }
@@ -46,10 +46,8 @@ void Writer::keepTables()
         const QString name = f.value(1).toString();
         if (f.size() != 3 || n < 0 || n > 32767 || name.isEmpty())
             continue;
-        if (size_t(n) >= m_fonts.size())
-            m_fonts.resize(size_t(n) + 1);
         const int charset = f.value(2).toInt();
-        m_fonts[size_t(n)] = Font{name, charset == 128, charset};
+        m_fonts[n] = Font{name, charset == 128, charset};
         if (!m_fontIndex.contains(name))
             m_fontIndex.insert(name, n);
     }
@@ -175,20 +173,19 @@ void Writer::header(Out &out) const
 {
     out.raw("{\\rtf1\\ansi\\ansicpg932\\deff0\\deflang1033\\deflangfe1041");
     out.raw("{\\fonttbl");
-    for (size_t i = 0; i < m_fonts.size(); ++i) {
-        if (m_fonts[i].name.isEmpty())
-            continue; // a number the kept table does not use
-        out.word("{\\f", int(i));
+    for (const auto &[i, font] : m_fonts) {
+        if (font.name.isEmpty())
+            continue;
+        out.word("{\\f", i);
         out.word("\\fnil");
-        out.word("\\fcharset", writtenCharset(m_fonts[i]));
+        out.word("\\fcharset", writtenCharset(font));
         // The body face stands under the design's name, with the face used
         // here as its alternate, so either system shows the intended face.
-        const bool substitute = m_fonts[i].name == mirka::gothicFamily()
-            && m_fonts[i].name != mirka::gothicDesignFamily();
-        fontName(out, substitute ? Font{mirka::gothicDesignFamily(), true} : m_fonts[i]);
+        const bool substitute = font.name == mirka::gothicFamily() && font.name != mirka::gothicDesignFamily();
+        fontName(out, substitute ? Font{mirka::gothicDesignFamily(), true} : font);
         if (substitute) {
             out.raw("{\\*\\falt");
-            fontName(out, m_fonts[i]);
+            fontName(out, font);
             out.raw("}");
         }
         out.raw(";}");
@@ -281,7 +278,7 @@ void Writer::writeProps(Out &out, const Props &p, const Props &prev) const
 
 void Writer::writeText(Out &out, QStringView text, const Props &p, bool fontCurrent)
 {
-    const Font &font = m_fonts[size_t(p.font)];
+    const Font &font = m_fonts[p.font];
     const CodePage *cp = codePageOf(font);
     // A symbol font's bytes are its glyphs: a reader turns "a" into alpha.
     // What the document holds as letters goes out as \uN, read as it is.
@@ -350,7 +347,7 @@ QByteArray Writer::run()
             return;
         }
         const Props &p = m_runProps[size_t(propsOf(formatIndex))];
-        Font &font = m_fonts[size_t(p.font)];
+        Font &font = m_fonts[p.font];
         if (font.japanese)
             return;
         for (QChar ch : text) {

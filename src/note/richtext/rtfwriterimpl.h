@@ -16,6 +16,7 @@
 #include <QPixmap>
 #include <QUrl>
 #include <cstring>
+#include <map>
 #include <vector>
 
 
@@ -206,7 +207,7 @@ private:
     std::vector<int> m_paras;
     std::vector<Props> m_runProps;
     std::vector<ParaProps> m_paraProps;
-    std::vector<Font> m_fonts;
+    std::map<int, Font> m_fonts; // by number: kept tables may number them sparsely (Word's from 31500)
     QHash<QString, int> m_fontIndex;
     std::vector<QColor> m_colors;
     QHash<QRgb, int> m_colorIndex;
