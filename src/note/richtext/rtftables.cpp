@@ -11,6 +11,23 @@
 
 namespace mirka::rtf::detail {
 
+namespace {
+
+// Qt gives a new cell the format of its neighbour: the RTF cells that one
+// stands for are none of the new one's.
+void forgetDefinitions(QTextTableCell cell)
+{
+    QTextTableCellFormat f = cell.format().toTableCellFormat();
+    if (!f.hasProperty(RtfCells) && !f.hasProperty(RtfCellsBelow) && !f.hasProperty(RtfRow))
+        return;
+    f.clearProperty(RtfCells);
+    f.clearProperty(RtfCellsBelow);
+    f.clearProperty(RtfRow);
+    cell.setFormat(f);
+}
+
+} // namespace
+
 void Reader::syncTables(int depth)
 {
     depth = qBound(0, depth, kMaxTableDepth);
@@ -24,12 +41,18 @@ void Reader::syncTables(int depth)
             if (t.rowEnded) {
                 ++t.row;
                 t.col = 0;
-                if (t.row >= t.table->rows())
+                if (t.row >= t.table->rows()) {
                     t.table->appendRows(1);
+                    for (int c = 0; c < t.table->columns(); ++c)
+                        forgetDefinitions(t.table->cellAt(t.row, c));
+                }
             } else {
                 ++t.col;
-                if (t.col >= t.table->columns())
+                if (t.col >= t.table->columns()) {
                     t.table->appendColumns(1);
+                    for (int r = 0; r < t.table->rows(); ++r)
+                        forgetDefinitions(t.table->cellAt(r, t.col));
+                }
             }
             t.rowEnded = t.cellEnded = false;
             m_cursor.setPosition(t.table->cellAt(t.row, t.col).firstPosition());
@@ -69,22 +92,32 @@ void Reader::closeTable()
     if (!t.cellEnded && !t.rowEnded && (m_pendingPar || m_blockHasContent))
         finishBlock(m_pendingPar ? m_parProps : m_lastPara);
     // Cells that only square the table are no cells of the document: they
-    // look the same however they came, as a writer leaves them out.
+    // look the same however they came, as a writer leaves them out; columns
+    // of nothing else go (a table begun with more cells than its rows came
+    // with would read back with fewer).
     QTextTable *table = t.table;
+    int squaring = 0; // the first of the trailing such columns
     for (int r = 0; r < table->rows(); ++r) {
         bool read = false;
         for (int c = 0; c < table->columns() && !read; ++c)
             read = table->cellAt(r, c).format().hasProperty(RtfCells);
-        for (int c = 0; c < table->columns() && read; ++c) {
+        int first = table->columns();
+        for (int c = table->columns() - 1; c >= 0 && read; --c) {
             const QTextTableCell cell = table->cellAt(r, c);
-            if (cell.row() == r && cell.column() == c && !cell.format().hasProperty(RtfCells)
-                && cell.firstPosition() == cell.lastPosition()) {
+            const bool square = cell.row() == r && cell.column() == c && !cell.format().hasProperty(RtfCells)
+                && cell.firstPosition() == cell.lastPosition();
+            if (square) {
                 QTextCursor empty = cell.firstCursorPosition();
                 empty.setBlockFormat(QTextBlockFormat());
                 empty.setBlockCharFormat(QTextCharFormat());
             }
+            if (square && first == c + 1)
+                first = c;
         }
+        squaring = qMax(squaring, first);
     }
+    if (squaring > 0 && squaring < table->columns())
+        table->removeColumns(squaring, table->columns() - squaring);
     m_pendingPar = false;
     m_cursor.setPosition(t.table->lastPosition() + 1);
     m_tables.pop_back();
@@ -159,7 +192,7 @@ QByteArray tableWords(const char *d, qsizetype n)
         while (q < n && isAsciiLetter(d[q]))
             ++q;
         const std::string_view w(d + p + 1, size_t(q - p - 1));
-        if (q < n && d[q] == '-')
+        if (q + 1 < n && d[q] == '-' && isAsciiDigit(d[q + 1]))
             ++q;
         while (q < n && isAsciiDigit(d[q]))
             ++q;
