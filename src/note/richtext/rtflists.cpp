@@ -71,7 +71,12 @@ void Reader::listWord(Kw kw, int param)
             s.para.ilvl = 0;
         }
         return;
-    case Kw::ListTable: s.dest = Dest::ListTable; return;
+    case Kw::ListTable:
+        if (atDocumentLevel())
+            s.dest = Dest::ListTable;
+        else
+            enterSkip();
+        return;
     case Kw::List:
         s.listGroup = 1;
         m_list = ListDef();

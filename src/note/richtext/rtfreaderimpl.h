@@ -156,8 +156,14 @@ struct RowDef {
     qsizetype wordsFrom = 0; // where the words of the cell being defined start
 };
 
+// Cells merged down, from the first: merged when the table is done.
+struct MergeDown {
+    int row, column, rows, columns;
+};
+
 struct OpenTable {
     class QTextTable *table = nullptr;
+    std::vector<MergeDown> mergesDown;
     int row = 0, col = 0;
     bool cellEnded = false, rowEnded = false;
     bool widthsSet = false;
@@ -203,6 +209,14 @@ private:
     void pushGroup();
     void popGroup();
     void enterSkip();
+    // Whether the group being read is one of the document's own, where its
+    // tables stand (or in \upr's Unicode part); one inside another group,
+    // say a header kept to be written back at the document level, would
+    // be read there.
+    bool atDocumentLevel() const
+    {
+        return m_stack.size() == 2 || (m_stack.size() == 4 && m_stack[1].dest == Dest::Upr);
+    }
     void skipGroupFast();
 
     // ---- tokens

@@ -105,7 +105,7 @@ void Reader::closeTable()
         for (int c = table->columns() - 1; c >= 0 && read; --c) {
             const QTextTableCell cell = table->cellAt(r, c);
             const bool square = cell.row() == r && cell.column() == c && !cell.format().hasProperty(RtfCells)
-                && cell.firstPosition() == cell.lastPosition();
+                && !cell.format().hasProperty(RtfCellsBelow) && cell.firstPosition() == cell.lastPosition();
             if (square) {
                 QTextCursor empty = cell.firstCursorPosition();
                 empty.setBlockFormat(QTextBlockFormat());
@@ -118,6 +118,8 @@ void Reader::closeTable()
     }
     if (squaring > 0 && squaring < table->columns())
         table->removeColumns(squaring, table->columns() - squaring);
+    for (const MergeDown &m : t.mergesDown)
+        table->mergeCells(m.row, m.column, m.rows, m.columns);
     m_pendingPar = false;
     m_cursor.setPosition(t.table->lastPosition() + 1);
     m_tables.pop_back();
@@ -284,14 +286,21 @@ void Reader::applyRow(OpenTable &t, const RowDef &def)
         const QTextTableCell above = row > 0 ? table->cellAt(row - 1, i) : QTextTableCell();
         if (cells[size_t(i)].merge == 3 && above.isValid() && above.column() == i
             && above.columnSpan() == cell.columnSpan()) {
-            // Merged into the cell above: its definition rides on that cell.
-            QTextTableCell top = above;
+            // Merged into the cell above: its definition rides on the first
+            // cell of the merge. The cells are merged when the table is
+            // done, as Qt adds a column wrongly beside a cell merged down.
+            auto merge = std::find_if(t.mergesDown.begin(), t.mergesDown.end(), [&](const MergeDown &m) {
+                return m.column == i && m.row + m.rows == row;
+            });
+            if (merge == t.mergesDown.end())
+                merge = t.mergesDown.insert(t.mergesDown.end(), MergeDown{row - 1, i, 1, cell.columnSpan()});
+            ++merge->rows;
+            QTextTableCell top = table->cellAt(merge->row, i);
             QTextTableCellFormat tf = top.format().toTableCellFormat();
             QVariantList below = tf.property(RtfCellsBelow).toList();
             below.append(QVariant(own));
             tf.setProperty(RtfCellsBelow, below);
             top.setFormat(tf);
-            table->mergeCells(top.row(), i, row - top.row() + 1, cell.columnSpan());
         }
         i = end;
     }

@@ -33,7 +33,7 @@ void Reader::word(std::string_view w, bool hasParam, int param)
     case Kw::FontTbl:
         // Text already read was decoded, and its symbols mapped, by the
         // fonts known then: a table after it cannot change them.
-        if (m_bodyStarted) {
+        if (m_bodyStarted || !atDocumentLevel()) {
             enterSkip();
             return;
         }
@@ -41,6 +41,10 @@ void Reader::word(std::string_view w, bool hasParam, int param)
         m_fontOpen = false;
         return;
     case Kw::ColorTbl:
+        if (!atDocumentLevel()) {
+            enterSkip();
+            return;
+        }
         s.dest = Dest::ColorTable;
         m_colors.clear();
         m_colorSet = false;
