@@ -323,6 +323,11 @@ private:
     bool m_keepTail = false;
     bool m_split = false;
     ParaProps m_parProps; // of the pending \par
+    // The properties the paragraph at the cursor was made with, while its
+    // format is known to be theirs: asking the document costs a lookup and
+    // a comparison of formats for every paragraph.
+    ParaProps m_blockProps;
+    bool m_blockPropsKnown = false;
     bool m_blockHasContent = false;
     qint64 m_emitted = 0; // characters and paragraph marks shown so far
     int m_symbolFont = 0; // of the current font: see FontDef::symbol

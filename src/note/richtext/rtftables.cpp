@@ -56,6 +56,7 @@ void Reader::syncTables(int depth)
             }
             t.rowEnded = t.cellEnded = false;
             m_cursor.setPosition(t.table->cellAt(t.row, t.col).firstPosition());
+            m_blockPropsKnown = false;
             m_pendingPar = false;
             m_blockHasContent = false;
         }
@@ -81,6 +82,7 @@ void Reader::openTable()
     format.setBorderCollapse(true);
     OpenTable t;
     t.table = m_cursor.insertTable(1, columns, format);
+    m_blockPropsKnown = false;
     m_tables.push_back(t);
     m_blockHasContent = false;
 }
@@ -122,6 +124,7 @@ void Reader::closeTable()
         table->mergeCells(m.row, m.column, m.rows, m.columns);
     m_pendingPar = false;
     m_cursor.setPosition(t.table->lastPosition() + 1);
+    m_blockPropsKnown = false;
     m_tables.pop_back();
     m_blockHasContent = false;
 }

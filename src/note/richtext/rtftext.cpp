@@ -469,16 +469,20 @@ void Reader::ensureBlock()
     m_pendingPar = false;
     // Formats are set only when they change: each setting is an edit of
     // its own, which a run of empty paragraphs would otherwise pay twice.
-    if (m_parProps.ls || m_cursor.blockFormat() != blockFormat(m_parProps))
+    if (m_parProps.ls
+        || (!(m_blockPropsKnown && m_parProps == m_blockProps) && m_cursor.blockFormat() != blockFormat(m_parProps)))
         finishBlock(m_parProps);
     const State &s = st();
     m_cursor.insertBlock(blockFormat(s.para), charFormat(keyFor(s.ch, 'a')));
+    m_blockProps = s.para;
+    m_blockPropsKnown = true;
     m_split = true;
     m_blockHasContent = false;
 }
 
 void Reader::finishBlock(const ParaProps &p)
 {
+    m_blockPropsKnown = false;
     if (const ListLevelDef *level = listLevel(p)) {
         // A list paragraph without indents of its own takes its level's.
         ParaProps own = p;
@@ -570,6 +574,7 @@ void Reader::finish()
     if (m_insert) {
         if (m_split && m_keepTail)
             m_cursor.setBlockFormat(m_tailFormat);
+            m_blockPropsKnown = false;
         return;
     }
     if (m_pendingPar)
