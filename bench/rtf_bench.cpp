@@ -3,11 +3,11 @@
 // formatting, pictures, tables and links; a note of 200 pictures and 500
 // table rows; and the cost of one SelChange with a whole 1 MB note selected.
 // A dense 11 MB Japanese note as the rich-text control writes it: reading
-// against its floor (the same runs inserted with QTextCursor, in the same
-// process) and the size of a save; the same for a word processor's document
-// of tens of MB (styles, \pard\plain resets, runs of changing fonts,
-// tables, pictures with their metafile fallbacks). Prints its figures; run
-// by hand: bench/rtf_bench [--quick] [--dense] [--word]
+// against its floor (the same runs inserted with QTextCursor, tables as
+// tables, in the same process) and the size of a save; the same for a word
+// processor's document of tens of MB (styles, \pard\plain resets, runs of
+// changing fonts, tables, pictures with their metafile fallbacks). Prints
+// its figures; run by hand: bench/rtf_bench [--quick] [--dense] [--word]
 #include "note/richtext/richtextbox.h"
 #include "note/richtext/rtf.h"
 #include "procstatus.h"
@@ -28,6 +28,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <tuple>
 #include <vector>
 
@@ -246,7 +247,9 @@ double bestOf(int runs, const std::function<void()> &f)
 }
 
 // The floor of a load: a document made of the same paragraphs and runs
-// with their formats, inserted with QTextCursor (tables flattened).
+// with their formats, and tables of the same shape, inserted with
+// QTextCursor (what tables hold within cells is flattened, merged cells are
+// not merged).
 struct Floor {
     struct Run {
         QString text;
@@ -257,22 +260,77 @@ struct Floor {
         QTextCharFormat charFormat;
         std::vector<Run> runs;
     };
-    std::vector<Block> blocks;
+    struct Table {
+        QTextTableFormat format;
+        int rows = 0, columns = 0;
+        std::vector<std::vector<Block>> cells; // by row, then column
+    };
+    // The body in order: a paragraph, or a table (where blocks is empty).
+    struct Piece {
+        std::vector<Block> blocks;
+        std::optional<Table> table;
+    };
+    std::vector<Piece> pieces;
     std::vector<std::pair<QUrl, QVariant>> pictures; // as read, not decoded
+
+    Block blockOf(const QTextDocument &doc, const QTextBlock &b)
+    {
+        Block block{b.blockFormat(), b.charFormat(), {}};
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat f = it.fragment().charFormat();
+            block.runs.push_back(Run{it.fragment().text(), f});
+            if (f.isImageFormat()) {
+                const QUrl name(f.toImageFormat().name());
+                pictures.emplace_back(name, doc.resource(QTextDocument::ImageResource, name));
+            }
+        }
+        return block;
+    }
+    std::vector<Block> blocksBetween(const QTextDocument &doc, int from, int to)
+    {
+        std::vector<Block> blocks;
+        for (QTextBlock b = doc.findBlock(from); b.isValid() && b.position() <= to; b = b.next())
+            blocks.push_back(blockOf(doc, b));
+        return blocks;
+    }
 
     explicit Floor(const QTextDocument &doc)
     {
-        for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
-            Block block{b.blockFormat(), b.charFormat(), {}};
-            for (auto it = b.begin(); !it.atEnd(); ++it) {
-                const QTextCharFormat f = it.fragment().charFormat();
-                block.runs.push_back(Run{it.fragment().text(), f});
-                if (f.isImageFormat()) {
-                    const QUrl name(f.toImageFormat().name());
-                    pictures.emplace_back(name, doc.resource(QTextDocument::ImageResource, name));
+        for (auto it = doc.rootFrame()->begin(); !it.atEnd(); ++it) {
+            Piece piece;
+            if (const QTextFrame *frame = it.currentFrame()) {
+                const auto *t = qobject_cast<const QTextTable *>(frame);
+                if (!t) {
+                    piece.blocks = blocksBetween(doc, frame->firstPosition(), frame->lastPosition());
+                } else {
+                    Table table{t->format(), t->rows(), t->columns(), {}};
+                    for (int r = 0; r < t->rows(); ++r) {
+                        for (int col = 0; col < t->columns(); ++col) {
+                            const QTextTableCell cell = t->cellAt(r, col);
+                            table.cells.push_back(cell.row() == r && cell.column() == col
+                                                      ? blocksBetween(doc, cell.firstPosition(), cell.lastPosition())
+                                                      : std::vector<Block>());
+                        }
+                    }
+                    piece.table = std::move(table);
                 }
+            } else {
+                piece.blocks.push_back(blockOf(doc, it.currentBlock()));
             }
-            blocks.push_back(std::move(block));
+            pieces.push_back(std::move(piece));
+        }
+    }
+    // The blocks at c; in a fresh (empty) paragraph, the first one is that.
+    static void insert(QTextCursor &c, const std::vector<Block> &blocks, bool fresh)
+    {
+        for (const Block &b : blocks) {
+            if (fresh)
+                c.setBlockFormat(b.format), c.setBlockCharFormat(b.charFormat);
+            else
+                c.insertBlock(b.format, b.charFormat);
+            fresh = false;
+            for (const Run &r : b.runs)
+                c.insertText(r.text, r.format);
         }
     }
     void build(QTextDocument *doc) const
@@ -282,15 +340,22 @@ struct Floor {
         doc->setUndoRedoEnabled(false);
         QTextCursor c(doc);
         c.beginEditBlock();
-        bool first = true;
-        for (const Block &b : blocks) {
-            if (first)
-                c.setBlockFormat(b.format), c.setBlockCharFormat(b.charFormat);
-            else
-                c.insertBlock(b.format, b.charFormat);
-            first = false;
-            for (const Run &r : b.runs)
-                c.insertText(r.text, r.format);
+        bool fresh = true; // c is in an empty paragraph of its own
+        for (const Piece &p : pieces) {
+            if (p.table) {
+                QTextTable *t = c.insertTable(p.table->rows, p.table->columns, p.table->format);
+                for (int r = 0; r < p.table->rows; ++r) {
+                    for (int col = 0; col < p.table->columns; ++col) {
+                        QTextCursor cell = t->cellAt(r, col).firstCursorPosition();
+                        insert(cell, p.table->cells[size_t(r * p.table->columns + col)], true);
+                    }
+                }
+                c.setPosition(t->lastPosition() + 1);
+                fresh = true;
+                continue;
+            }
+            insert(c, p.blocks, fresh);
+            fresh = false;
         }
         c.endEditBlock();
         doc->setUndoRedoEnabled(true);
