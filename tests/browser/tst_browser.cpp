@@ -1,27 +1,17 @@
 // Browser windows on the real engine: local pages, a loopback server, and
 // the favourites all windows share, with their bookmarks-file form.
-#include "../support/scripteddialogs.h"
-#include "../support/testenv.h"
-#include "../support/userinput.h"
-#include "browserdriving.h"
+#include "../support/windowdriving.h"
 #include "loopbackserver.h"
 #include "browser/bookmarksfile.h"
 #include "common/codepage.h"
 #include "common/paths.h"
 #include "model/favourites.h"
-#include "note/frmDocument.h"
-#include "shell/Form1.h"
 
 #include <QAbstractItemView>
 #include <QBuffer>
-#include <QComboBox>
 #include <QImage>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <memory>
 
-using namespace browserdriving;
+using namespace windowdriving;
 using mirka::favourites::Favourite;
 
 namespace {

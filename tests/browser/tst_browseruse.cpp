@@ -1,40 +1,19 @@
 // The browser as users drive it: keys sent to the focused widget, pages that
 // ask for windows, permissions or downloads, stored script addresses, local
 // files, untrusted certificates, and a login that lasts between runs.
-#include "../support/scripteddialogs.h"
-#include "../support/testenv.h"
-#include "../support/userinput.h"
-#include "browser/WebBrowser.h"
-#include "browser/frmBrowser.h"
+#include "../support/windowdriving.h"
 #include "common/codepage.h"
-#include "note/frmDocument.h"
 #include "model/note.h"
-#include "shell/Form1.h"
-#include "shell/frmMain.h"
-#include "browserdriving.h"
 #include "loopbackserver.h"
 
 #include <QAbstractItemView>
-#include <QAction>
-#include <QComboBox>
 #include <QImage>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QProcess>
-#include <QPushButton>
 #include <QSslKey>
 #include <QSslServer>
 #include <QStandardPaths>
-#include <QToolBar>
-#include <QWebEnginePage>
-#include <QWebEngineView>
-#include <QtTest>
-#include <memory>
 
-using namespace browserdriving;
+using namespace windowdriving;
 
 namespace {
 
@@ -63,7 +42,7 @@ class TestBrowserUse : public QObject {
 
     QString writePage(const QString &name, const QString &title, const QString &body)
     {
-        return browserdriving::writePage(env, name, title, body);
+        return windowdriving::writePage(env, name, title, body);
     }
 
     static frmBrowser *loaded(const QString &start)

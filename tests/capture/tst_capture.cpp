@@ -2,34 +2,17 @@
 // a passage with its source, recording from the keyboard, the recorded
 // mark, zoom of the page and the note, print and PDF (read back by another
 // program's text extractor).
-#include "../browser/browserdriving.h"
+#include "../support/windowdriving.h"
 #include "../browser/loopbackserver.h"
-#include "../support/scripteddialogs.h"
-#include "../support/testenv.h"
-#include "note/frmDocument.h"
 #include "note/notezoom.h"
-#include "note/notefiles.h"
-#include "note/richtext/richtextbox.h"
-#include "shell/Form1.h"
-#include "shell/frmMain.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
-#include <QComboBox>
-#include <QListWidget>
 #include <QTextBlock>
 #include <QTextDocumentFragment>
-#include <QToolBar>
-#include <QToolButton>
-#include <QWebEnginePage>
-#include <QMenu>
 #include <QProcess>
-#include <QLineEdit>
-#include <QWebEngineView>
-#include <QtTest>
-#include <memory>
 
-using namespace browserdriving;
+using namespace windowdriving;
 
 class TestCapture : public QObject {
     Q_OBJECT

@@ -1,27 +1,14 @@
 // The road of recorded pages through the real windows and the real web
 // engine: browse, record with saved copies, save under a Japanese name,
 // exit, start again offline, open, and reach every page through its copy.
-#include "../browser/browserdriving.h"
+#include "../support/windowdriving.h"
 #include "../browser/loopbackserver.h"
-#include "../support/scripteddialogs.h"
-#include "../support/testenv.h"
-#include "../support/userinput.h"
 #include "common/codepage.h"
-#include "note/frmDocument.h"
-#include "note/notefiles.h"
-#include "note/richtext/richtextbox.h"
 #include "model/note.h"
-#include "shell/Form1.h"
 
-#include <QClipboard>
-#include <QComboBox>
-#include <QDir>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QRegularExpression>
-#include <memory>
 
-using namespace browserdriving;
+using namespace windowdriving;
 
 namespace {
 

@@ -1,20 +1,7 @@
-#include "note/frmDocument.h"
-#include "note/notefiles.h"
-#include "note/richtext/richtextbox.h"
-#include "shell/frmMain.h"
-#include "../support/scripteddialogs.h"
-#include "../support/testenv.h"
+#include "../support/windowdriving.h"
 
-#include <QAbstractButton>
-#include <QAction>
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QLineEdit>
 #include <QMimeData>
 #include <QTextBlock>
-#include <QToolBar>
-#include <QtTest>
-#include <memory>
 
 // The formatting toolbar, the selection state it shows and the clipboard
 // commands, on the real editor and the real clipboard.

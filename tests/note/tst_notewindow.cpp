@@ -1,34 +1,13 @@
-#include "browser/frmBrowser.h"
+#include "../support/windowdriving.h"
 #include "common/savefile.h"
 #include "common/twips.h"
-#include "note/frmDocument.h"
-#include "note/notefiles.h"
-#include "note/richtext/richtextbox.h"
-#include "shell/Form1.h"
-#include "shell/frmMain.h"
-#include "../support/scripteddialogs.h"
-#include "../support/testenv.h"
 
-#include <QAbstractButton>
-#include <QClipboard>
-#include <QComboBox>
-#include <QDir>
-#include <QGuiApplication>
 #include <QMimeData>
-#include <QToolBar>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QMenu>
 #include <QProgressDialog>
-#include <QPushButton>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTimer>
-#include <QtTest>
 #include <functional>
-#include <memory>
 
 using mirka::MsgAnswer;
 

@@ -1,14 +1,10 @@
 // Finding in the note and in a page as the user does it, and the search
 // across notes and saved pages on real files with the real SQLite index
 // built by its thread.
-#include "browser/WebBrowser.h"
-#include "browser/frmBrowser.h"
+#include "../support/windowdriving.h"
 #include "common/codepage.h"
 #include "common/fieldrecord.h"
 #include "common/twips.h"
-#include "note/frmDocument.h"
-#include "note/notefiles.h"
-#include "note/richtext/richtextbox.h"
 #include "note/richtext/rtf.h"
 #include "search/editorfind.h"
 #include "search/findbar.h"
@@ -16,39 +12,20 @@
 #include "search/pagefind.h"
 #include "search/searchwindow.h"
 #include "search/textfold.h"
-#include "shell/frmMain.h"
-#include "../support/scripteddialogs.h"
-#include "../support/testenv.h"
-#include "../support/userinput.h"
 
 #include <QCheckBox>
-#include <QDir>
-#include <QLabel>
-#include <QLineEdit>
 #include <QListView>
-#include <QPushButton>
 #include <QStatusBar>
 #include <QTextBlock>
 #include <QTextDocument>
-#include <QWebEnginePage>
-#include <QWebEngineView>
-#include <QtTest>
-#include <memory>
 
 using mirka::search::Indexer;
+using windowdriving::keyToFocus;
 using mirka::textfold::Range;
 
 Q_DECLARE_METATYPE(QList<Range>)
 
 namespace {
-
-void keyToFocus(QWidget *window, int key, Qt::KeyboardModifiers mods = {})
-{
-    QVERIFY(QTest::qWaitFor([window] {
-        return QApplication::focusWidget() && window->isAncestorOf(QApplication::focusWidget());
-    }));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), mods);
-}
 
 // Bytes above ASCII (and '=') as =HH, with a soft line break now and then,
 // as a page saved by the engine has them.

@@ -1,34 +1,25 @@
 // The frame: start-up, placement and exit, its child windows as the user
 // first sees them, the Options dialog with its file, and the texts Qt itself
 // shows, on the real frame and engine.
-#include "../browser/browserdriving.h"
-#include "../support/scripteddialogs.h"
-#include "../support/testenv.h"
+#include "../support/windowdriving.h"
 #include "common/apptitle.h"
 #include "common/dialogs.h"
 #include "common/paths.h"
 #include "common/twips.h"
-#include "note/frmDocument.h"
-#include "note/notefiles.h"
 #include "model/options.h"
-#include "shell/Form1.h"
 #include "shell/options.h"
 #include "shell/placement.h"
 #include "shell/qtjapanese.h"
 
-#include <QAbstractButton>
 #include <QCheckBox>
-#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QScreen>
 #include <QSettings>
 #include <QTextEdit>
 #include <QWindow>
-#include <memory>
 
-using browserdriving::engineTimeout;
+using windowdriving::engineTimeout;
 
 namespace {
 // The stored placement, after storing the given values if there are any.
@@ -408,7 +399,7 @@ private slots:
         ScriptedDialogs dialogs;
         if (!placement.isEmpty())
             storedPlacement(placement);
-        const QString opener = browserdriving::writePage(env, "opener.html", "Opener",
+        const QString opener = windowdriving::writePage(env, "opener.html", "Opener",
                                                          "<script>addEventListener('click', () => window.open('opener.html'));</script>");
         env.write("mirka.ini", ("\"" + opener + "\"\r\n\"\"\r\n1\r\n").toUtf8());
 
@@ -484,7 +475,7 @@ private slots:
         auto frame = start();
         frmBrowser *blank = frmBrowser::createNew();
         const QString odd = QStringLiteral("a[*]b [*][*] c");
-        const QString page = browserdriving::writePage(env, "odd.html", odd);
+        const QString page = windowdriving::writePage(env, "odd.html", odd);
         env.write("mirka.ini", ("\"" + page + "\"\r\n\"\"\r\n0\r\n").toUtf8());
         Form1::unload();
         frmBrowser *titled = frmBrowser::createNew();

@@ -1,19 +1,37 @@
 #pragma once
-// Driving browser windows as the user does, for the browser tests.
-#include "../support/testenv.h"
+// Driving the program's windows as the user does, for the window tests:
+// the windows, the dialog script, the test's files, and the ways keys,
+// clicks and pages reach them.
+#include "scripteddialogs.h"
+#include "testenv.h"
+#include "userinput.h"
 #include "browser/WebBrowser.h"
 #include "browser/frmBrowser.h"
+#include "note/frmDocument.h"
+#include "note/notefiles.h"
+#include "note/richtext/richtextbox.h"
+#include "shell/Form1.h"
 #include "shell/frmMain.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QPushButton>
 #include <QToolBar>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 #include <QtTest>
+#include <memory>
 
-namespace browserdriving {
+namespace windowdriving {
 
 constexpr int engineTimeout = 20000;
 
@@ -56,15 +74,21 @@ inline void activate(frmBrowser *b)
     frmMain::instance()->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(b->parentWidget()));
 }
 
-// Gives the window the focus, then sends the key where the platform sends
-// it: to whatever widget has the focus.
+// Sends the key where the platform sends it: to whatever widget of the
+// window has the focus.
+inline void keyToFocus(QWidget *window, int k, Qt::KeyboardModifiers mods = {})
+{
+    QVERIFY(QTest::qWaitFor([window] {
+        return QApplication::focusWidget() && window->isAncestorOf(QApplication::focusWidget());
+    }));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(k), mods);
+}
+
+// Gives the browser window the focus, then sends the key.
 inline void key(frmBrowser *b, int k, Qt::KeyboardModifiers mods = {})
 {
     activate(b);
-    QVERIFY(QTest::qWaitFor([b] {
-        return QApplication::focusWidget() && b->isAncestorOf(QApplication::focusWidget());
-    }));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key(k), mods);
+    keyToFocus(b, k, mods);
 }
 
 // Types into the address box the way the user does: Ctrl+L puts the caret
@@ -115,4 +139,4 @@ inline QString writePage(const TestEnv &env, const QString &name, const QString 
     return QUrl::fromLocalFile(env.path(name)).toString();
 }
 
-} // namespace browserdriving
+} // namespace windowdriving
