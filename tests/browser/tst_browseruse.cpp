@@ -45,13 +45,6 @@ class TestBrowserUse : public QObject {
         return windowdriving::writePage(env, name, title, body);
     }
 
-    static frmBrowser *loaded(const QString &start)
-    {
-        Form1::get().Text1->setText(start);
-        frmBrowser *b = frmBrowser::createNew();
-        return completes(b, [] {}) && settles(b) ? b : nullptr;
-    }
-
 private slots:
     void initTestCase()
     {

@@ -94,9 +94,8 @@ private slots:
     // and the note body as a view only: the saved note stays the same.
     void zoom()
     {
-        Form1::get().Text1->setText(server.url("/one"));
-        frmBrowser *b = frmBrowser::createNew();
-        QVERIFY(completes(b, [] {}));
+        frmBrowser *b = loaded(server.url("/one"));
+        QVERIFY(b);
         QWebEngineView *view = b->brwWebBrowser->view();
         key(b, Qt::Key_Plus, Qt::ControlModifier);
         key(b, Qt::Key_Plus, Qt::ControlModifier);
@@ -150,9 +149,8 @@ private slots:
                      "<a href='javascript:alert(1)'>js</a><script>var x;</script><span style='display:none'>"
                      "hidden</span> end.</p><p>after</p></body></html>");
         const QString article = server.url("/article");
-        Form1::get().Text1->setText(article);
-        frmBrowser *b = frmBrowser::createNew();
-        QVERIFY(completes(b, [] {}) && settles(b));
+        frmBrowser *b = loaded(article);
+        QVERIFY(b);
         QAction *record = b->tbToolBar->findChild<QAction *>(QStringLiteral("check"));
         QVERIFY(!record->isChecked());
 
@@ -236,9 +234,8 @@ private slots:
 
         server.route("/printed", "200 OK", "<html><head><meta charset=utf-8><title>P</title></head>"
                                            "<body><p>printed page 本文</p></body></html>");
-        Form1::get().Text1->setText(server.url("/printed"));
-        frmBrowser *b = frmBrowser::createNew();
-        QVERIFY(completes(b, [] {}));
+        frmBrowser *b = loaded(server.url("/printed"));
+        QVERIFY(b);
         dialogs.previewFile = env.path("page-preview.pdf");
         key(b, Qt::Key_P, Qt::ControlModifier);
         QVERIFY(hasInk(env.path("page-preview.pdf"))); // the engine prints pictures of its pages

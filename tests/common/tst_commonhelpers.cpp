@@ -99,21 +99,6 @@ private slots:
         mirka::twips::setDpiForTesting(0);
     }
 
-    void atomicWriteKeepsOldFileOnFailure()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("a.txt");
-        QString error;
-        QVERIFY(mirka::writeFileAtomically(path, "old", &error));
-        QByteArray data;
-        QVERIFY(mirka::readWholeFile(path, &data));
-        QCOMPARE(data, QByteArray("old"));
-        // A folder that does not exist cannot be written; the reason is given.
-        QVERIFY(!mirka::writeFileAtomically(dir.filePath("no/such/b.txt"), "x", &error));
-        QVERIFY(!error.isEmpty());
-        QVERIFY(!mirka::readWholeFile(dir.filePath("missing"), &data, &error));
-    }
-
     // A device link is never read, and a write never goes through a FIFO nor
     // replaces it (the readers' own bounds are shown on their files).
     void specialFilesUntouched()
@@ -157,40 +142,6 @@ private slots:
         QCOMPARE(QDir(fs.path(".")).entryList(QDir::Files).size(), 3); // no temporary left
     }
 
-    void messageBoxTitleAndCommonDialogMemory()
-    {
-        ScriptedDialogs script;
-        script.messageAnswers << mirka::MsgAnswer::No;
-        QCOMPARE(mirka::MsgBox("q", mirka::MsgButtons::YesNo), mirka::MsgAnswer::No);
-        QCOMPARE(script.asked.last().title, mirka::appTitle());
-        mirka::MsgBox("t", mirka::MsgButtons::OK, QStringLiteral("保存"));
-        QCOMPARE(script.asked.last().title, QStringLiteral("保存"));
-        QCOMPARE(script.messages(), (QStringList{"q", "t"}));
-
-        mirka::CommonDialog dlg;
-        dlg.Filter = QStringLiteral("Mirkaのﾌｧｲﾙ (*.rtf)|*.rtf");
-        dlg.Flags = mirka::CommonDialog::OverwritePrompt;
-        script.fileAnswers << "/tmp/x/調査.rtf" << "";
-        QVERIFY(dlg.ShowSave());
-        QCOMPARE(dlg.FileName, QStringLiteral("/tmp/x/調査.rtf"));
-        QCOMPARE(dlg.FileTitle, QStringLiteral("調査.rtf"));
-        QVERIFY(script.asked.last().file.confirmOverwrite);
-        // The next dialog starts from the remembered file name.
-        dlg.CancelError = true;
-        QVERIFY(!dlg.ShowOpen());
-        QCOMPARE(script.asked.last().file.initialFile, QStringLiteral("/tmp/x/調査.rtf"));
-        QCOMPARE(dlg.FileName, QStringLiteral("/tmp/x/調査.rtf"));
-        // Without CancelError a cancel reports an empty name.
-        dlg.CancelError = false;
-        QVERIFY(dlg.ShowSave());
-        QVERIFY(dlg.FileName.isEmpty());
-
-        script.colorAnswers << std::nullopt;
-        dlg.CancelError = true;
-        dlg.Color = Qt::red;
-        QVERIFY(!dlg.ShowColor());
-        QCOMPARE(dlg.Color, QColor(Qt::red));
-    }
 
     // The font and colour dialogs the program shows (tests elsewhere answer
     // them through the seam): their own values, without showing them.

@@ -21,21 +21,6 @@ using mirka::FieldRecordWriter;
 class TestFieldRecord : public QObject {
     Q_OBJECT
 private slots:
-    void writesByteExact()
-    {
-        // Options: start page A, empty search page, checked box: 12 bytes.
-        FieldRecordWriter w;
-        w.text("A").endLine().text("").endLine().number(1).endLine();
-        QCOMPARE(w.data(), QByteArray("\"A\"\r\n\"\"\r\n1\r\n"));
-        QCOMPARE(w.data().size(), 12);
-
-        // The companion's lines are the note file's test.
-        // A favourite line: bare icon number first.
-        FieldRecordWriter f;
-        f.number(3).text("t").text("u").endLine();
-        QCOMPARE(f.data(), QByteArray("3,\"t\",\"u\"\r\n"));
-    }
-
     void unencodableBecomesQuestionMark()
     {
         // Qt's encoder would write 0xFC 0xFC here, which reads back as another

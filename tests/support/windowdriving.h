@@ -60,6 +60,14 @@ inline QList<frmBrowser *> browserWindows()
     return out;
 }
 
+// A new browser window that has completed the start page given.
+inline frmBrowser *loaded(const QString &start)
+{
+    Form1::get().Text1->setText(start);
+    frmBrowser *b = frmBrowser::createNew();
+    return completes(b, [] {}) && settles(b) ? b : nullptr;
+}
+
 // Closes every child window of the frame and waits until they are gone.
 inline bool closesAll()
 {
