@@ -109,17 +109,6 @@ class TestSearch : public QObject {
     QString notes;
     ScriptedDialogs script;
 
-    // The frame, shown and active.
-    static std::unique_ptr<frmMain> shownFrame()
-    {
-        auto frame = std::make_unique<frmMain>();
-        frame->show();
-        frame->activateWindow();
-        if (!QTest::qWaitForWindowActive(frame.get()))
-            qWarning("frame not active");
-        return frame;
-    }
-
 private slots:
     void initTestCase()
     {
@@ -184,7 +173,7 @@ private slots:
     // one undo.
     void inTheNote()
     {
-        auto frame = shownFrame();
+        auto frame = windowdriving::startProgram();
         Module1::NewNote();
         frmDocument &d = *frmDocument::instance();
         d.rtfText->setHtml(QStringLiteral("<p>研究の話</p><p><b>研究</b>と<i>ｹﾝｷｭｳ</i></p><p>ケンキュウ、ＫＥＮ研究</p>"));
@@ -239,7 +228,7 @@ private slots:
     // the match selected.
     void inAPage()
     {
-        auto frame = shownFrame();
+        auto frame = windowdriving::startProgram();
         env->write(QStringLiteral("page.html"),
                    QStringLiteral("<html><body><p>研究について</p><p>もう一つの研究</p></body></html>").toUtf8());
         frmBrowser *b = frmBrowser::createNew();
@@ -326,7 +315,7 @@ private slots:
     // (opened at the match) and on the saved page (found in the browser).
     void searchWindow()
     {
-        auto frame = shownFrame();
+        auto frame = windowdriving::startProgram();
         Indexer::instance().addFolder(notes);
         QTest::keyClick(frame.get(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
         SearchWindow *w = SearchWindow::instance();

@@ -33,6 +33,18 @@
 
 namespace windowdriving {
 
+// The frame as main() starts it: its load step, then shown, and active.
+inline std::unique_ptr<frmMain> startProgram()
+{
+    auto frame = std::make_unique<frmMain>();
+    frame->Form_Load();
+    frame->show();
+    frame->activateWindow();
+    if (!QTest::qWaitForWindowActive(frame.get()))
+        qWarning("frame not active");
+    return frame;
+}
+
 constexpr int engineTimeout = 20000;
 
 // Runs the action and waits for the window's next completed navigation.
