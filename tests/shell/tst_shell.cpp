@@ -85,12 +85,7 @@ QSize browserDesign() { return mirka::twips::toPixels(0, 0, 9870, 6630).size(); 
 
 // A placement that makes the frame the whole (offscreen) screen: room for
 // both designs.
-QStringList wholeScreen()
-{
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    return {"0", "0", QString::number(mirka::twips::fromPixelsX(screen.width())),
-            QString::number(mirka::twips::fromPixelsY(screen.height()))};
-}
+QStringList wholeScreen() { return asTwips(QGuiApplication::primaryScreen()->availableGeometry()); }
 
 QMdiSubWindow *frameOf(QWidget *child)
 {

@@ -5,6 +5,9 @@
 class QListWidget;
 class QWidget;
 
+// Clicks the item with that text (a shortcut after a tab aside) in the next
+// popup menu, once it shows.
+void chooseFromMenuWhenShown(const QString &text, int tries = 250);
 // Opens the widget's context menu at pos, as a right click does, and clicks
 // the item with that text.
 void chooseFromContextMenu(QWidget *w, const QPoint &pos, const QString &text);
