@@ -142,7 +142,6 @@ private slots:
             mirka::FontDialog dialog(preset);
             QVERIFY(dialog.choice() && same(*dialog.choice(), preset));
             QCOMPARE(box(dialog, "face")->text(), preset.name);
-            QCOMPARE(box(dialog, "size")->text(), mirka::FontDialog::sizeText(preset.size));
         }
         QCOMPARE(mirka::FontDialog::sizeText(11.25), QStringLiteral("11.25"));
         QCOMPARE(mirka::FontDialog::sizeText(10.5), QStringLiteral("10.5"));
@@ -150,7 +149,6 @@ private slots:
         // No underline, strike-out or colour to choose.
         mirka::FontDialog dialog(presets[0]);
         QVERIFY(dialog.findChildren<QCheckBox *>().isEmpty());
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("フォント"));
     }
 
     void fontDialogTakesWhatIsTyped()

@@ -46,49 +46,6 @@ private slots:
         QCOMPARE(storableAddress(QStringLiteral("ü x")), QStringLiteral("%C3%BC x"));
     }
 
-    void controlCharactersNeverEnterALine()
-    {
-        FieldRecordWriter w;
-        w.text(QStringLiteral("a\r\nb\tc")).text(QStringLiteral("x\ny\x7f")).endLine();
-        w.text("next").endLine();
-        QCOMPARE(w.data(), QByteArray("\"a  b c\",\"x y \"\r\n\"next\"\r\n"));
-        FieldRecordReader r(w.data());
-        QString v;
-        QVERIFY(r.read(&v) && r.read(&v) && r.read(&v));
-        QCOMPARE(v, QStringLiteral("next"));
-    }
-
-    // No more than a box holds is loaded, the user is told once, and the
-    // file is left as it was; special files are never opened.
-    void favouritesFileWithinBounds()
-    {
-        namespace fav = mirka::favourites;
-        QTemporaryDir dir;
-        const QString path = dir.filePath("tobla.ini");
-        QByteArray file;
-        for (int i = 0; i < fav::maxFavourites + 2; ++i)
-            file += "1,\"t\",\"u\"\r\n";
-        QVERIFY(mirka::writeFileAtomically(path, file));
-        fav::Loaded loaded = fav::load(path);
-        QCOMPARE(loaded.list.size(), fav::maxFavourites);
-        QVERIFY(loaded.notice.contains(QStringLiteral("32767")));
-        QVERIFY(fav::load(path).notice.isEmpty()); // told once
-        QByteArray kept;
-        QVERIFY(mirka::readWholeFile(path, &kept) && kept == file);
-
-        QFile big(path);
-        QVERIFY(big.resize(100LL * 1024 * 1024));
-        loaded = fav::load(path);
-        QVERIFY(loaded.list.isEmpty());
-        QVERIFY(loaded.notice.contains(mirka::tooLargeReason(mirka::maxSettingsFileSize)));
-#ifndef _WIN32
-        QVERIFY(QFile::remove(path));
-        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-        loaded = fav::load(path);
-        QVERIFY(loaded.list.isEmpty() && loaded.notice.isEmpty());
-#endif
-    }
-
     // Lines that do not follow the format show with the first icon, do not
     // shift the others and are written back unchanged.
     void damagedFavourites()

@@ -92,7 +92,8 @@ private slots:
     }
 
     // The companion byte for byte: CP932, CR LF, a double quote kept apart
-    // so that pages stay paired, an address in a form that leads back.
+    // so that pages stay paired, no control character inside a line, an
+    // address in a form that leads back.
     void companionBytes_data()
     {
         QTest::addColumn<QString>("theme");
@@ -103,6 +104,8 @@ private slots:
             << "" << QStringList{"年表, 1900-1950", "file:///C:/docs/a.html", "say \"hi\"", "about:blank"}
             << "\"\"\r\n\"" + mirka::cp932::encode(u"年表, 1900-1950")
                    + "\",\"file:///C:/docs/a.html\"\r\n\"say \x81\x68hi\x81\x68\",\"about:blank\"\r\n";
+        QTest::newRow("control characters") << "a\r\nb" << QStringList{"c\td", "x\ny\x7f"}
+                                            << QByteArray("\"a  b\"\r\n\"c d\",\"x y \"\r\n");
         QTest::newRow("counterparts") << "テーマ名" << QStringList{"〜", "http://127.0.0.1/über"}
                                       << "\"" + mirka::cp932::encode(u"テーマ名")
                                              + "\"\r\n\"\x81\x60\",\"http://127.0.0.1/%C3%BCber\"\r\n";
