@@ -24,10 +24,6 @@ public:
     QStringList looked, started; // files looked up, programs started
     int openKeys = 0;
 
-    void set(const QByteArray &key, const QByteArray &name, quint32 type, const QByteArray &data)
-    {
-        keys[key][name] = {type, data};
-    }
     long openKey(Key root, const QByteArray &path, quint32, Key *key) override
     {
         *key = 0;
@@ -124,9 +120,9 @@ private slots:
         for (const Case &c : cases) {
             FakeSystem sys;
             if (c.pathType)
-                sys.set(msinfoKey, "PATH", c.pathType, c.path);
+                sys.keys[msinfoKey]["PATH"] = {c.pathType, c.path};
             if (!c.location.isEmpty())
-                sys.set(locationKey, "MSINFO", 1, sz(c.location.toLatin1()));
+                sys.keys[locationKey]["MSINFO"] = {1, sz(c.location.toLatin1())};
             sys.files = QSet<QString>(c.files.begin(), c.files.end());
             QCOMPARE(pressSysInfo(sys), c.started.isEmpty() ? QStringList{unavailable} : QStringList{});
             QCOMPARE(sys.started, c.started.isEmpty() ? QStringList{} : QStringList{c.started});
@@ -139,7 +135,7 @@ private slots:
 #endif
     }
 
-    void enterAndEscCloseLikeOk()
+    void keysAndGuide()
     {
         FakeSystem sys;
         for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
@@ -153,16 +149,12 @@ private slots:
             QVERIFY(!dlg.isVisible());
             QCOMPARE(dlg.result(), int(QDialog::Accepted));
         }
-    }
 
-    // Over its owner; the guide it points to exists, its address shown
-    // whole (or shortened in the middle) inside the label.
-    void windowShowsTheGuide()
-    {
+        // Over its owner; the guide it points to exists, its address shown
+        // whole (or shortened in the middle) inside the label.
         QWidget owner;
         owner.setGeometry(60, 40, 600, 450);
         owner.show();
-        FakeSystem sys;
         frmAbout dlg(&owner, sys);
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));

@@ -65,7 +65,6 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(shows(shared, urls[0], titles[0]), engineTimeout);
             QVERIFY(completes(shared, [&] { typeAndEnter(shared, urls[1]); }) && settles(shared));
             clickToolbar(shared, "check");
-            QVERIFY(frmDocument::instance());
 
             // A second page from a menu-made browser.
             frame->mnuViewWebBrowser->trigger();
@@ -93,7 +92,6 @@ private slots:
             commitText(QStringLiteral("年表"));
             script.fileAnswers << notePath;
             doc->mnuFileSave->trigger();
-            QCOMPARE(doc->windowTitle(), notePath);
             QVERIFY(!doc->isModified());
             // The companion is that of a note without copies; the copies and
             // their index sit beside it.
@@ -103,7 +101,6 @@ private slots:
 
             frame->close(); // saved: nothing is asked
             QCOMPARE(script.messages(), QStringList());
-            QVERIFY(!frmDocument::instance() && !Form1::isLoaded());
         }
         server.reset(); // offline from here on
 

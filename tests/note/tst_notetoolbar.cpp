@@ -172,7 +172,6 @@ private slots:
         script->fontAnswers << mirka::FontChoice{QStringLiteral("DejaVu Serif"), 9, false, false};
         click("フォント");
         const ScriptedDialogs::Asked font = script->asked.value(0);
-        QCOMPARE(font.kind, QStringLiteral("font"));
         QCOMPARE(font.font.name, QStringLiteral("Noto Sans CJK JP"));
         QCOMPARE(font.font.size, 18.0);
         QVERIFY(font.font.bold && font.font.italic);
