@@ -68,10 +68,10 @@ public:
     {
         for (size_t i = hash(word);; ++i) {
             const Slot &s = m_slots[i & kMask];
-            if (s.word == word)
-                return s.info;
             if (s.word.empty())
                 return KwInfo{Kw::None};
+            if (same(s.word, word))
+                return s.info;
         }
     }
     // The first meaning given to a word stays.
@@ -90,6 +90,17 @@ public:
 
 private:
     static constexpr size_t kMask = 1023; // well above the number of words
+    // Words are short: compared here rather than by a call to memcmp.
+    static bool same(std::string_view a, std::string_view b)
+    {
+        if (a.size() != b.size())
+            return false;
+        for (size_t i = 0; i < a.size(); ++i) {
+            if (a[i] != b[i])
+                return false;
+        }
+        return true;
+    }
     static size_t hash(std::string_view word)
     {
         quint32 h = 2166136261u;
@@ -311,6 +322,7 @@ private:
     int m_red = 0, m_green = 0, m_blue = 0;
     bool m_colorSet = false;
 
+    const Keywords &m_keywords = keywords(); // asked for once, not at every word
     // Output.
     QString m_run;
     RunKey m_runKey;

@@ -7,7 +7,7 @@ namespace mirka::rtf::detail {
 
 void Reader::word(std::string_view w, bool hasParam, int param)
 {
-    const KwInfo info = keywords().find(w);
+    const KwInfo info = m_keywords.find(w);
     const bool star = m_star;
     m_star = false;
     if (star && (info.kw == Kw::None || info.kw == Kw::SkipDest)) {
