@@ -229,10 +229,8 @@ private slots:
         auto frame = windowdriving::startProgram();
         env->write(QStringLiteral("page.html"),
                    QStringLiteral("<html><body><p>研究について</p><p>もう一つの研究</p></body></html>").toUtf8());
-        frmBrowser *b = frmBrowser::createNew();
-        QSignalSpy loaded(b->brwWebBrowser->view(), &QWebEngineView::loadFinished);
-        b->brwWebBrowser->Navigate(QUrl::fromLocalFile(env->path(QStringLiteral("page.html"))).toString());
-        QVERIFY(loaded.wait(20000));
+        frmBrowser *b = windowdriving::loaded(QUrl::fromLocalFile(env->path(QStringLiteral("page.html"))).toString());
+        QVERIFY(b);
         b->brwWebBrowser->view()->setFocus();
         keyToFocus(b, Qt::Key_F, Qt::ControlModifier);
         FindBar *bar = PageFind::of(b)->bar();
@@ -322,16 +320,21 @@ private slots:
         commitText(QStringLiteral("本文"));
         QTRY_COMPARE_WITH_TIMEOUT(w->lstResults->model()->rowCount(), 1, 20000);
         QVERIFY(w->lstResults->model()->index(0, 0).data().toString().contains(QStringLiteral("<b>本文</b>")));
-        QTest::keyClick(w->txtQuery, Qt::Key_Return);
-        QTest::keyClick(w->lstResults, Qt::Key_Return);
+        keyToFocus(w, Qt::Key_Return); // to the results
+        keyToFocus(w, Qt::Key_Return);
         frmDocument *d = frmDocument::instance();
         QVERIFY(d);
         QCOMPARE(d->rtfText->textCursor().selectedText(), QStringLiteral("本文"));
 
-        w->txtQuery->setText(QStringLiteral("ﾃﾞｰﾀ"));
-        w->Search();
-        QCOMPARE(w->lstResults->model()->rowCount(), 1);
-        w->OpenResult(0);
+        frame->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(w->parentWidget()));
+        w->txtQuery->setFocus();
+        w->txtQuery->selectAll();
+        commitText(QStringLiteral("ﾃﾞｰﾀ"));
+        QTRY_VERIFY_WITH_TIMEOUT(w->lstResults->model()->rowCount() == 1
+                                     && w->lstResults->model()->index(0, 0).data().toString().contains(QStringLiteral("資料")),
+                                 20000);
+        keyToFocus(w, Qt::Key_Return);
+        keyToFocus(w, Qt::Key_Return);
         frmBrowser *b = frmBrowser::sharedIfOpen();
         QVERIFY(b);
         FindBar *bar = PageFind::of(b)->bar();

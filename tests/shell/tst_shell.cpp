@@ -174,8 +174,8 @@ private slots:
     void tilingAndWindowList()
     {
         TestEnv env;
+        storedPlacement(wholeScreen());
         auto frame = startProgram();
-        frame->resize(900, 700);
         QMdiSubWindow *subs[] = {plainChild(*frame, "A"), plainChild(*frame, "B & C"),
                                  plainChild(*frame, "D")};
         subs[2]->showMaximized();
