@@ -141,17 +141,6 @@ private slots:
         QVERIFY(!notNumber.readInt(&n));
         QVERIFY(notNumber.readInt(&n) && n == 7);
     }
-
-    void linesAndSplitting()
-    {
-        QCOMPARE(FieldRecordReader::lines(QStringLiteral("a\r\nb\rc\nd")),
-                 (QStringList{"a", "b", "c", "d"}));
-        QCOMPARE(FieldRecordReader::lines(QStringLiteral("a\r\n")), QStringList{"a"});
-        QCOMPARE(FieldRecordReader::splitLine(QStringLiteral("3,\"t,1\",\"u\"")),
-                 (QStringList{"3", "t,1", "u"}));
-        QCOMPARE(FieldRecordReader::splitLine(QStringLiteral("x,")), (QStringList{"x", ""}));
-        QCOMPARE(FieldRecordReader::splitLine(QString()), QStringList());
-    }
 };
 
 QTEST_GUILESS_MAIN(TestFieldRecord)

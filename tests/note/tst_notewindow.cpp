@@ -1,6 +1,5 @@
 #include "../support/windowdriving.h"
 #include "common/savefile.h"
-#include "common/twips.h"
 
 #include <QMimeData>
 #include <QProgressDialog>
@@ -61,7 +60,6 @@ class TestNoteWindow : public QObject {
     }
 
 private slots:
-    void initTestCase() { mirka::twips::setDpiForTesting(96); }
 
     void init()
     {

@@ -4,7 +4,6 @@
 #include "../support/windowdriving.h"
 #include "common/codepage.h"
 #include "common/fieldrecord.h"
-#include "common/twips.h"
 #include "note/richtext/rtf.h"
 #include "search/editorfind.h"
 #include "search/findbar.h"
@@ -112,7 +111,6 @@ class TestSearch : public QObject {
 private slots:
     void initTestCase()
     {
-        mirka::twips::setDpiForTesting(96);
         env = std::make_unique<TestEnv>();
         notes = env->path(QStringLiteral("notes"));
         writeNote(notes, QStringLiteral("n1"), QStringLiteral("研究所で研究した。ABC and abc."));
