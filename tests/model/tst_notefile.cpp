@@ -293,9 +293,15 @@ private slots:
         const nf::Content outside = open(dir.path() + "/外部.rtf");
         QVERIFY(outside.theme.isEmpty() && outside.pages.isEmpty());
         QCOMPARE(outside.companionPath, dir.path() + "/外部.qvt");
-        // A name that is its own companion's is refused.
+        // A name that is its own companion's is refused; so is a companion
+        // that is a folder, the body left as it was.
         QVERIFY(!nf::write(dir.path() + "/x.qvt", "{\\rtf1 x}", "t", {}, &saved, &failed, &reason));
         QVERIFY(!QFileInfo::exists(dir.path() + "/x.qvt"));
+        QVERIFY(QDir(dir.path()).mkpath("f.qvt/inside"));
+        mirka::writeFileAtomically(dir.path() + "/f.rtf", "{\\rtf1 old}");
+        QVERIFY(!nf::write(dir.path() + "/f.rtf", "{\\rtf1 new}", "t", {}, &saved, &failed, &reason));
+        QCOMPARE(failed, dir.path() + "/f.qvt");
+        QCOMPARE(read(dir.path() + "/f.rtf"), QByteArray("{\\rtf1 old}"));
     }
 
     // No more pages than a note holds are read, and the rest is told of;
