@@ -240,6 +240,9 @@ SearchWindow::SearchWindow(mirka::search::Indexer &indexer, QWidget *parent)
     m_typing->setInterval(150);
     connect(txtQuery, &QLineEdit::textChanged, m_typing, qOverload<>(&QTimer::start));
     connect(txtQuery, &QLineEdit::returnPressed, this, [this] {
+        // Typed faster than the pause: the results must be this query's.
+        if (m_typing->isActive())
+            Search();
         if (m_results->rowCount() > 0) {
             lstResults->setFocus();
             if (!lstResults->currentIndex().isValid())
