@@ -191,8 +191,10 @@ Picture decodePicture(const char *d, qsizetype n)
 {
     enum { None, Png, Jpeg, Wmf, Emf, Dib } kind = None;
     int picw = 0, pich = 0, goalw = 0, goalh = 0, scalex = 100, scaley = 100;
-    QByteArray data;
-    data.reserve(n / 2);
+    // Written in place: no more bytes come out than went in.
+    QByteArray data(n, Qt::Uninitialized);
+    char *out = data.data();
+    qsizetype length = 0;
     // The picture's own words, for a group of its own when the data sat in
     // a nested group: other readers take hex digits there for text.
     QByteArray words;
@@ -239,7 +241,8 @@ Picture decodePicture(const char *d, qsizetype n)
             if (w == "bin") {
                 const qsizetype len = qBound<qsizetype>(0, v, n - p);
                 if (depth >= 1 && dataGroup.back()) {
-                    data.append(d + p, len);
+                    std::memcpy(out + length, d + p, size_t(len));
+                    length += len;
                     nested = nested || depth > 1;
                 }
                 p += len;
@@ -268,7 +271,7 @@ Picture decodePicture(const char *d, qsizetype n)
                 if (nibble < 0) {
                     nibble = h;
                 } else {
-                    data.append(char(nibble << 4 | h));
+                    out[length++] = char(nibble << 4 | h);
                     nibble = -1;
                     nested = nested || depth > 1;
                 }
@@ -276,6 +279,8 @@ Picture decodePicture(const char *d, qsizetype n)
             ++p;
         }
     }
+    data.truncate(length);
+    data.squeeze(); // the document keeps it
     Picture pic;
     switch (kind) {
     case Png:
