@@ -14,6 +14,7 @@
 #include <QTextCursor>
 #include <QTextList>
 #include <QTextTable>
+#include <climits>
 #include <string_view>
 #include <vector>
 
@@ -305,6 +306,18 @@ private:
     const CodePage *m_docCp = nullptr;
     const CodePage *m_cp = nullptr;
     bool m_cpDirty = true;
+    // What the code page of the body's font was last worked out from.
+    struct CodePageFor {
+        int font = INT_MIN, deff = 0;
+        const CodePage *doc = nullptr;
+        int fonts = -1; // font definitions read by then
+        bool operator==(const CodePageFor &o) const
+        {
+            return font == o.font && deff == o.deff && doc == o.doc && fonts == o.fonts;
+        }
+    };
+    CodePageFor m_cpFor;
+    int m_fontCount = 0;
     int m_lead = -1;
     bool m_leadRaw = false; // the lead byte came as a raw byte, not as \'hh
     const CodePage *m_leadCp = nullptr;

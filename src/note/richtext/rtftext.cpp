@@ -30,8 +30,10 @@ void Reader::commitFont()
     if (!alt.isEmpty() && !mirka::fontInstalled(m_fontDef.name) && mirka::fontInstalled(alt))
         m_fontDef.name = alt;
     m_fontDef.symbol = symbolFontOf(m_fontDef.name);
-    if (m_fonts.size() < kMaxTableSize || m_fonts.contains(m_fontNum))
+    if (m_fonts.size() < kMaxTableSize || m_fonts.contains(m_fontNum)) {
         m_fonts.insert(m_fontNum, m_fontDef);
+        ++m_fontCount;
+    }
     m_fontDef = FontDef();
     m_charFormats.clear();
     m_cpDirty = true;
@@ -69,11 +71,15 @@ const CodePage *Reader::currentCodePage()
             else if (n < 0)
                 cp = nullptr;
             m_cp = cp;
-        } else {
+            m_cpFor = CodePageFor();
+        } else if (const CodePageFor key{st().ch.encFont, m_deff, m_docCp, m_fontCount}; !(key == m_cpFor)) {
+            // Properties change far more often than the font: its code
+            // page is looked up again only when something it hangs on has.
             m_cp = codePageOfFont(st().ch.encFont);
             const int font = st().ch.encFont >= 0 ? st().ch.encFont : m_deff;
             const auto it = m_fonts.constFind(font);
             m_symbolFont = it == m_fonts.constEnd() ? 0 : it->symbol;
+            m_cpFor = key;
         }
         m_cpDirty = false;
     }
