@@ -151,7 +151,7 @@ QString embeddableFamily(const QString &family)
 
 std::unique_ptr<QTextDocument> printable(const frmDocument &note)
 {
-    std::unique_ptr<QTextDocument> doc(note.rtfText->document()->clone());
+    std::unique_ptr<QTextDocument> doc = rtf::copyOf(note.rtfText->document());
     rtf::KeptObjectHandler::install(doc.get());
     const QString theme = note.Text1->text().trimmed();
     doc->setMetaInformation(QTextDocument::DocumentTitle, theme == kDefaultTheme ? QString() : theme);

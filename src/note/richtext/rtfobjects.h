@@ -10,6 +10,7 @@
 #include <QSizeF>
 #include <QTextFormat>
 #include <QTextObjectInterface>
+#include <memory>
 
 #include "note/richtext/rtfformat.h"
 
@@ -77,6 +78,11 @@ QString keptTip(const QTextCharFormat &f);
 // Draws the labels of the lists read from RTF (Qt draws none for them) for
 // the blocks of the editor's viewport area.
 void paintListLabels(QTextEdit *edit, QPainter &painter, const QRect &area);
+
+// A copy of the document to change (print, export). Qt's clone of a
+// document without text gives the copy its paragraph's list, which the copy
+// does not have: a crash as soon as it is used.
+std::unique_ptr<QTextDocument> copyOf(const QTextDocument *doc);
 
 // The document as HTML with list labels and footnote marks as text.
 QString exportHtml(const QTextDocument *doc);

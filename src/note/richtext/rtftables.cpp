@@ -8,6 +8,7 @@
 
 #include <QTextTable>
 #include <algorithm>
+#include <tuple>
 
 namespace mirka::rtf::detail {
 
@@ -24,6 +25,52 @@ void forgetDefinitions(QTextTableCell cell)
     f.clearProperty(RtfCellsBelow);
     f.clearProperty(RtfRow);
     cell.setFormat(f);
+}
+
+// Merges cells as Qt does, but each paragraph keeps its own format: Qt
+// gives a paragraph moved from a merged cell the format of the one before
+// it, and the paragraph before a merged cell that of the cell.
+void mergeCells(QTextTable *table, int row, int column, int rows, int columns)
+{
+    std::vector<std::pair<QTextBlockFormat, QTextCharFormat>> moved;
+    std::vector<std::tuple<QTextCursor, QTextBlockFormat, QTextCharFormat>> before;
+    for (int r = row; r < row + rows; ++r) {
+        for (int c = column; c < column + columns; ++c) {
+            const QTextTableCell cell = table->cellAt(r, c);
+            if (cell.row() != r || cell.column() != c)
+                continue; // within a cell merged already
+            if (!moved.empty()) {
+                QTextCursor prev(table->document());
+                prev.setPosition(cell.firstPosition() - 1);
+                const QTextTableCell p = table->cellAt(prev.position());
+                if (p.row() < row || p.row() >= row + rows || p.column() < column || p.column() >= column + columns)
+                    before.emplace_back(prev, prev.blockFormat(), prev.blockCharFormat());
+                if (cell.firstPosition() == cell.lastPosition())
+                    continue; // nothing of it moves
+            }
+            for (QTextFrame::iterator it = cell.begin(); !it.atEnd(); ++it) {
+                if (it.currentFrame())
+                    return (void)table->mergeCells(row, column, rows, columns); // a table inside: as Qt does
+                moved.emplace_back(it.currentBlock().blockFormat(), it.currentBlock().charFormat());
+            }
+        }
+    }
+    table->mergeCells(row, column, rows, columns);
+    const auto restore = [](QTextCursor &c, const QTextBlockFormat &bf, const QTextCharFormat &cf) {
+        if (c.blockFormat() != bf)
+            c.setBlockFormat(bf);
+        if (c.blockCharFormat() != cf)
+            c.setBlockCharFormat(cf);
+    };
+    for (auto &[c, bf, cf] : before)
+        restore(c, bf, cf);
+    const QTextTableCell merged = table->cellAt(row, column);
+    size_t i = 0;
+    for (QTextFrame::iterator it = merged.begin(); !it.atEnd() && i < moved.size(); ++it, ++i) {
+        QTextCursor c(it.currentBlock());
+        if (i > 0)
+            restore(c, moved[i].first, moved[i].second);
+    }
 }
 
 } // namespace
@@ -121,7 +168,7 @@ void Reader::closeTable()
     if (squaring > 0 && squaring < table->columns())
         table->removeColumns(squaring, table->columns() - squaring);
     for (const MergeDown &m : t.mergesDown)
-        table->mergeCells(m.row, m.column, m.rows, m.columns);
+        mergeCells(table, m.row, m.column, m.rows, m.columns);
     m_pendingPar = false;
     m_cursor.setPosition(t.table->lastPosition() + 1);
     m_blockPropsKnown = false;
@@ -278,7 +325,7 @@ void Reader::applyRow(OpenTable &t, const RowDef &def)
             continue;
         }
         if (end - i > 1 && cell.columnSpan() == 1) {
-            table->mergeCells(row, i, 1, end - i);
+            mergeCells(table, row, i, 1, end - i);
             cell = table->cellAt(row, i);
         }
         QTextTableCellFormat f = cell.format().toTableCellFormat();
