@@ -27,8 +27,8 @@ enum : int {
     // tab in RTF.
     ListLabelIndent,
     // On a list read from RTF (QTextListFormat): its levels, each a
-    // QVariantList {nfc, start, text, li, fi}; the text holds characters 0
-    // to 8 where the numbers of those levels go. Qt draws no label for such
+    // QVariantList {nfc, start, text, li, fi, legal, no restart}; the text
+    // holds characters 0 to 8 where the numbers of those levels go. Qt draws no label for such
     // a list (its style is undefined): the editor draws listLabel().
     ListLevels,
     ListLevel, // int, on a paragraph of such a list: its level (\ilvl)

@@ -62,7 +62,7 @@ const Keywords &keywords()
             {"chftn", Kw::Chftn}, {"chatn", Kw::Chatn}, {"field", Kw::Field}, {"fldinst", Kw::FldInst}, {"fldrslt", Kw::FldRslt},
             {"listtable", Kw::ListTable}, {"listoverridetable", Kw::ListTable}, {"list", Kw::List},
             {"listlevel", Kw::ListLevel}, {"levelnfc", Kw::LevelNfc}, {"levelnfcn", Kw::LevelNfc},
-            {"levelstartat", Kw::LevelStartAt}, {"leveltext", Kw::LevelText}, {"listid", Kw::ListId},
+            {"levelstartat", Kw::LevelStartAt}, {"levellegal", Kw::LevelLegal}, {"levelnorestart", Kw::LevelNoRestart}, {"leveltext", Kw::LevelText}, {"listid", Kw::ListId},
             {"listoverride", Kw::ListOverride}, {"lfolevel", Kw::LfoLevel}, {"ls", Kw::Ls}, {"ilvl", Kw::Ilvl},
             {"listtext", Kw::ListText}, {"pntext", Kw::ListText}, {"pn", Kw::Pn},
             {"pnstart", Kw::PnStart}, {"pnf", Kw::PnFont},
@@ -73,7 +73,10 @@ const Keywords &keywords()
         for (const char *r : {"trleft", "clmgf", "clmrg", "clvmgf", "clvmrg"})
             t.add(r, KwInfo{Kw::RowWord});
         const std::pair<const char *, char16_t> pnFormats[] = {
-            {"pndec", 0}, {"pnucrm", 1}, {"pnlcrm", 2}, {"pnucltr", 3}, {"pnlcltr", 4},
+            {"pndec", 0}, {"pnucrm", 1}, {"pnlcrm", 2}, {"pnucltr", 3}, {"pnlcltr", 4}, {"pnord", 5},
+            {"pndbnum", 10}, {"pndbnumd", 11}, {"pnaiu", 12}, {"pniroha", 13}, {"pndecd", 14},
+            {"pndbnuml", 16}, {"pndbnumt", 17}, {"pncnum", 18}, {"pnaiud", 20}, {"pnirohad", 21},
+            {"pnganada", 24}, {"pnchosung", 25}, {"pnzodiac", 30},
         };
         for (const auto &f : pnFormats)
             t.add(f.first, KwInfo{Kw::PnFormat, f.second});

@@ -28,13 +28,65 @@ QString roman(int n)
     return s;
 }
 
-QString alpha(int n)
+// Letters counted as the alphabet is, from a to z, then aa to zz …
+QString letters(int n, QStringView set)
+{
+    if (n < 1)
+        return QString::number(n);
+    const int k = int(set.size());
+    return QString(qMin((n - 1) / k + 1, 32), set.at((n - 1) % k));
+}
+
+QString alpha(int n) { return letters(n, u"abcdefghijklmnopqrstuvwxyz"); }
+
+// Digits of n one by one in a set of ten ("〇一二…", "０１２…").
+QString digits(int n, QStringView set)
 {
     QString s;
-    for (; n > 0; n = (n - 1) / 26)
-        s.prepend(QChar(u'a' + (n - 1) % 26));
+    for (QChar d : QString::number(n))
+        s += d.isDigit() ? set.at(d.digitValue()) : d;
     return s;
 }
+
+// Kanji counting: 十一, 二十, 百五, 一万二千; the legal style writes a one
+// before every unit (壱拾壱, 壱百).
+QString kanjiCount(int n, QStringView ones, QStringView units, bool legal)
+{
+    if (n <= 0)
+        return n == 0 ? QString(ones.at(0)) : QString::number(n);
+    QString s;
+    const auto below = [&](int v) { // 1 to 9999
+        QString t;
+        for (int u = 3; u >= 0; --u) {
+            static const int powers[] = {1, 10, 100, 1000};
+            const int d = v / powers[u] % 10;
+            if (!d)
+                continue;
+            if (u == 0 || d > 1 || legal)
+                t += ones.at(d);
+            if (u > 0)
+                t += units.at(u - 1);
+        }
+        return t;
+    };
+    if (n >= 10000) {
+        s = (n / 10000 > 1 || legal ? below(n / 10000) : QString()) + units.at(3);
+        n %= 10000;
+    }
+    return n ? s + below(n) : s;
+}
+
+// A table of labels for 1 … size; past it, plain numbers.
+QString enclosed(int n, char16_t first, int size)
+{
+    return n >= 1 && n <= size ? QString(QChar(char16_t(first + n - 1))) : QString::number(n);
+}
+
+const char16_t kAiueo[] = u"アイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワヲン";
+const char16_t kIroha[] = u"イロハニホヘトチリヌルヲワカヨタレソツネナラムウヰノオクヤマケフコエテアサキユメミシヱヒモセス";
+const char16_t kAiueoNarrow[] = u"ｱｲｳｴｵｶｷｸｹｺｻｼｽｾｿﾀﾁﾂﾃﾄﾅﾆﾇﾈﾉﾊﾋﾌﾍﾎﾏﾐﾑﾒﾓﾔﾕﾖﾗﾘﾙﾚﾛﾜｦﾝ";
+// Half-width kana has no ヰ and ヱ: イ and エ stand for them.
+const char16_t kIrohaNarrow[] = u"ｲﾛﾊﾆﾎﾍﾄﾁﾘﾇﾙｦﾜｶﾖﾀﾚｿﾂﾈﾅﾗﾑｳｲﾉｵｸﾔﾏｹﾌｺｴﾃｱｻｷﾕﾒﾐｼｴﾋﾓｾｽ";
 
 struct Labels {
     QPointer<const QTextDocument> doc;
@@ -55,14 +107,14 @@ void countLabels(const QTextList *list, Labels &out)
         counter[level] = fresh[level] ? own.value(1).toInt() : counter[level] + 1;
         fresh[level] = false;
         for (int k = level + 1; k < 9; ++k)
-            fresh[k] = true;
+            fresh[k] = fresh[k] || !def(k).value(6).toBool();
         QString label;
         for (QChar c : own.value(2).toString()) {
             if (c.unicode() < 9) {
                 const int k = c.unicode();
                 if (k <= level) {
                     const int n = fresh[k] ? def(k).value(1).toInt() : counter[k];
-                    label += listNumber(n, def(k).value(0).toInt());
+                    label += listNumber(n, k < level && own.value(5).toBool() ? 0 : def(k).value(0).toInt());
                 }
                 continue;
             }
@@ -76,12 +128,37 @@ void countLabels(const QTextList *list, Labels &out)
 
 QString listNumber(int n, int nfc)
 {
+    static const QStringView kanji = u"〇一二三四五六七八九", fullWidth = u"０１２３４５６７８９";
     switch (nfc) {
     case 1: return roman(n).toUpper();
     case 2: return roman(n);
     case 3: return alpha(n).toUpper();
     case 4: return alpha(n);
+    case 5: { // 1st, 2nd, 3rd, 4th … 11th
+        const int t = n % 100, u = n % 10;
+        const char *suffix = t >= 11 && t <= 13 ? "th" : u == 1 ? "st" : u == 2 ? "nd" : u == 3 ? "rd" : "th";
+        return QString::number(n) + QLatin1String(suffix);
+    }
+    case 10: return digits(n, kanji);
+    case 11: return kanjiCount(n, kanji, u"十百千万", false);
+    case 12: return letters(n, QStringView(kAiueoNarrow, 46));
+    case 13: return letters(n, QStringView(kIrohaNarrow, 47));
+    case 14:
+    case 19: return digits(n, fullWidth);
+    case 16: return kanjiCount(n, u"〇壱弐参四伍六七八九", u"拾百阡萬", true);
+    case 17: return n < 10000 ? digits(n, kanji) : kanjiCount(n / 10000, kanji, u"十百千万", false) + u'万' + digits(n % 10000, kanji);
+    case 18:
+    case 28: return enclosed(n, 0x2460, 20); // ①
+    case 20: return letters(n, QStringView(kAiueo, 46));
+    case 21: return letters(n, QStringView(kIroha, 47));
     case 22: return n < 10 ? QLatin1Char('0') + QString::number(n) : QString::number(n);
+    case 24: return letters(n, u"가나다라마바사아자차카타파하");
+    case 25: return letters(n, u"ㄱㄴㄷㄹㅁㅂㅅㅇㅈㅊㅋㅌㅍㅎ");
+    case 26: return enclosed(n, 0x2488, 20); // ⒈
+    case 27: return enclosed(n, 0x2474, 20); // ⑴
+    case 29: return enclosed(n, 0x3220, 10); // ㈠
+    case 30: return letters(n, u"甲乙丙丁戊己庚辛壬癸");
+    case 31: return letters(n, u"子丑寅卯辰巳午未申酉戌亥");
     case 23:
     case 255: return QString();
     default: return QString::number(n);
@@ -192,12 +269,24 @@ QString keptTip(const QTextCharFormat &f)
     return tip;
 }
 
+std::unique_ptr<QTextDocument> copyOf(const QTextDocument *doc)
+{
+    if (!doc->isEmpty() || !doc->begin().textList())
+        return std::unique_ptr<QTextDocument>(doc->clone());
+    auto copy = std::make_unique<QTextDocument>();
+    copy->setDefaultFont(doc->defaultFont());
+    copy->setDefaultTextOption(doc->defaultTextOption());
+    copy->setDocumentMargin(doc->documentMargin());
+    copy->setPageSize(doc->pageSize());
+    return copy;
+}
+
 QString exportHtml(const QTextDocument *doc)
 {
     // A copy whose labels and kept items are the text a reader sees. The
     // changes are found first and made from the end back, so that each
     // leaves the places of those still to come as they were.
-    std::unique_ptr<QTextDocument> copy(doc->clone());
+    std::unique_ptr<QTextDocument> copy = copyOf(doc);
     struct Change {
         int at, length;
         QString text;

@@ -17,7 +17,7 @@ QTextListFormat listFormat(const ListDef &def, const ListOverrideDef &override)
     for (size_t i = 0; i < def.levels.size(); ++i) {
         const ListLevelDef &l = def.levels[i];
         const int start = i < 9 && override.starts[i] >= 0 ? override.starts[i] : l.start;
-        levels.append(QVariant(QVariantList{l.nfc, start, l.text, l.li, l.fi}));
+        levels.append(QVariant(QVariantList{l.nfc, start, l.text, l.li, l.fi, l.legal, l.noRestart}));
     }
     if (levels.isEmpty())
         levels.append(QVariant(QVariantList{0, 1, QString(QChar(0)), 0, 0}));
@@ -112,6 +112,8 @@ void Reader::listWord(Kw kw, int param)
         m_level.start = qBound(0, param, 32767);
         return;
     case Kw::PnStart: m_level.start = qBound(0, param, 32767); return;
+    case Kw::LevelLegal: m_level.legal = param != 0; return;
+    case Kw::LevelNoRestart: m_level.noRestart = param != 0; return;
     case Kw::LevelText:
     case Kw::PnText:
         if (s.dest != Dest::ListTable) {

@@ -43,7 +43,7 @@ enum class Kw : quint8 {
     // Fields.
     Field, FldInst, FldRslt,
     // Lists.
-    ListTable, List, ListLevel, LevelNfc, LevelStartAt, LevelText, ListId, ListOverride, LfoLevel, Ls, Ilvl,
+    ListTable, List, ListLevel, LevelNfc, LevelStartAt, LevelLegal, LevelNoRestart, LevelText, ListId, ListOverride, LfoLevel, Ls, Ilvl,
     ListText, Pn, PnLevel, PnFormat, PnStart, PnText, PnFont,
     // Tables.
     Trowd, Cellx, RowWord, Intbl, Itap, NestCell, NestRow,
@@ -134,6 +134,8 @@ struct ListLevelDef {
     int start = 1;
     QString text; // \leveltext without its length: characters below 10 stand for levels
     int li = 0, fi = 0; // the indents of its paragraphs that have none of their own
+    bool legal = false;     // \levellegal: the numbers of the levels above in Arabic
+    bool noRestart = false; // \levelnorestart: counts on after an item of a level above
 };
 
 // A list override (\lsN): the list it shows, and the levels it starts anew.

@@ -247,6 +247,8 @@ void Reader::word(std::string_view w, bool hasParam, int param)
     case Kw::ListLevel:
     case Kw::LevelNfc:
     case Kw::LevelStartAt:
+    case Kw::LevelLegal:
+    case Kw::LevelNoRestart:
     case Kw::LevelText:
     case Kw::ListId:
     case Kw::ListOverride:
@@ -257,9 +259,9 @@ void Reader::word(std::string_view w, bool hasParam, int param)
     case Kw::PnStart:
     case Kw::PnText:
     case Kw::PnFont:
-        listWord(info.kw, info.kw == Kw::PnFormat || info.kw == Kw::PnLevel || info.kw == Kw::PnText
-                                ? int(info.ch)
-                                : param);
+        listWord(info.kw, info.kw == Kw::PnFormat || info.kw == Kw::PnLevel || info.kw == Kw::PnText ? int(info.ch)
+                 : hasParam                                                                     ? param
+                                                                                                : 1);
         return;
     case Kw::Ls:
         if (s.dest == Dest::ListTable)

@@ -74,6 +74,10 @@ static QByteArray readLevels(const QVariantList &levels)
         out += "{\\listlevel\\levelnfc" + nfc + "\\levelnfcn" + nfc + "\\leveljc0\\levelfollow0\\levelstartat"
             + QByteArray::number(qMax(0, l.value(1).toInt())) + "{\\leveltext" + len + body + ";}{\\levelnumbers"
             + numbers + ";}";
+        if (l.value(5).toBool())
+            out += "\\levellegal1";
+        if (l.value(6).toBool())
+            out += "\\levelnorestart1";
         if (const int fi = l.value(4).toInt())
             out += "\\fi" + QByteArray::number(fi);
         if (const int li = l.value(3).toInt())
