@@ -115,7 +115,7 @@ ParaProps fromBlockFormat(const QTextBlockFormat &f)
     p.li = toTwips(f.leftMargin());
     p.ri = toTwips(f.rightMargin());
     p.fi = toTwips(f.textIndent());
-    if (p.fi == 0 && f.objectIndex() >= 0 && f.hasProperty(ListLabelIndent))
+    if (f.objectIndex() >= 0 && f.hasProperty(ListLabelIndent))
         p.fi = clampTwips(f.intProperty(ListLabelIndent));
     if (f.objectIndex() >= 0)
         p.ilvl = qBound(0, f.intProperty(ListLevel), 8);

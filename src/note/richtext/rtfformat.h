@@ -24,7 +24,8 @@ enum : int {
     // int twips: a list item's hanging first-line indent, where its label
     // stands. Qt draws the label left of the text, so the text's own first
     // line starts at the left indent instead, as it does after the label's
-    // tab in RTF.
+    // tab in RTF; or at the tab stop after a label too wide for the indent
+    // (the block's text indent then).
     ListLabelIndent,
     // On a list read from RTF (QTextListFormat): its levels, each a
     // QVariantList {nfc, start, text, li, fi, legal, no restart}; the text

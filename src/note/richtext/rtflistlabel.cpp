@@ -232,9 +232,10 @@ void paintListLabels(QTextEdit *edit, QPainter &painter, const QRect &area)
         const QTextLine line = text->lineAt(0);
         const QFont font = QTextCursor(b).charFormat().font().resolve(doc->defaultFont());
         const QFontMetricsF fm(font);
-        // The block's rectangle starts at its layout's position; the line at its margins.
-        const double start = r.left() + line.x();
+        // The block's rectangle starts at its layout's position; the line at
+        // its margins, after the text indent a wide label takes.
         const QTextBlockFormat f = b.blockFormat();
+        const double start = r.left() + line.x() - (f.hasProperty(ListLabelIndent) ? f.textIndent() : 0);
         // The label stands where the hanging indent puts it, or just before the text.
         const double x = f.hasProperty(ListLabelIndent) ? start + f.intProperty(ListLabelIndent) / kTwipsPerPixel
                                                         : start - fm.horizontalAdvance(label + QLatin1Char(' '));

@@ -222,6 +222,7 @@ void Reader::run()
         }
     }
     finish();
+    fitLabels();
 }
 
 void Reader::controlWord()

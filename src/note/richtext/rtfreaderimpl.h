@@ -253,6 +253,7 @@ private:
     void markEmptyBlock();
     void finish();
     void finishBlock(const ParaProps &p);
+    void fitLabels();
 
     // ---- kept groups and pictures (rtfkept.cpp)
     void keepGroup(int kind, bool star = false);

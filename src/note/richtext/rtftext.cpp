@@ -6,9 +6,11 @@
 
 #include "common/fonts.h"
 
+#include <QFontMetricsF>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <algorithm>
+#include <cmath>
 
 namespace mirka::rtf::detail {
 
@@ -508,6 +510,35 @@ void Reader::finishBlock(const ParaProps &p)
     }
     if (p.ls)
         listFor(p);
+}
+
+// The tab after a list label too wide for its hanging indent takes the
+// item's first line to the next default tab stop (every half inch), as a
+// reader of RTF shows it, instead of the label running into the text.
+void Reader::fitLabels()
+{
+    constexpr double kTabStop = 720 / kTwipsPerPixel;
+    for (const QPointer<QTextList> &list : std::as_const(m_textLists)) {
+        // Labels are counted once a change: the indents are set after.
+        std::vector<std::pair<QTextBlock, double>> indents;
+        for (int i = 0; list && i < list->count(); ++i) {
+            const QTextBlock b = list->item(i);
+            const QTextBlockFormat f = b.blockFormat();
+            if (!f.hasProperty(ListLabelIndent))
+                continue;
+            const QFont font = QTextCursor(b).charFormat().font().resolve(b.document()->defaultFont());
+            const double end = f.leftMargin() + f.intProperty(ListLabelIndent) / kTwipsPerPixel
+                + QFontMetricsF(font).horizontalAdvance(listLabel(b));
+            const double indent = end < f.leftMargin() ? 0 : (std::floor(end / kTabStop) + 1) * kTabStop - f.leftMargin();
+            if (indent != f.textIndent())
+                indents.emplace_back(b, indent);
+        }
+        for (const auto &[b, indent] : indents) {
+            QTextBlockFormat f = b.blockFormat();
+            f.setTextIndent(indent);
+            QTextCursor(b).setBlockFormat(f);
+        }
+    }
 }
 
 void Reader::paragraphEnd()

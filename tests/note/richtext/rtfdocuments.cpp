@@ -151,4 +151,12 @@ bool writeDocuments(const QString &dir)
     return true;
 }
 
+QByteArray sample(const char *name)
+{
+    QFile f(qEnvironmentVariable("MIRKA_SOURCE_DIR") + "/tests/note/richtext/samples/" + name);
+    if (!f.open(QIODevice::ReadOnly))
+        qFatal("sample %s missing", name);
+    return f.readAll();
+}
+
 } // namespace mirka::rtf::testdocs

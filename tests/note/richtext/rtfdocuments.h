@@ -17,4 +17,7 @@ QList<QPair<QString, QByteArray>> documents();
 // Writes each document as NAME.rtf into dir; false when one cannot be written.
 bool writeDocuments(const QString &dir);
 
+// A file of samples/, as the editors named there wrote it.
+QByteArray sample(const char *name);
+
 } // namespace mirka::rtf::testdocs

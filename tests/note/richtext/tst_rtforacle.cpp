@@ -31,6 +31,7 @@ struct Seen {
     QStringList pictures; // "w x h"
     QStringList links;   // "text -> address"
     QStringList labels;  // the numbers a reader sees per list item, innermost last
+    QString cellParagraphs; // LibreOffice's paragraphs in each table cell
 };
 
 QString words(const QString &s) { return s.simplified(); }
@@ -92,7 +93,7 @@ Seen fromLibreOffice(const QString &html)
                                    QRegularExpression::DotMatchesEverythingOption));
     body.remove(QRegularExpression(QStringLiteral("<!--.*?-->"), QRegularExpression::DotMatchesEverythingOption));
     struct Table {
-        int width = 0, padding = 0;
+        int width = 0, padding = 0, paragraphs = 0;
         QStringList rows;
         QString row, cell, cellHead;
     };
@@ -127,6 +128,8 @@ Seen fromLibreOffice(const QString &html)
         if (name == QLatin1String("p") || name == QLatin1String("br") || name == QLatin1String("li")
             || name == QLatin1String("td") || name == QLatin1String("table"))
             addText(QStringLiteral(" "));
+        if (name == QLatin1String("p") && !close && !tables.empty())
+            ++tables.back().paragraphs;
         if (name == QLatin1String("table") && !close) {
             Table t;
             t.width = attribute(attrs, "width").toInt();
@@ -150,8 +153,10 @@ Seen fromLibreOffice(const QString &html)
                 Q_UNUSED(colspan); // of LibreOffice's own grid of every row's edges
                 t.cellHead = QStringLiteral("%1 w=%2").arg(rowspan).arg(attribute(attrs, "width").toInt() + 2 * t.padding);
                 t.cell.clear();
+                t.paragraphs = 0;
             } else {
                 t.row += QStringLiteral(" [%1 '%2']").arg(t.cellHead, words(t.cell));
+                seen.cellParagraphs += QString::number(t.paragraphs);
             }
         } else if (name == QLatin1String("img") && !close) {
             seen.pictures += QStringLiteral("%1x%2").arg(attribute(attrs, "width"), attribute(attrs, "height"));
@@ -373,6 +378,7 @@ private slots:
             const Seen before = fromLibreOffice(QString::fromUtf8(originalHtml.readAll()));
             QCOMPARE(theirs.text, before.text);
             QCOMPARE(theirs.tables, before.tables);
+            QCOMPARE(theirs.cellParagraphs, before.cellParagraphs);
             QCOMPARE(theirs.pictures, before.pictures);
             QCOMPARE(theirs.links, before.links);
             QCOMPARE(theirs.labels, before.labels);
