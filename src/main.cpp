@@ -1,4 +1,5 @@
 #include "about/frmAbout.h"
+#include "common/fonts.h"
 #include "shell/frmMain.h"
 #include "shell/qtjapanese.h"
 
@@ -12,6 +13,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     // Qt's own buttons and dialogs speak the program's language.
     mirka::installQtJapanese();
+    mirka::installJapaneseFontSubstitutes();
     QApplication::setWindowIcon(frmAbout::programIcon());
     frmMain frame;
     frame.Form_Load();

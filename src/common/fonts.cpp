@@ -3,6 +3,7 @@
 #include <QFontDatabase>
 #include <QSet>
 #include <QStringList>
+#include <utility>
 
 namespace mirka {
 
@@ -30,6 +31,33 @@ QString gothicFamily()
         return preferred;
     }();
     return family;
+}
+
+void installJapaneseFontSubstitutes()
+{
+    const QStringList pGothic{"Noto Sans CJK JP", "IPAPGothic", "IPAexGothic", "VL PGothic", "TakaoPGothic"};
+    const QStringList gothic{"IPAGothic", "Noto Sans Mono CJK JP", "VL Gothic", "TakaoGothic", "Noto Sans CJK JP"};
+    const QStringList pMincho{"IPAPMincho", "Noto Serif CJK JP", "IPAexMincho", "TakaoPMincho", "IPAMincho"};
+    const QStringList mincho{"IPAMincho", "Noto Serif CJK JP", "TakaoMincho", "IPAPMincho"};
+    const std::pair<QStringList, QStringList> kinds[] = {
+        {{"ＭＳ Ｐゴシック", "MS PGothic", "ＭＳ ＵＩ Gothic", "MS UI Gothic", "メイリオ", "Meiryo", "Meiryo UI",
+          "游ゴシック", "Yu Gothic", "Yu Gothic UI"},
+         pGothic},
+        {{"ＭＳ ゴシック", "MS Gothic"}, gothic},
+        {{"ＭＳ Ｐ明朝", "MS PMincho", "游明朝", "Yu Mincho"}, pMincho},
+        {{"ＭＳ 明朝", "MS Mincho"}, mincho},
+    };
+    for (const auto &[names, candidates] : kinds) {
+        QStringList installed;
+        for (const QString &c : candidates)
+            if (fontInstalled(c))
+                installed << c;
+        if (installed.isEmpty())
+            continue;
+        for (const QString &name : names)
+            if (!fontInstalled(name))
+                QFont::insertSubstitutions(name, installed);
+    }
 }
 
 QFont gothicFont(double points, bool bold)

@@ -5,6 +5,7 @@
 #include "common/paths.h"
 #include "common/safelinks.h"
 #include "common/fontdialog.h"
+#include "common/fonts.h"
 #include "common/savefile.h"
 #include "common/twips.h"
 #include "../support/scripteddialogs.h"
@@ -13,6 +14,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QDir>
+#include <QFontDatabase>
 #include <QLineEdit>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -189,6 +191,17 @@ private slots:
         for (int i = 0; i < 48; ++i)
             QVERIFY(!other.swatch(i)->isChecked());
         QCOMPARE(other.color(), QColor(1, 2, 3));
+    }
+
+    // Windows' Japanese faces, missing here, draw with a Japanese face for
+    // Latin letters and digits too (the system's fallback would mix sizes).
+    void windowsJapaneseFacesDrawnWithJapaneseOnes()
+    {
+        mirka::installJapaneseFontSubstitutes();
+        for (const char *name : {"ＭＳ Ｐゴシック", "MS Mincho", "メイリオ"}) {
+            const QString face = QFontInfo(QFont(QString::fromUtf8(name))).family();
+            QVERIFY2(QFontDatabase::writingSystems(face).contains(QFontDatabase::Japanese), qPrintable(face));
+        }
     }
 };
 
