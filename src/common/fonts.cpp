@@ -37,8 +37,9 @@ void installJapaneseFontSubstitutes()
 {
     const QStringList pGothic{"Noto Sans CJK JP", "IPAPGothic", "IPAexGothic", "VL PGothic", "TakaoPGothic"};
     const QStringList gothic{"IPAGothic", "Noto Sans Mono CJK JP", "VL Gothic", "TakaoGothic", "Noto Sans CJK JP"};
-    const QStringList pMincho{"IPAPMincho", "Noto Serif CJK JP", "IPAexMincho", "TakaoPMincho", "IPAMincho"};
-    const QStringList mincho{"IPAMincho", "Noto Serif CJK JP", "TakaoMincho", "IPAPMincho"};
+    // A Gothic face draws a missing Mincho better than a Western one does.
+    const QStringList pMincho = QStringList{"IPAPMincho", "Noto Serif CJK JP", "IPAexMincho", "TakaoPMincho"} + pGothic;
+    const QStringList mincho = QStringList{"IPAMincho", "Noto Serif CJK JP", "TakaoMincho", "IPAPMincho"} + pGothic;
     const std::pair<QStringList, QStringList> kinds[] = {
         {{"ＭＳ Ｐゴシック", "MS PGothic", "ＭＳ ＵＩ Gothic", "MS UI Gothic", "メイリオ", "Meiryo", "Meiryo UI",
           "游ゴシック", "Yu Gothic", "Yu Gothic UI"},
