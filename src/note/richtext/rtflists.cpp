@@ -3,6 +3,8 @@
 // when no list gives the paragraph its label.
 #include "note/richtext/rtfreaderimpl.h"
 
+#include <algorithm>
+
 namespace mirka::rtf::detail {
 
 namespace {
@@ -32,8 +34,14 @@ void Reader::listWord(Kw kw, int param)
     State &s = st();
     switch (kw) {
     case Kw::None: // the group opened by \list, \listlevel, \listoverride or \pn ended
+        // A list that paragraphs show already keeps its definition: one
+        // given again after them would give the list's later paragraphs
+        // other indents than its labels and its save have.
         if (param == 1) {
-            if (m_listDefs.size() < 10000)
+            const bool used = std::any_of(m_textLists.keyBegin(), m_textLists.keyEnd(), [&](qint64 ls) {
+                return m_overrides.value(int(ls)).listId == m_list.id;
+            });
+            if (m_listDefs.size() < 10000 && !used)
                 m_listDefs.insert(m_list.id, m_list);
         } else if (param == 2) {
             // A bullet in a symbol font as the character it shows.
@@ -48,7 +56,7 @@ void Reader::listWord(Kw kw, int param)
             if (m_list.levels.size() < 9)
                 m_list.levels.push_back(m_level);
         } else if (param == 3) {
-            if (m_overrides.size() < 10000 && m_overrideLs > 0)
+            if (m_overrides.size() < 10000 && m_overrideLs > 0 && !m_textLists.contains(m_overrideLs))
                 m_overrides.insert(m_overrideLs, m_override);
         } else if (param == 4 && s.dest == Dest::Body && s.para.ls <= 0) {
             // A bullet in a symbol font (\pnf) came decoded as text: it is a bullet.

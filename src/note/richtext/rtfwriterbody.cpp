@@ -117,19 +117,31 @@ void Writer::writeTable(Out &out, QTextTable *table, int depth)
         bool read = false;
         for (int c = 0; c < columns && !read; ++c)
             read = !rtfCellsAt(table->cellAt(r, c), r).isEmpty();
+        // Each cell's RTF cells in this row. A cell before one that is
+        // written is written too, or those after it would move left: one
+        // that has none gets a cell of its own (merged down where it is).
+        std::vector<QVariantList> defs(static_cast<size_t>(columns));
         QByteArray rowDef;
         if (read) {
             rowDef = "\\trowd" + table->cellAt(r, 0).format().property(RtfRow).toByteArray();
-            bool first = true;
-            int edge = 0;
+            int last = -1; // the last column written
             for (int c = 0; c < columns; ++c) {
                 const QTextTableCell cell = table->cellAt(r, c);
                 if (cell.column() != c)
                     continue;
-                QVariantList defs = rtfCellsAt(cell, r);
-                if (defs.isEmpty() && cell.row() == r && holdsText(cell))
-                    defs.append(QVariant(QVariantList{QByteArray(), edge, edge + 1440}));
-                for (const QVariant &v : defs) {
+                defs[size_t(c)] = rtfCellsAt(cell, r);
+                if (!defs[size_t(c)].isEmpty() || (cell.row() == r && holdsText(cell)))
+                    last = c;
+            }
+            bool first = true;
+            int edge = 0;
+            for (int c = 0; c <= last; ++c) {
+                const QTextTableCell cell = table->cellAt(r, c);
+                if (cell.column() != c)
+                    continue;
+                if (defs[size_t(c)].isEmpty())
+                    defs[size_t(c)].append(QVariant(QVariantList{cell.row() == r ? QByteArray() : QByteArray("\\clvmrg"), edge, edge + 1440}));
+                for (const QVariant &v : std::as_const(defs[size_t(c)])) {
                     const QVariantList d = v.toList();
                     if (first && d.value(1).toInt())
                         rowDef += "\\trleft" + QByteArray::number(d.value(1).toInt());
@@ -149,9 +161,7 @@ void Writer::writeTable(Out &out, QTextTable *table, int depth)
             const QTextTableCell cell = table->cellAt(r, c);
             if (cell.column() != c)
                 continue; // within a cell merged across
-            const int own = !read ? cell.columnSpan()
-                : cell.row() == r && holdsText(cell) ? qMax(1, int(rtfCellsAt(cell, r).size()))
-                                                     : int(rtfCellsAt(cell, r).size());
+            const int own = read ? int(defs[size_t(c)].size()) : cell.columnSpan();
             if (cell.row() != r) {
                 // Merged down from above: empty cells of their own.
                 for (int k = 0; k < own; ++k)
