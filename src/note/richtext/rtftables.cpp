@@ -207,7 +207,9 @@ void Reader::endRow(int depth)
     while (int(m_tables.size()) > depth)
         closeTable();
     OpenTable &t = m_tables.back();
-    if (!t.cellEnded && !t.rowEnded && (m_blockHasContent || !m_run.isEmpty()))
+    if (t.rowEnded)
+        return; // no cell since the last row end: no row of its own
+    if (!t.cellEnded && (m_blockHasContent || !m_run.isEmpty()))
         endCell(depth);
     if (m_tables.empty())
         return;
