@@ -1,5 +1,6 @@
 #include "note/richtext/rtfformat.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace mirka::rtf {
@@ -66,6 +67,16 @@ QString describe(const Shown &s)
         .arg(s.vpos)
         .arg(s.fg.isValid() ? s.fg.name() : QStringLiteral("auto"))
         .arg(s.bg.isValid() ? s.bg.name() : QStringLiteral("none"));
+}
+
+bool hasOwnCharFormat(const QTextCharFormat &f)
+{
+    const QMap<int, QVariant> props = f.properties();
+    return std::any_of(props.keyBegin(), props.keyEnd(), [](int p) {
+        return p != QTextFormat::ObjectIndex && p != QTextFormat::ObjectType
+            && !(p >= QTextFormat::TableCellRowSpan && p <= QTextFormat::TableCellRightBorderBrush) && p != RtfCells
+            && p != RtfCellsBelow && p != RtfRow;
+    });
 }
 
 QTextBlockFormat toBlockFormat(const ParaProps &p)

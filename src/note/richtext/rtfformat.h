@@ -154,6 +154,9 @@ inline bool operator!=(const Shown &a, const Shown &b) { return !(a == b); }
 // One line for messages about a difference.
 QString describe(const Shown &s);
 
+// Whether a paragraph mark gave an empty paragraph a format: the first one
+// of a table cell holds the cell's own format, which is none of its.
+bool hasOwnCharFormat(const QTextCharFormat &f);
 QTextBlockFormat toBlockFormat(const ParaProps &p);
 ParaProps fromBlockFormat(const QTextBlockFormat &f);
 

@@ -9,7 +9,9 @@
 #include <QImageReader>
 #include <QPainter>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextTable>
 #include <cstring>
 #include <vector>
 
@@ -375,6 +377,25 @@ QString readerText(const QTextCharFormat &f)
     return f.objectType() == KeptObjectType ? f.stringProperty(KeptText) : QString();
 }
 
+namespace {
+
+// The empty paragraph Qt keeps before a table at the start of the document
+// or of a cell: no paragraph of the text, and the writer leaves it out.
+bool onlyBeforeTable(const QTextBlock &b)
+{
+    const QTextBlock next = b.next();
+    if (b.length() != 1 || !next.isValid() || hasOwnCharFormat(b.charFormat()))
+        return false;
+    const QTextCursor at(b);
+    const QTextTable *inner = QTextCursor(next).currentTable();
+    if (!inner || inner->parentFrame() != at.currentFrame())
+        return false;
+    const QTextTable *outer = at.currentTable();
+    return b.position() == (outer ? outer->cellAt(b.position()).firstPosition() : at.currentFrame()->firstPosition());
+}
+
+} // namespace
+
 QString plainText(const QTextDocument *doc, int start, int end)
 {
     if (end < 0)
@@ -382,6 +403,8 @@ QString plainText(const QTextDocument *doc, int start, int end)
     QString out;
     bool first = true;
     for (QTextBlock b = doc->findBlock(start); b.isValid() && b.position() <= end; b = b.next()) {
+        if (onlyBeforeTable(b))
+            continue;
         if (!first)
             out += QLatin1Char('\n');
         first = false;

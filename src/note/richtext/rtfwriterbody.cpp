@@ -2,25 +2,9 @@
 // links as HYPERLINK fields, list labels, pictures and kept items.
 #include "note/richtext/rtfwriterimpl.h"
 
-#include <algorithm>
 
 namespace mirka::rtf::writer {
 
-namespace {
-
-// Whether a paragraph mark gave an empty paragraph a format: the first one
-// of a table cell holds the cell's own format, which is none of its.
-bool hasOwnFormat(const QTextCharFormat &f)
-{
-    const QMap<int, QVariant> props = f.properties();
-    return std::any_of(props.keyBegin(), props.keyEnd(), [](int p) {
-        return p != QTextFormat::ObjectIndex && p != QTextFormat::ObjectType
-            && !(p >= QTextFormat::TableCellRowSpan && p <= QTextFormat::TableCellRightBorderBrush) && p != RtfCells
-            && p != RtfCellsBelow && p != RtfRow;
-    });
-}
-
-} // namespace
 
 // The blocks and tables of a frame or table cell, in order. In a cell the
 // last paragraph ends with the cell mark instead of \par.
@@ -56,7 +40,7 @@ void Writer::writeItems(Out &out, const QTextFrame *parent, int from, int to, in
         // Before a table at the start of a frame or cell the document holds
         // an empty paragraph that is no part of the text, unless a paragraph
         // mark gave it a format (an empty line above the table).
-        const bool skip = first && !last && block.length() == 1 && beforeFrame && !hasOwnFormat(block.charFormat());
+        const bool skip = first && !last && block.length() == 1 && beforeFrame && !hasOwnCharFormat(block.charFormat());
         first = false;
         if (!skip && inRange(block.position(), block.position() + block.length() - 1) && visits(block))
             writeBlock(out, block, depth, inCell && last ? (depth > 1 ? "\\nestcell" : "\\cell") : "\\par");

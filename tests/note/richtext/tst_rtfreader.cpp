@@ -2,6 +2,7 @@
 // code-page text, and on broken input.
 #include "note/richtext/rtf.h"
 #include "note/richtext/rtfformat.h"
+#include "note/richtext/rtfobjects.h"
 #include "rtfdocuments.h"
 
 #include <QTextBlock>
@@ -174,6 +175,10 @@ private slots:
         // A table at the start follows the document's first, empty, paragraph.
         QCOMPARE(Doc("{\\rtf1\\trowd\\cellx1000\\cellx2000\\pard\\intbl a\\cell b\\cell\\row\\pard c}").text(),
                  QStringLiteral("\na\nb\nc"));
+        // No reader sees it, nor the one before a table nested at a cell's start.
+        const Doc nested("{\\rtf1\\trowd\\cellx900\\pard\\intbl\\itap2 a\\nestcell{\\*\\nesttableprops\\trowd\\cellx500\\nestrow}"
+                         "\\pard\\intbl b\\cell\\row\\pard c}");
+        QCOMPARE(mirka::rtf::plainText(&nested.doc), QStringLiteral("a\nb\nc"));
         // \plain and \pard reset character and paragraph properties.
         const Doc d("{\\rtf1\\b\\i\\qc bold\\par\\plain\\pard plain}");
         QVERIFY(d.at("bold").bold && d.at("bold").italic);
