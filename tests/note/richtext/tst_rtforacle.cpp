@@ -27,7 +27,7 @@ namespace {
 // What both sides are compared on.
 struct Seen {
     QString text;        // the body's words, one blank between
-    QStringList tables;  // "width: row | cell colspan x rowspan width 'text' ..."
+    QStringList tables;  // "width: row | cell rowspan width 'text' ..."
     QStringList pictures; // "w x h"
     QStringList links;   // "text -> address"
     QStringList labels;  // the numbers a reader sees per list item, innermost last
@@ -148,9 +148,8 @@ Seen fromLibreOffice(const QString &html)
         } else if (name == QLatin1String("td") && !tables.empty()) {
             Table &t = tables.back();
             if (!close) {
-                const int colspan = qMax(1, attribute(attrs, "colspan").toInt());
+                // Not colspan: it counts LibreOffice's own grid of every row's edges.
                 const int rowspan = qMax(1, attribute(attrs, "rowspan").toInt());
-                Q_UNUSED(colspan); // of LibreOffice's own grid of every row's edges
                 t.cellHead = QStringLiteral("%1 w=%2").arg(rowspan).arg(attribute(attrs, "width").toInt() + 2 * t.padding);
                 t.cell.clear();
                 t.paragraphs = 0;
