@@ -301,7 +301,16 @@ void Reader::applyRow(OpenTable &t, const RowDef &def)
     const int row = t.row;
     // Cells that came beyond the definition get edges of their own; those
     // that only square the table get none, and are no cells to a writer.
-    const int came = qMin(qMax(t.cellEnded ? t.col + 1 : t.col, int(def.cells.size())), table->columns());
+    int came = qMin(qMax(t.cellEnded ? t.col + 1 : t.col, int(def.cells.size())), table->columns());
+    // An empty cell closed after the last defined one is none of the row's
+    // (LibreOffice ends a row that holds a nested table so): it only
+    // squares the table, and its column goes if nothing else needs it.
+    while (came > int(def.cells.size()) && row < table->rows()) {
+        const QTextTableCell last = table->cellAt(row, came - 1);
+        if (last.row() != row || last.column() != came - 1 || last.firstPosition() != last.lastPosition())
+            break;
+        --came;
+    }
     if (came == 0 || def.cells.empty() || row >= table->rows())
         return;
     std::vector<CellDef> cells(def.cells.begin(), def.cells.begin() + qMin<size_t>(def.cells.size(), size_t(came)));

@@ -8,6 +8,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextTable>
 #include <QtTest>
 
 using mirka::rtf::testdocs::sample;
@@ -179,6 +180,11 @@ private slots:
         const Doc nested("{\\rtf1\\trowd\\cellx900\\pard\\intbl\\itap2 a\\nestcell{\\*\\nesttableprops\\trowd\\cellx500\\nestrow}"
                          "\\pard\\intbl b\\cell\\row\\pard c}");
         QCOMPARE(mirka::rtf::plainText(&nested.doc), QStringLiteral("a\nb\nc"));
+        // An empty cell closed after the row's last defined one (LibreOffice
+        // ends a row holding a nested table so) adds no column.
+        const Doc extra("{\\rtf1\\trowd\\cellx900\\pard\\intbl\\itap2 a\\nestcell{\\*\\nesttableprops\\trowd\\cellx500"
+                        "\\nestrow}\\pard\\intbl b\\cell\\cell\\row\\pard c}");
+        QCOMPARE(qobject_cast<QTextTable *>(extra.doc.rootFrame()->childFrames().value(0))->columns(), 1);
         // \plain and \pard reset character and paragraph properties.
         const Doc d("{\\rtf1\\b\\i\\qc bold\\par\\plain\\pard plain}");
         QVERIFY(d.at("bold").bold && d.at("bold").italic);
