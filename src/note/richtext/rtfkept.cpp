@@ -54,9 +54,9 @@ bool hasUnicodeWord(const char *d, qsizetype n)
     return false;
 }
 
-// A group the end of the file cut inside \binN's data: N becomes the
-// bytes that are there, so that the braces that close it are no data of
-// it. True when it was cut there.
+// A group the end of the file cut inside \binN's data or at its end: N
+// becomes the bytes that are there, so that the braces that close it are
+// no data of it. True when its data runs to the end.
 bool fitCutBin(QByteArray &raw)
 {
     const char *d = raw.constData();
@@ -75,15 +75,17 @@ bool fitCutBin(QByteArray &raw)
             continue;
         const qsizetype digits = q;
         const qint64 n = lexBinLength(d, size, &q);
-        if (q + n <= size) {
+        if (q + n < size) {
             q += n;
             continue;
         }
-        qsizetype end = digits;
-        while (end < size && isAsciiDigit(d[end]))
-            ++end;
-        raw.replace(digits, end - digits, QByteArray::number(size - q));
-        return true;
+        if (q + n > size) {
+            qsizetype end = digits;
+            while (end < size && isAsciiDigit(d[end]))
+                ++end;
+            raw.replace(digits, end - digits, QByteArray::number(size - q));
+        }
+        return true; // the data runs to the end, a last backslash with it
     }
     return false;
 }
