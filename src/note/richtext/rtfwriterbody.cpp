@@ -102,8 +102,9 @@ void Writer::writeTable(Out &out, QTextTable *table, int depth)
         for (int c = 0; c < columns && !read; ++c)
             read = !rtfCellsAt(table->cellAt(r, c), r).isEmpty();
         // Each cell's RTF cells in this row. A cell before one that is
-        // written is written too, or those after it would move left: one
-        // that has none gets a cell of its own (merged down where it is).
+        // written is written too, or those after it would move left, and so
+        // is the first of cells merged down: one that has none gets a cell
+        // of its own (merged down where it is).
         std::vector<QVariantList> defs(static_cast<size_t>(columns));
         QByteArray rowDef;
         if (read) {
@@ -114,7 +115,7 @@ void Writer::writeTable(Out &out, QTextTable *table, int depth)
                 if (cell.column() != c)
                     continue;
                 defs[size_t(c)] = rtfCellsAt(cell, r);
-                if (!defs[size_t(c)].isEmpty() || (cell.row() == r && holdsText(cell)))
+                if (!defs[size_t(c)].isEmpty() || (cell.row() == r && (holdsText(cell) || cell.rowSpan() > 1)))
                     last = c;
             }
             bool first = true;
