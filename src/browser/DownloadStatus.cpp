@@ -182,12 +182,28 @@ void DownloadStatus::finished(QWebEngineDownloadRequest *download)
     case QWebEngineDownloadRequest::DownloadCancelled:
     case QWebEngineDownloadRequest::DownloadInterrupted:
         if (download == m_current || !m_current)
-            failed(savedPath(download), download->interruptReasonString());
+            failed(savedPath(download), failureReason(download));
         else
-            tellFailure(savedPath(download), download->interruptReasonString());
+            tellFailure(savedPath(download), failureReason(download));
         break;
     default:
         break;
+    }
+}
+
+QString DownloadStatus::failureReason(const QWebEngineDownloadRequest *request)
+{
+    switch (request->interruptReason()) {
+    case QWebEngineDownloadRequest::FileAccessDenied:
+        return QStringLiteral("書き込みが許可されていません。");
+    case QWebEngineDownloadRequest::FileNoSpace:
+        return QStringLiteral("ディスクの空き容量が足りません。");
+    case QWebEngineDownloadRequest::FileNameTooLong:
+        return QStringLiteral("ファイル名が長すぎます。");
+    case QWebEngineDownloadRequest::FileTooLarge:
+        return QStringLiteral("ファイルが大きすぎます。");
+    default:
+        return request->interruptReasonString();
     }
 }
 

@@ -28,6 +28,9 @@ public:
     // refuses replaced, no leading dot, no device name (CON, NUL…), at most
     // 200 bytes with its extension kept; "download" when nothing is left.
     static QString safeFileName(const QString &serverName);
+    // Why the engine could not write a download or a page's copy: in the
+    // user's words where the cause is the disk, else the engine's own.
+    static QString failureReason(const QWebEngineDownloadRequest *request);
 
 private:
     void say(const QString &text);

@@ -1,5 +1,6 @@
 #include "browser/pagesaver.h"
 
+#include "browser/DownloadStatus.h"
 #include "browser/WebBrowser.h"
 #include "common/paths.h"
 #include "model/note.h"
@@ -43,24 +44,6 @@ void finish(const QString &path, bool ok, const QString &why)
         done(ok, why);
 }
 
-// Why the engine could not write a copy, in the user's words where the
-// cause is the disk.
-QString failureOf(const QWebEngineDownloadRequest *request)
-{
-    switch (request->interruptReason()) {
-    case QWebEngineDownloadRequest::FileAccessDenied:
-        return QStringLiteral("書き込みが許可されていません。");
-    case QWebEngineDownloadRequest::FileNoSpace:
-        return QStringLiteral("ディスクの空き容量が足りません。");
-    case QWebEngineDownloadRequest::FileNameTooLong:
-        return QStringLiteral("ファイル名が長すぎます。");
-    case QWebEngineDownloadRequest::FileTooLarge:
-        return QStringLiteral("ファイルが大きすぎます。");
-    default:
-        return request->interruptReasonString();
-    }
-}
-
 void follow(QWebEngineDownloadRequest *request)
 {
     if (!request->isSavePageDownload())
@@ -72,7 +55,7 @@ void follow(QWebEngineDownloadRequest *request)
         if (!request->isFinished())
             return;
         const bool ok = request->state() == QWebEngineDownloadRequest::DownloadCompleted;
-        finish(path, ok, ok ? QString() : failureOf(request));
+        finish(path, ok, ok ? QString() : DownloadStatus::failureReason(request));
     };
     QObject::connect(request, &QWebEngineDownloadRequest::isFinishedChanged, request, ended);
     if (request->state() == QWebEngineDownloadRequest::DownloadRequested)

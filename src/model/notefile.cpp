@@ -528,30 +528,27 @@ bool write(const QString &notePath, const QByteArray &body, const QString &theme
     for (const RecordedPage &page : std::as_const(*saved))
         companion.text(page.title).text(cp932::storableAddress(page.address)).endLine();
 
-    QList<std::pair<QString, QByteArray>> files{{p.companion, companion.data()}};
     QString indexWhy;
     if (anyEntry && makeFolder() && !writeSynced(p.index + kNewSuffix, indexBytes(indexed), &indexWhy)) {
         copyFailed(p.index, indexWhy);
         folderUsable = false;
     }
     const bool withIndex = anyEntry && folderUsable;
-    QByteArray marker = "mirka-commit\r\nrename\t" + relative(p, p.note).toUtf8() + "\r\n";
-    if (withIndex)
-        files.append({p.index, QByteArray()}); // written above
-    auto unwrite = [&files, &p] {
-        for (const auto &written : std::as_const(files))
-            QFile::remove(written.first + kNewSuffix);
+    auto unwrite = [&p] {
+        QFile::remove(p.companion + kNewSuffix);
         QFile::remove(p.index + kNewSuffix);
     };
-    for (const auto &[path, data] : std::as_const(files)) {
-        QString why;
-        if (path != p.index && !writeSynced(path + kNewSuffix, data, &why)) {
-            unwrite();
-            undoCopies();
-            return fail(failedPath, reason, path, why);
-        }
-        marker += "rename\t" + relative(p, path).toUtf8() + "\r\n";
+    QString companionWhy;
+    if (!writeSynced(p.companion + kNewSuffix, companion.data(), &companionWhy)) {
+        unwrite();
+        undoCopies();
+        return fail(failedPath, reason, p.companion, companionWhy);
     }
+    QByteArray marker = "mirka-commit\r\n";
+    for (const QString &path : {p.note, p.companion})
+        marker += "rename\t" + relative(p, path).toUtf8() + "\r\n";
+    if (withIndex)
+        marker += "rename\t" + relative(p, p.index).toUtf8() + "\r\n";
     // Copies the previous index named that this save no longer needs; an
     // index that could not be replaced keeps naming them.
     if (withIndex)
