@@ -268,7 +268,20 @@ void Reader::emitBody(char32_t c)
     RunKey key = m_stateKey;
     if (ch.hasEastAsianProps())
         key = keyFor(ch, c);
-    if (m_fromSymbol) {
+    bool fromSymbol = m_fromSymbol;
+    if (!fromSymbol && c >= 0xF020 && c <= 0xF0FF) {
+        // Drawn in a symbol font that did not decode it (a font undefined
+        // in \dbch text, a label without a list): it shows, and a save
+        // reads back as, that font's character.
+        const auto font = m_fonts.constFind(key.font);
+        if (font != m_fonts.constEnd() && font->symbol) {
+            if (const char32_t u = symbolToUnicode(font->symbol, uchar(c - 0xF000))) {
+                c = u;
+                fromSymbol = true;
+            }
+        }
+    }
+    if (fromSymbol) {
         // A symbol font's character as the Unicode one it shows, in the
         // text font; what a symbol font holds as itself keeps that font.
         const auto deff = m_fonts.constFind(m_deff);
