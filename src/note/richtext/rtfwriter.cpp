@@ -348,8 +348,6 @@ QByteArray Writer::run()
         }
         const Props &p = m_runProps[size_t(propsOf(formatIndex))];
         Font &font = m_fonts[p.font];
-        if (font.japanese)
-            return;
         for (QChar ch : text) {
             const char16_t c = ch.unicode();
             if (c < 0x80)
@@ -360,7 +358,7 @@ QByteArray Writer::run()
                 break;
             }
         }
-    });
+    }, [this](int formatIndex) { return m_fonts[m_runProps[size_t(propsOf(formatIndex))].font].japanese; });
 
     Out body;
     body.bytes.reserve(qMax(1024, (m_end - m_start) * 3));
@@ -370,7 +368,7 @@ QByteArray Writer::run()
     // A range that ends where a paragraph starts holds the mark before it:
     // one more \\par, as the last one is no mark of its own to a reader.
     const QTextBlock next = m_doc->findBlock(m_end);
-    if (m_end > m_start && next.position() == m_end && !visits(next))
+    if (m_end > m_start && next.position() == m_end && !visits(next, m_end))
         body.word("\\par");
 
     Out out;

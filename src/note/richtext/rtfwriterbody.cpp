@@ -21,8 +21,9 @@ void Writer::writeItems(Out &out, const QTextFrame *parent, int from, int to, in
     }
     qsizetype next = 0;
     bool first = true;
-    for (QTextBlock block = m_doc->findBlock(from); block.isValid() && block.position() <= to;) {
-        if (next < frames.size() && block.position() >= frames.at(next)->firstPosition()) {
+    QTextBlock block = m_doc->findBlock(from);
+    for (int pos = block.position(); block.isValid() && pos <= to;) {
+        if (next < frames.size() && pos >= frames.at(next)->firstPosition()) {
             QTextFrame *frame = frames.at(next++);
             if (inRange(frame->firstPosition(), frame->lastPosition())) {
                 if (auto *table = qobject_cast<QTextTable *>(frame))
@@ -31,19 +32,21 @@ void Writer::writeItems(Out &out, const QTextFrame *parent, int from, int to, in
                     writeItems(out, frame, frame->firstPosition(), frame->lastPosition(), depth, inCell);
             }
             block = m_doc->findBlock(frame->lastPosition() + 1);
+            pos = block.position();
             first = false;
             continue;
         }
-        const bool last = block.position() + block.length() - 1 >= to;
-        const bool beforeFrame = next < frames.size()
-            && block.position() + block.length() >= frames.at(next)->firstPosition();
+        const int end = pos + block.length() - 1;
+        const bool last = end >= to;
+        const bool beforeFrame = next < frames.size() && end + 1 >= frames.at(next)->firstPosition();
         // Before a table at the start of a frame or cell the document holds
         // an empty paragraph that is no part of the text, unless a paragraph
         // mark gave it a format (an empty line above the table).
         const bool skip = first && !last && block.length() == 1 && beforeFrame && !hasOwnCharFormat(block.charFormat());
         first = false;
-        if (!skip && inRange(block.position(), block.position() + block.length() - 1) && visits(block))
-            writeBlock(out, block, depth, inCell && last ? (depth > 1 ? "\\nestcell" : "\\cell") : "\\par");
+        if (!skip && inRange(pos, end) && visits(block, pos))
+            writeBlock(out, block, pos, depth, inCell && last ? (depth > 1 ? "\\nestcell" : "\\cell") : "\\par");
+        pos = end + 1;
         block = block.next();
     }
 }
@@ -173,7 +176,7 @@ void Writer::writeTable(Out &out, QTextTable *table, int depth)
     }
 }
 
-void Writer::writeBlock(Out &out, const QTextBlock &block, int depth, const char *end)
+void Writer::writeBlock(Out &out, const QTextBlock &block, int pos, int depth, const char *end)
 {
     ParaProps pp = m_paraProps[size_t(paraOf(block.blockFormatIndex()))];
     pp.itap = depth;
@@ -192,7 +195,7 @@ void Writer::writeBlock(Out &out, const QTextBlock &block, int depth, const char
         out.raw("}");
         m_uc = uc; // the group's \uc ends with it
     }
-    forEachRunIn(block, [&](const QTextBlock &, const QString &text, int formatIndex) {
+    forEachRunIn(block, pos, [&](const QTextBlock &, const QString &text, int formatIndex) {
         const Props &p = m_runProps[size_t(propsOf(formatIndex))];
         if (p.link != m_link) {
             if (m_link) {

@@ -155,11 +155,15 @@ public:
     QByteArray run();
 
 private:
-    template<typename F> void forEachRun(F &&f) const;
-    template<typename F> void forEachRunIn(const QTextBlock &block, F &&f) const;
+    struct NoSkip { bool operator()(int) const { return false; } };
+    // skip(formatIndex): runs whose text is not wanted, left uncopied.
+    template<typename F, typename S = NoSkip> void forEachRun(F &&f, S skip = {}) const;
+    // pos: the block's position, carried along by the callers, as Qt
+    // looks it up through the whole document each time it is asked.
+    template<typename F, typename S = NoSkip> void forEachRunIn(const QTextBlock &block, int pos, F &&f, S skip = {}) const;
     void writeItems(Out &out, const QTextFrame *parent, int from, int to, int depth, bool inCell);
     void writeTable(Out &out, QTextTable *table, int depth);
-    void writeBlock(Out &out, const QTextBlock &block, int depth, const char *end);
+    void writeBlock(Out &out, const QTextBlock &block, int pos, int depth, const char *end);
     void writeObjects(Out &out, int formatIndex, int count);
     bool inRange(int from, int to) const { return from <= m_end && to >= m_start; }
     bool isObject(int formatIndex)
@@ -175,10 +179,9 @@ private:
     }
     // A block that starts at the end of the range holds none of it; only the
     // document's closing empty paragraph belongs to a range ending there.
-    bool visits(const QTextBlock &block) const
+    bool visits(const QTextBlock &block, int pos) const
     {
-        return block.position() < m_end
-            || (block.position() == m_end && block.length() == 1 && !block.next().isValid());
+        return pos < m_end || (pos == m_end && block.length() == 1 && !block.next().isValid());
     }
     int propsOf(int formatIndex);
     int paraOf(int formatIndex);
@@ -229,22 +232,23 @@ private:
 
 // Calls f(block, text, formatIndex) for every run of the range, and
 // f(block, {}, -1) at the end of every block.
-template<typename F> void Writer::forEachRun(F &&f) const
+template<typename F, typename S> void Writer::forEachRun(F &&f, S skip) const
 {
-    for (QTextBlock block = m_doc->findBlock(m_start); block.isValid() && visits(block);
-         block = block.next()) {
-        forEachRunIn(block, f);
+    QTextBlock block = m_doc->findBlock(m_start);
+    for (int pos = block.position(); block.isValid() && visits(block, pos);) {
+        forEachRunIn(block, pos, f, skip);
         f(block, QString(), -1);
+        pos += block.length();
+        block = block.next();
     }
 }
 
-template<typename F> void Writer::forEachRunIn(const QTextBlock &block, F &&f) const
+template<typename F, typename S> void Writer::forEachRunIn(const QTextBlock &block, int bpos, F &&f, S skip) const
 {
-    const int bpos = block.position();
     const bool whole = bpos >= m_start && bpos + block.length() - 1 <= m_end;
     for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment frag = it.fragment();
-        if (!frag.isValid())
+        if (!frag.isValid() || skip(frag.charFormatIndex()))
             continue;
         if (whole) {
             f(block, frag.text(), frag.charFormatIndex());
