@@ -2,6 +2,8 @@
 // links as HYPERLINK fields, list labels, pictures and kept items.
 #include "note/richtext/rtfwriterimpl.h"
 
+#include <climits>
+
 
 namespace mirka::rtf::writer {
 
@@ -20,11 +22,15 @@ void Writer::writeItems(Out &out, const QTextFrame *parent, int from, int to, in
             frames.append(f);
     }
     qsizetype next = 0;
+    // Where the next frame starts, asked of Qt once per frame like positions.
+    const auto startOfNext = [&] { return next < frames.size() ? frames.at(next)->firstPosition() : INT_MAX; };
+    int nextStart = startOfNext();
     bool first = true;
     QTextBlock block = m_doc->findBlock(from);
     for (int pos = block.position(); block.isValid() && pos <= to;) {
-        if (next < frames.size() && pos >= frames.at(next)->firstPosition()) {
+        if (pos >= nextStart) {
             QTextFrame *frame = frames.at(next++);
+            nextStart = startOfNext();
             if (inRange(frame->firstPosition(), frame->lastPosition())) {
                 if (auto *table = qobject_cast<QTextTable *>(frame))
                     writeTable(out, table, qMin(depth + 1, 16));
@@ -38,7 +44,7 @@ void Writer::writeItems(Out &out, const QTextFrame *parent, int from, int to, in
         }
         const int end = pos + block.length() - 1;
         const bool last = end >= to;
-        const bool beforeFrame = next < frames.size() && end + 1 >= frames.at(next)->firstPosition();
+        const bool beforeFrame = end + 1 >= nextStart;
         // Before a table at the start of a frame or cell the document holds
         // an empty paragraph that is no part of the text, unless a paragraph
         // mark gave it a format (an empty line above the table).
