@@ -64,12 +64,16 @@ void mergeCells(QTextTable *table, int row, int column, int rows, int columns)
     };
     for (auto &[c, bf, cf] : before)
         restore(c, bf, cf);
+    // The first paragraph's format too (of cells all empty, Qt keeps the
+    // last one's), but not its mark's: that is the merged cell's format.
     const QTextTableCell merged = table->cellAt(row, column);
     size_t i = 0;
     for (QTextFrame::iterator it = merged.begin(); !it.atEnd() && i < moved.size(); ++it, ++i) {
         QTextCursor c(it.currentBlock());
         if (i > 0)
             restore(c, moved[i].first, moved[i].second);
+        else if (c.blockFormat() != moved[i].first)
+            c.setBlockFormat(moved[i].first);
     }
 }
 
