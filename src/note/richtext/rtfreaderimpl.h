@@ -160,7 +160,8 @@ struct FieldDef {
 // each cell's, with the cells' edges in twips.
 struct CellDef {
     QByteArray words; // borders, shading, merges …
-    int left = 0, right = 0;
+    int left = 0, right = 0; // drawn within the editor's bound
+    int rightAsRead = 0;     // written back: other readers fit wider tables to the page
     quint8 merge = 0; // 1 merged into the cell before, 2 first of a merge down, 3 merged into the cell above
 };
 struct RowDef {

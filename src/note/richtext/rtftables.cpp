@@ -283,6 +283,7 @@ void Reader::rowWord(std::string_view w, int param)
     CellDef c;
     c.left = def.cells.empty() ? def.left : def.cells.back().right;
     c.right = qMax(c.left, clampTwips(param));
+    c.rightAsRead = qMax(c.right, param);
     const qsizetype from = qBound<qsizetype>(0, def.wordsFrom, m_wordStart);
     QByteArray words = tableWords(m_data + from, m_wordStart - from);
     if (def.cells.empty()) {
@@ -321,13 +322,13 @@ void Reader::applyRow(OpenTable &t, const RowDef &def)
     while (int(cells.size()) < came) {
         CellDef extra;
         extra.left = cells.back().right;
-        extra.right = qMin(extra.left + 1440, 31680);
+        extra.right = extra.rightAsRead = qMin(extra.left + 1440, 31680);
         cells.push_back(extra);
     }
     const int n = came;
     ++m_kept; // the words may name colours: the tables are kept as read
     const auto cellList = [](const CellDef &c) {
-        return QVariant(QVariantList{c.words, c.left, c.right});
+        return QVariant(QVariantList{c.words, c.left, c.rightAsRead});
     };
     for (int i = 0; i < n;) {
         int end = i + 1;
