@@ -373,7 +373,7 @@ void Reader::rowWord(std::string_view w, int param)
     CellDef c;
     c.left = def.cells.empty() ? def.left : def.cells.back().right;
     c.right = qMax(c.left, clampTwips(param));
-    c.rightAsRead = qMax(c.right, param);
+    c.rightAsRead = qMax(c.right, qMin(param, 1 << 30)); // room for the cells a writer adds after it
     const qsizetype from = qBound<qsizetype>(0, def.wordsFrom, m_wordStart);
     QByteArray words = tableWords(m_data + from, m_wordStart - from);
     if (def.cells.empty()) {
