@@ -199,7 +199,10 @@ int symbolFontOf(const QString &name);
 constexpr int kMaxStack = 4096;
 constexpr int kMaxWordLength = 32;
 constexpr int kMaxTableSize = 32767; // fonts and colours: more is no real document
-constexpr int kMaxTableDepth = 16;
+// Tables nested deeper go into the deepest: Qt lays each level out about
+// twice over, so a few kilobytes nested sixteen deep froze the editor for
+// minutes; at six they take a fraction of a second.
+constexpr int kMaxTableDepth = 6;
 
 bool isEastAsian(char32_t c);
 

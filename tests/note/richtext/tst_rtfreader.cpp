@@ -180,6 +180,15 @@ private slots:
         const Doc nested("{\\rtf1\\trowd\\cellx900\\pard\\intbl\\itap2 a\\nestcell{\\*\\nesttableprops\\trowd\\cellx500\\nestrow}"
                          "\\pard\\intbl b\\cell\\row\\pard c}");
         QCOMPARE(mirka::rtf::plainText(&nested.doc), QStringLiteral("a\nb\nc"));
+        // Nesting stops at six: the editor's layout doubles with each level.
+        QByteArray deep("{\\rtf1 ");
+        for (int i = 1; i <= 20; ++i)
+            deep += "\\pard\\intbl\\itap" + QByteArray::number(i) + " x" + (i > 1 ? "\\nestcell " : "\\cell ");
+        const Doc tooDeep(deep + "}");
+        int depth = 0;
+        for (const QTextFrame *f = tooDeep.doc.rootFrame(); !f->childFrames().isEmpty(); f = f->childFrames().first())
+            ++depth;
+        QCOMPARE(depth, 6);
         // An empty cell closed after the row's last defined one (LibreOffice
         // ends a row holding a nested table so) adds no column.
         const Doc extra("{\\rtf1\\trowd\\cellx900\\pard\\intbl\\itap2 a\\nestcell{\\*\\nesttableprops\\trowd\\cellx500"
