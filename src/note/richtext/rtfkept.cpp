@@ -111,7 +111,9 @@ void Reader::keepGroup(int kind, bool star)
     // so are half a surrogate pair and a list label.
     if (st().dest == Dest::Body) {
         flushPending();
-        if (!m_listText.isEmpty())
+        if (!m_listText.isEmpty() && m_listTextDepth >= m_stack.size())
+            m_listText.clear(); // a label read within this group: its paragraph is the kept group's
+        else if (!m_listText.isEmpty())
             listTextEnded(); // a label waiting for its paragraph: shown now
     }
     m_keepOpening.clear();
