@@ -99,7 +99,7 @@ protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool) override
     {
         if (!mirka::externallinks::goesOutside(url)) {
-            m_control->navigationRequested(type == NavigationTypeRedirect);
+            m_control->navigationRequested(url, type == NavigationTypeRedirect);
             return true;
         }
         askLater(url);
@@ -229,7 +229,7 @@ WebBrowser::WebBrowser(QWidget *parent) : QWidget(parent), m_view(new QWebEngine
                 // A recorded page's copy is written by the recording itself.
                 if (download->page() != m_view->page() || download->isSavePageDownload())
                     return;
-                m_downloads->start(download, downloadAsked());
+                m_downloads->start(download, downloadAsked(download->url()));
                 emit FileDownloadRequested();
             });
 }
@@ -263,18 +263,23 @@ bool WebBrowser::takeUserRequest()
     return asked;
 }
 
-void WebBrowser::navigationRequested(bool redirect)
+void WebBrowser::navigationRequested(const QUrl &url, bool redirect)
 {
     // A server's redirect goes on with what the user asked for; a page
     // that sends itself elsewhere (a client redirect, once it is shown)
     // already lost it when it was shown.
     if (!redirect)
         m_navigationAsked = takeUserRequest();
+    m_askedUrl = m_navigationAsked ? url.adjusted(QUrl::RemoveFragment) : QUrl();
 }
 
-bool WebBrowser::downloadAsked()
+bool WebBrowser::downloadAsked(const QUrl &url)
 {
-    return std::exchange(m_navigationAsked, false) || takeUserRequest();
+    // Only the asked navigation itself turning into a download: a page
+    // that starts one of its own as it loads (before the engine says it
+    // is shown) asks nothing in the user's name.
+    const bool navigation = std::exchange(m_navigationAsked, false) && url.adjusted(QUrl::RemoveFragment) == m_askedUrl;
+    return navigation || takeUserRequest();
 }
 
 bool WebBrowser::eventFilter(QObject *watched, QEvent *event)

@@ -1,6 +1,7 @@
 #pragma once
 #include <QDeadlineTimer>
 #include <QTimer>
+#include <QUrl>
 #include <QWidget>
 
 class DownloadStatus;
@@ -99,10 +100,10 @@ private:
     // The user clicked, pressed a key in the page or gave an address.
     void userRequest();
     bool takeUserRequest();
-    void navigationRequested(bool redirect);
+    void navigationRequested(const QUrl &url, bool redirect);
     // Whether the user asked for the download arriving now: the navigation
     // it came from, or a click or key just before. Asked once.
-    bool downloadAsked();
+    bool downloadAsked(const QUrl &url);
     void loadingChanged(const QWebEngineLoadingInfo &info);
     void titleChanged();
     void permissionRequested(const QUrl &origin, int feature);
@@ -115,8 +116,10 @@ private:
     // Runs from the user's last click, key or address until a navigation
     // or a download takes it.
     QDeadlineTimer m_userRequest;
-    // The last navigation was asked for and has not shown a page yet.
+    // The last navigation was asked for and has not shown a page yet; the
+    // address it went to (after a server's redirects).
     bool m_navigationAsked = false;
+    QUrl m_askedUrl;
     bool m_errorPage = false;
     bool m_certificatePage = false; // its load is under way
 };
