@@ -116,8 +116,10 @@ void Reader::keepGroup(int kind, bool star)
         else if (!m_listText.isEmpty())
             listTextEnded(); // a label waiting for its paragraph: shown now
     }
+    // So are row definition words: they took effect outside the group, and
+    // written back inside it they would undo the row's definition.
     m_keepOpening.clear();
-    if (m_emitted != st().emittedAt)
+    if (m_emitted != st().emittedAt || m_rowWords != st().rowWordsAt)
         m_keepOpening = star ? QByteArrayLiteral("{\\*") : QByteArrayLiteral("{");
     const qsizetype wordStart = m_wordStart;
     enterSkip();

@@ -68,6 +68,7 @@ void Reader::pushGroup()
     m_stack.push_back(m_stack.back());
     st().start = m_p - 1;
     st().emittedAt = m_emitted;
+    st().rowWordsAt = m_rowWords;
     if (parent == Dest::Upr) {
         // {\upr{ansi version}{\*\ud{unicode version}}}: only the latter.
         qsizetype q = m_p;

@@ -126,6 +126,7 @@ struct State {
     quint8 listGroup = 0; // 1 \list, 2 \listlevel, 3 \listoverride, 4 \pn opened here
     qsizetype start = 0; // offset of the group's opening brace
     qint64 emittedAt = 0; // characters shown when it opened
+    qint64 rowWordsAt = 0; // row definition words read when it opened
 };
 
 // A list level as \listlevel or \pn gives it.
@@ -362,6 +363,7 @@ private:
     bool m_blockPropsKnown = false;
     bool m_blockHasContent = false;
     qint64 m_emitted = 0; // characters and paragraph marks shown so far
+    qint64 m_rowWords = 0; // row definition words read so far: they outlive groups
     int m_symbolFont = 0; // of the current font: see FontDef::symbol
     bool m_fromSymbol = false; // the character being shown is a symbol font's
     ParaProps m_lastPara;

@@ -357,6 +357,7 @@ QByteArray tableWords(const char *d, qsizetype n)
 
 void Reader::rowWord(std::string_view w, int param)
 {
+    ++m_rowWords;
     if (w == "trowd") {
         m_rowDefDepth = qBound(1, st().para.itap, kMaxTableDepth);
         m_rowDefs[m_rowDefDepth] = RowDef();
