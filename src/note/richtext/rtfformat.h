@@ -6,7 +6,6 @@
 #include <QHashFunctions>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
-#include <QTextFormat>
 
 namespace mirka::rtf {
 
@@ -45,17 +44,6 @@ enum : int {
 };
 
 inline int clampTwips(int v) { return qBound(-31680, v, 31680); }
-
-// A column's width in twips as a row made here is written: its width in
-// the table's format, or an even share of 9000.
-inline int writtenColumnTwips(const QList<QTextLength> &widths, int column, int columns)
-{
-    if (column < widths.size() && widths.at(column).type() == QTextLength::FixedLength)
-        return qMax(1, qRound(widths.at(column).rawValue() * kTwipsPerPixel));
-    if (column < widths.size() && widths.at(column).type() == QTextLength::PercentageLength)
-        return qMax(1, qRound(widths.at(column).rawValue() * 90));
-    return 9000 / qMax(1, columns);
-}
 
 // Character properties of a group.
 struct CharProps {

@@ -77,95 +77,6 @@ void mergeCells(QTextTable *table, int row, int column, int rows, int columns)
     }
 }
 
-// Rows of fewer cells than the table (a heading merged across, which Word
-// and LibreOffice write as one wide cell) draw their last cell over the
-// columns its right edge reaches, not beside empty ones; the columns take
-// the widths of the first row with a cell for each. The cells are those a
-// writer gives each row (its own, or made up where it has none), so that
-// the next reader of a save draws the table the same.
-void spanShortRows(QTextTable *table, const std::vector<MergeDown> &mergesDown)
-{
-    const int columns = table->columns();
-    if (columns < 2 || !mergesDown.empty())
-        return;
-    const QList<QTextLength> widths = table->format().columnWidthConstraints();
-    struct Cell {
-        int column, left, right; // right clamped as a reader draws it
-        qsizetype definitions;
-    };
-    std::vector<std::vector<Cell>> rows(size_t(table->rows()));
-    for (int r = 0; r < table->rows(); ++r) {
-        std::vector<Cell> &row = rows[size_t(r)];
-        bool read = false;
-        int last = -1;
-        for (int c = 0; c < columns; ++c) {
-            const QTextTableCell cell = table->cellAt(r, c);
-            if (cell.row() != r || cell.rowSpan() != 1 || cell.format().hasProperty(RtfCellsBelow))
-                return;
-            const bool defined = cell.format().hasProperty(RtfCells);
-            read = read || defined;
-            if (cell.column() == c && (defined || cell.lastPosition() > cell.firstPosition()))
-                last = c;
-        }
-        int left = 0, written = 0; // edges as written: the greatest so far
-        for (int c = 0; c < columns; ++c) {
-            const QTextTableCell cell = table->cellAt(r, c);
-            if (cell.column() != c)
-                continue;
-            if (!read) {
-                written += writtenColumnTwips(widths, c, columns);
-                row.push_back({c, left, qMax(left, qMin(written, 31680)), 1});
-                left = row.back().right;
-                continue;
-            }
-            if (c > last)
-                break;
-            QVariantList defs = cell.format().property(RtfCells).toList();
-            if (defs.isEmpty())
-                defs.append(QVariant(QVariantList{QByteArray(), written, written + 1440}));
-            if (c == 0)
-                left = clampTwips(defs.first().toList().value(1).toInt());
-            const int from = left;
-            for (const QVariant &d : std::as_const(defs)) {
-                written = qMax(written, d.toList().value(2).toInt());
-                left = qMax(left, qMin(written, 31680));
-            }
-            row.push_back({c, from, left, defs.size()});
-        }
-    }
-    const auto full = [&](const std::vector<Cell> &row) {
-        return int(row.size()) == columns
-            && std::all_of(row.begin(), row.end(), [](const Cell &c) { return c.definitions == 1; });
-    };
-    const auto grid = std::find_if(rows.begin(), rows.end(), full);
-    if (grid == rows.end())
-        return;
-    std::vector<int> edges; // each column's right edge, from the table's left
-    QList<QTextLength> gridWidths;
-    for (const Cell &c : *grid) {
-        edges.push_back(c.right - grid->front().left);
-        gridWidths.append(QTextLength(QTextLength::FixedLength, qMax(1, c.right - c.left) / kTwipsPerPixel));
-    }
-    if (widths != gridWidths) {
-        QTextTableFormat f = table->format();
-        f.setColumnWidthConstraints(gridWidths);
-        table->setFormat(f);
-    }
-    for (int r = 0; r < table->rows(); ++r) {
-        const std::vector<Cell> &row = rows[size_t(r)];
-        if (row.empty())
-            continue;
-        const Cell &last = row.back();
-        const int end = last.column + table->cellAt(r, last.column).columnSpan() - 1;
-        const int right = last.right - row.front().left;
-        int reach = end;
-        while (reach + 1 < columns && 2 * right >= edges[size_t(reach)] + edges[size_t(reach + 1)])
-            ++reach;
-        if (reach > end)
-            mergeCells(table, r, last.column, 1, reach - last.column + 1);
-    }
-}
-
 } // namespace
 
 void Reader::syncTables(int depth)
@@ -260,7 +171,6 @@ void Reader::closeTable()
     }
     if (squaring > 0 && squaring < table->columns())
         table->removeColumns(squaring, table->columns() - squaring);
-    spanShortRows(table, t.mergesDown);
     for (const MergeDown &m : t.mergesDown)
         mergeCells(table, m.row, m.column, m.rows, m.columns);
     m_pendingPar = false;

@@ -86,7 +86,12 @@ void Writer::writeTable(Out &out, QTextTable *table, int depth)
     QByteArray uniform("\\trowd\\trgaph108");
     int right = 0;
     for (int c = 0; c < columns; ++c) {
-        right += writtenColumnTwips(widths, c, columns);
+        int w = 9000 / qMax(1, columns);
+        if (c < widths.size() && widths.at(c).type() == QTextLength::FixedLength)
+            w = qMax(1, qRound(widths.at(c).rawValue() * kTwipsPerPixel));
+        else if (c < widths.size() && widths.at(c).type() == QTextLength::PercentageLength)
+            w = qMax(1, qRound(widths.at(c).rawValue() * 90));
+        right += w;
         uniform += "\\clbrdrt\\brdrs\\brdrw10\\clbrdrl\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10"
                    "\\clbrdrr\\brdrs\\brdrw10\\cellx"
             + QByteArray::number(right);
