@@ -12,6 +12,8 @@
 
 namespace mirka::rtf::detail {
 
+constexpr size_t kMaxRowCells = 256; // definitions kept per row
+
 namespace {
 
 // Qt gives a new cell the format of its neighbour: the RTF cells that one
@@ -279,7 +281,7 @@ void Reader::rowWord(std::string_view w, int param)
         def.left = clampTwips(param);
         return;
     }
-    if (w != "cellx" || def.cells.size() >= 256)
+    if (w != "cellx" || def.cells.size() >= kMaxRowCells)
         return;
     CellDef c;
     c.left = def.cells.empty() ? def.left : def.cells.back().right;
@@ -311,7 +313,8 @@ void Reader::applyRow(OpenTable &t, const RowDef &def)
     // An empty cell closed after the last defined one is none of the row's
     // (LibreOffice ends a row that holds a nested table so): it only
     // squares the table, and its column goes if nothing else needs it.
-    while (came > int(def.cells.size()) && row < table->rows()) {
+    // Cells past the bound on definitions are the row's own, empty or not.
+    while (came > int(def.cells.size()) && def.cells.size() < kMaxRowCells && row < table->rows()) {
         const QTextTableCell last = table->cellAt(row, came - 1);
         if (last.row() != row || last.column() != came - 1 || last.firstPosition() != last.lastPosition())
             break;
