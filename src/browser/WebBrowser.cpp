@@ -268,9 +268,10 @@ void WebBrowser::navigationRequested(const QUrl &url, bool redirect)
     // A server's redirect goes on with what the user asked for; a page
     // that sends itself elsewhere (a client redirect, once it is shown)
     // already lost it when it was shown.
-    if (!redirect)
-        m_navigationAsked = takeUserRequest();
-    m_askedUrl = m_navigationAsked ? url.adjusted(QUrl::RemoveFragment) : QUrl();
+    if (!redirect ? takeUserRequest() : !m_askedUrl.isEmpty())
+        m_askedUrl = url.adjusted(QUrl::RemoveFragment);
+    else
+        m_askedUrl.clear();
 }
 
 bool WebBrowser::downloadAsked(const QUrl &url)
@@ -278,8 +279,8 @@ bool WebBrowser::downloadAsked(const QUrl &url)
     // Only the asked navigation itself turning into a download: a page
     // that starts one of its own as it loads (before the engine says it
     // is shown) asks nothing in the user's name.
-    const bool navigation = std::exchange(m_navigationAsked, false) && url.adjusted(QUrl::RemoveFragment) == m_askedUrl;
-    return navigation || takeUserRequest();
+    const QUrl asked = std::exchange(m_askedUrl, QUrl());
+    return (!asked.isEmpty() && url.adjusted(QUrl::RemoveFragment) == asked) || takeUserRequest();
 }
 
 bool WebBrowser::eventFilter(QObject *watched, QEvent *event)
@@ -365,7 +366,7 @@ void WebBrowser::loadingChanged(const QWebEngineLoadingInfo &info)
         m_errorPage = std::exchange(m_certificatePage, false);
         return;
     case QWebEngineLoadingInfo::LoadSucceededStatus:
-        m_navigationAsked = false;
+        m_askedUrl.clear();
         m_downloads->clearFinished();
         emit NavigateComplete2();
         break;
@@ -395,7 +396,7 @@ void WebBrowser::titleChanged()
 {
     // A new page is shown (the engine titles it at once): what the user
     // asked for has arrived, and the page asks nothing in the user's name.
-    m_navigationAsked = false;
+    m_askedUrl.clear();
     if (!Busy())
         emit DownloadComplete();
 }

@@ -116,9 +116,8 @@ private:
     // Runs from the user's last click, key or address until a navigation
     // or a download takes it.
     QDeadlineTimer m_userRequest;
-    // The last navigation was asked for and has not shown a page yet; the
-    // address it went to (after a server's redirects).
-    bool m_navigationAsked = false;
+    // Where the last navigation went (after a server's redirects) when it
+    // was asked for and has not shown a page yet; empty otherwise.
     QUrl m_askedUrl;
     bool m_errorPage = false;
     bool m_certificatePage = false; // its load is under way

@@ -111,10 +111,12 @@ void Reader::keepGroup(int kind, bool star)
     // so are half a surrogate pair and a list label.
     if (st().dest == Dest::Body) {
         flushPending();
-        if (!m_listText.isEmpty() && m_listTextDepth >= m_stack.size())
-            m_listText.clear(); // a label read within this group: its paragraph is the kept group's
-        else if (!m_listText.isEmpty())
-            listTextEnded(); // a label waiting for its paragraph: shown now
+        if (!m_listText.isEmpty()) {
+            if (m_listTextDepth >= m_stack.size())
+                m_listText.clear(); // read within this group: its paragraph is the kept group's
+            else
+                listTextEnded(); // waiting for its paragraph: shown now
+        }
     }
     // So are row definition words: they took effect outside the group, and
     // written back inside it they would undo the row's definition.

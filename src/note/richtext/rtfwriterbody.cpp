@@ -4,9 +4,7 @@
 
 #include <climits>
 
-
 namespace mirka::rtf::writer {
-
 
 // The blocks and tables of a frame or table cell, in order. In a cell the
 // last paragraph ends with the cell mark instead of \par.
