@@ -36,12 +36,14 @@ void mergeCells(QTextTable *table, int row, int column, int rows, int columns)
 {
     std::vector<std::pair<QTextBlockFormat, QTextCharFormat>> moved;
     std::vector<std::tuple<QTextCursor, QTextBlockFormat, QTextCharFormat>> before;
+    bool first = true;
+    bool tableInside = false;
     for (int r = row; r < row + rows; ++r) {
         for (int c = column; c < column + columns; ++c) {
             const QTextTableCell cell = table->cellAt(r, c);
             if (cell.row() != r || cell.column() != c)
                 continue; // within a cell merged already
-            if (!moved.empty()) {
+            if (!first) {
                 QTextCursor prev(table->document());
                 prev.setPosition(cell.firstPosition() - 1);
                 const QTextTableCell p = table->cellAt(prev.position());
@@ -50,18 +52,18 @@ void mergeCells(QTextTable *table, int row, int column, int rows, int columns)
                 if (cell.firstPosition() == cell.lastPosition())
                     continue; // nothing of it moves
             }
-            // A table inside: merged as Qt does. Qt's iterator misses a table
-            // the cell starts with and walks into it, where the formats set
-            // below would overwrite its cells' marks; and the frame tree is
-            // not yet built while reading, so look for the table's mark.
+            first = false;
+            // A table inside: its paragraphs move as Qt moves them. Qt's
+            // iterator misses a table the cell starts with and walks into
+            // it, where the formats put back below would overwrite its
+            // cells' marks; and the frame tree is not yet built while
+            // reading, so look for the table's mark.
             QTextCursor text(table->document());
             text.setPosition(cell.firstPosition());
             text.setPosition(cell.lastPosition(), QTextCursor::KeepAnchor);
-            if (text.selectedText().contains(QChar(0xfdd0))) // Qt's mark of a frame's start
-                return (void)table->mergeCells(row, column, rows, columns);
-            for (QTextFrame::iterator it = cell.begin(); !it.atEnd(); ++it) {
+            tableInside = tableInside || text.selectedText().contains(QChar(0xfdd0)); // Qt's mark of a frame's start
+            for (QTextFrame::iterator it = cell.begin(); !it.atEnd() && !tableInside; ++it)
                 moved.emplace_back(it.currentBlock().blockFormat(), it.currentBlock().charFormat());
-            }
         }
     }
     table->mergeCells(row, column, rows, columns);
@@ -73,6 +75,8 @@ void mergeCells(QTextTable *table, int row, int column, int rows, int columns)
     };
     for (auto &[c, bf, cf] : before)
         restore(c, bf, cf);
+    if (tableInside)
+        return;
     // The first paragraph's format too (of cells all empty, Qt keeps the
     // last one's), but not its mark's: that is the merged cell's format.
     const QTextTableCell merged = table->cellAt(row, column);
