@@ -54,16 +54,19 @@ bool hasUnicodeWord(const char *d, qsizetype n)
     return false;
 }
 
-// A group the end of the file cut inside \binN's data or at its end: N
-// becomes the bytes that are there, so that the braces that close it are
-// no data of it. True when its data runs to the end.
-bool fitCutBin(QByteArray &raw)
+// A group the end of the file cut, made ready for its closing braces: cut
+// inside \binN's data or at its end, N becomes the bytes that are there,
+// so that the braces are no data of it; cut after a lone backslash, that
+// goes, or it would escape the first brace.
+void fitCutGroup(QByteArray &raw)
 {
     const char *d = raw.constData();
     const qsizetype size = raw.size();
     for (qsizetype q = 0; q < size;) {
-        if (d[q++] != '\\' || q >= size)
+        if (d[q++] != '\\')
             continue;
+        if (q >= size)
+            return raw.chop(1);
         if (!isAsciiLetter(d[q])) {
             ++q;
             continue;
@@ -85,9 +88,8 @@ bool fitCutBin(QByteArray &raw)
                 ++end;
             raw.replace(digits, end - digits, QByteArray::number(size - q));
         }
-        return true; // the data runs to the end, a last backslash with it
+        return; // the data runs to the end, a last backslash with it
     }
-    return false;
 }
 
 // Picture resources are named uniquely in the process, so pictures pasted
@@ -141,13 +143,7 @@ void Reader::keptGroupEnded(qsizetype start, qsizetype end)
         raw.insert(1, "\\uc" + QByteArray::number(st().uc) + ' ');
     m_keepOpening.clear();
     if (m_keepClose > 0) {
-        // A backslash the file ended on would escape the first brace,
-        // unless it is \bin data.
-        qsizetype slashes = 0;
-        while (slashes < raw.size() && raw.at(raw.size() - 1 - slashes) == '\\')
-            ++slashes;
-        if (!fitCutBin(raw) && slashes % 2)
-            raw.chop(1);
+        fitCutGroup(raw);
         raw.append(QByteArray(m_keepClose, '}'));
         m_keepClose = 0;
     }

@@ -29,22 +29,40 @@ void forgetDefinitions(QTextTableCell cell)
     cell.setFormat(f);
 }
 
+// A cell's own paragraphs, not those of the tables inside it. Walked by
+// Qt's marks of a frame's start and end: Qt's cell iterator walks into a
+// table the cell starts with, and the frame tree is not built while
+// reading. True for a paragraph just after a table: its mark is the
+// table's end.
+std::vector<std::pair<QTextBlock, bool>> ownParagraphs(QTextDocument *doc, const QTextTableCell &cell)
+{
+    std::vector<std::pair<QTextBlock, bool>> out;
+    int depth = 0;
+    for (QTextBlock b = doc->findBlock(cell.firstPosition()); b.isValid() && b.position() <= cell.lastPosition();
+         b = b.next()) {
+        const QChar mark = b.position() > cell.firstPosition() ? doc->characterAt(b.position() - 1) : QChar();
+        depth += mark == QChar(0xfdd0) ? 1 : mark == QChar(0xfdd1) ? -1 : 0;
+        if (depth == 0)
+            out.emplace_back(b, mark == QChar(0xfdd1));
+    }
+    return out;
+}
+
 // Merges cells as Qt does, but each paragraph keeps its own format: Qt
 // gives a paragraph moved from a merged cell the format of the one before
 // it, and the paragraph before a merged cell that of the cell.
 void mergeCells(QTextTable *table, int row, int column, int rows, int columns)
 {
+    QTextDocument *doc = table->document();
     std::vector<std::pair<QTextBlockFormat, QTextCharFormat>> moved;
     std::vector<std::tuple<QTextCursor, QTextBlockFormat, QTextCharFormat>> before;
-    bool first = true;
-    bool tableInside = false;
     for (int r = row; r < row + rows; ++r) {
         for (int c = column; c < column + columns; ++c) {
             const QTextTableCell cell = table->cellAt(r, c);
             if (cell.row() != r || cell.column() != c)
                 continue; // within a cell merged already
-            if (!first) {
-                QTextCursor prev(table->document());
+            if (!moved.empty()) {
+                QTextCursor prev(doc);
                 prev.setPosition(cell.firstPosition() - 1);
                 const QTextTableCell p = table->cellAt(prev.position());
                 if (p.row() < row || p.row() >= row + rows || p.column() < column || p.column() >= column + columns)
@@ -52,18 +70,8 @@ void mergeCells(QTextTable *table, int row, int column, int rows, int columns)
                 if (cell.firstPosition() == cell.lastPosition())
                     continue; // nothing of it moves
             }
-            first = false;
-            // A table inside: its paragraphs move as Qt moves them. Qt's
-            // iterator misses a table the cell starts with and walks into
-            // it, where the formats put back below would overwrite its
-            // cells' marks; and the frame tree is not yet built while
-            // reading, so look for the table's mark.
-            QTextCursor text(table->document());
-            text.setPosition(cell.firstPosition());
-            text.setPosition(cell.lastPosition(), QTextCursor::KeepAnchor);
-            tableInside = tableInside || text.selectedText().contains(QChar(0xfdd0)); // Qt's mark of a frame's start
-            for (QTextFrame::iterator it = cell.begin(); !it.atEnd() && !tableInside; ++it)
-                moved.emplace_back(it.currentBlock().blockFormat(), it.currentBlock().charFormat());
+            for (const auto &[block, afterTable] : ownParagraphs(doc, cell))
+                moved.emplace_back(block.blockFormat(), block.charFormat());
         }
     }
     table->mergeCells(row, column, rows, columns);
@@ -75,15 +83,13 @@ void mergeCells(QTextTable *table, int row, int column, int rows, int columns)
     };
     for (auto &[c, bf, cf] : before)
         restore(c, bf, cf);
-    if (tableInside)
-        return;
     // The first paragraph's format too (of cells all empty, Qt keeps the
-    // last one's), but not its mark's: that is the merged cell's format.
-    const QTextTableCell merged = table->cellAt(row, column);
-    size_t i = 0;
-    for (QTextFrame::iterator it = merged.begin(); !it.atEnd() && i < moved.size(); ++it, ++i) {
-        QTextCursor c(it.currentBlock());
-        if (i > 0)
+    // last one's), but not its mark's: that is the merged cell's format;
+    // nor the mark of one after a table, which is the table's end.
+    const auto own = ownParagraphs(doc, table->cellAt(row, column));
+    for (size_t i = 0; i < own.size() && i < moved.size(); ++i) {
+        QTextCursor c(own[i].first);
+        if (i > 0 && !own[i].second)
             restore(c, moved[i].first, moved[i].second);
         else if (c.blockFormat() != moved[i].first)
             c.setBlockFormat(moved[i].first);
