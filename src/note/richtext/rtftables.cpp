@@ -30,19 +30,25 @@ void forgetDefinitions(QTextTableCell cell)
 }
 
 // A cell's own paragraphs, not those of the tables inside it. Walked by
-// Qt's marks of a frame's start and end: Qt's cell iterator walks into a
-// table the cell starts with, and the frame tree is not built while
-// reading. True for a paragraph just after a table: its mark is the
-// table's end.
+// Qt's marks, as Qt's cell iterator walks into a table the cell starts
+// with, and the frame tree is not built while reading: a table's start and
+// each of its cells' is U+FDD0 in the table's format, its end U+FDD1.
+// True for a paragraph just after a table: its mark is the table's end.
 std::vector<std::pair<QTextBlock, bool>> ownParagraphs(QTextDocument *doc, const QTextTableCell &cell)
 {
     std::vector<std::pair<QTextBlock, bool>> out;
-    int depth = 0;
+    std::vector<QTextObject *> inside;
     for (QTextBlock b = doc->findBlock(cell.firstPosition()); b.isValid() && b.position() <= cell.lastPosition();
          b = b.next()) {
         const QChar mark = b.position() > cell.firstPosition() ? doc->characterAt(b.position() - 1) : QChar();
-        depth += mark == QChar(0xfdd0) ? 1 : mark == QChar(0xfdd1) ? -1 : 0;
-        if (depth == 0)
+        if (mark == QChar(0xfdd0)) {
+            QTextObject *table = doc->objectForFormat(b.charFormat());
+            if (inside.empty() || inside.back() != table)
+                inside.push_back(table);
+        } else if (mark == QChar(0xfdd1) && !inside.empty()) {
+            inside.pop_back();
+        }
+        if (inside.empty())
             out.emplace_back(b, mark == QChar(0xfdd1));
     }
     return out;
