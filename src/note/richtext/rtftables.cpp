@@ -29,14 +29,19 @@ void forgetDefinitions(QTextTableCell cell)
     cell.setFormat(f);
 }
 
-// A cell's own paragraphs, not those of the tables inside it. Walked by
-// Qt's marks, as Qt's cell iterator walks into a table the cell starts
+// A cell's paragraphs, its own and those of the tables inside it. Walked
+// by Qt's marks, as Qt's cell iterator walks into a table the cell starts
 // with, and the frame tree is not built while reading: a table's start and
 // each of its cells' is U+FDD0 in the table's format, its end U+FDD1.
-// True for a paragraph just after a table: its mark is the table's end.
-std::vector<std::pair<QTextBlock, bool>> ownParagraphs(QTextDocument *doc, const QTextTableCell &cell)
+struct CellParagraph {
+    QTextBlock block;
+    bool own; // the cell's, not a table's inside it
+    bool afterTable; // its mark is a table's end
+};
+
+std::vector<CellParagraph> cellParagraphs(QTextDocument *doc, const QTextTableCell &cell)
 {
-    std::vector<std::pair<QTextBlock, bool>> out;
+    std::vector<CellParagraph> out;
     std::vector<QTextObject *> inside;
     for (QTextBlock b = doc->findBlock(cell.firstPosition()); b.isValid() && b.position() <= cell.lastPosition();
          b = b.next()) {
@@ -48,25 +53,35 @@ std::vector<std::pair<QTextBlock, bool>> ownParagraphs(QTextDocument *doc, const
         } else if (mark == QChar(0xfdd1) && !inside.empty()) {
             inside.pop_back();
         }
-        if (inside.empty())
-            out.emplace_back(b, mark == QChar(0xfdd1));
+        out.push_back({b, inside.empty(), mark == QChar(0xfdd1)});
     }
     return out;
 }
 
 // Merges cells as Qt does, but each paragraph keeps its own format: Qt
-// gives a paragraph moved from a merged cell the format of the one before
-// it, and the paragraph before a merged cell that of the cell.
+// gives a paragraph moved from a merged cell (or the first of a table
+// inside it) the format of the one before it, and the paragraph before a
+// merged cell that of the cell.
 void mergeCells(QTextTable *table, int row, int column, int rows, int columns)
 {
     QTextDocument *doc = table->document();
+    const QTextTableCell target = table->cellAt(row, column);
+    columns = qMin(columns, table->columns() - column);
     std::vector<std::pair<QTextBlockFormat, QTextCharFormat>> moved;
     std::vector<std::tuple<QTextCursor, QTextBlockFormat, QTextCharFormat>> before;
+    // Qt starts a paragraph for the first cell with text in each row after
+    // the first (and in the first when the merge is no wider than the
+    // cell); the text of any other joins the paragraph before it after a
+    // space, and that paragraph keeps its format.
+    bool rowHasText = true;
+    bool needsParagraph = target.columnSpan() == columns;
     for (int r = row; r < row + rows; ++r) {
         for (int c = column; c < column + columns; ++c) {
             const QTextTableCell cell = table->cellAt(r, c);
             if (cell.row() != r || cell.column() != c)
                 continue; // within a cell merged already
+            const std::vector<CellParagraph> paragraphs = cellParagraphs(doc, cell);
+            bool joins = false;
             if (!moved.empty()) {
                 QTextCursor prev(doc);
                 prev.setPosition(cell.firstPosition() - 1);
@@ -75,9 +90,16 @@ void mergeCells(QTextTable *table, int row, int column, int rows, int columns)
                     before.emplace_back(prev, prev.blockFormat(), prev.blockCharFormat());
                 if (cell.firstPosition() == cell.lastPosition())
                     continue; // nothing of it moves
+                joins = !needsParagraph && rowHasText;
+                needsParagraph = false;
+                rowHasText = true;
             }
-            for (const auto &[block, afterTable] : ownParagraphs(doc, cell))
-                moved.emplace_back(block.blockFormat(), block.charFormat());
+            for (size_t i = joins ? 1 : 0; i < paragraphs.size(); ++i)
+                moved.emplace_back(paragraphs[i].block.blockFormat(), paragraphs[i].block.charFormat());
+        }
+        if (rowHasText) {
+            needsParagraph = true;
+            rowHasText = false;
         }
     }
     table->mergeCells(row, column, rows, columns);
@@ -91,11 +113,11 @@ void mergeCells(QTextTable *table, int row, int column, int rows, int columns)
         restore(c, bf, cf);
     // The first paragraph's format too (of cells all empty, Qt keeps the
     // last one's), but not its mark's: that is the merged cell's format;
-    // nor the mark of one after a table, which is the table's end.
-    const auto own = ownParagraphs(doc, table->cellAt(row, column));
-    for (size_t i = 0; i < own.size() && i < moved.size(); ++i) {
-        QTextCursor c(own[i].first);
-        if (i > 0 && !own[i].second)
+    // nor the mark of one in a table or after one, which is the table's.
+    const auto merged = cellParagraphs(doc, table->cellAt(row, column));
+    for (size_t i = 0; i < merged.size() && i < moved.size(); ++i) {
+        QTextCursor c(merged[i].block);
+        if (i > 0 && merged[i].own && !merged[i].afterTable)
             restore(c, moved[i].first, moved[i].second);
         else if (c.blockFormat() != moved[i].first)
             c.setBlockFormat(moved[i].first);

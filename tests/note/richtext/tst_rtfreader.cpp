@@ -194,6 +194,18 @@ private slots:
         const Doc extra("{\\rtf1\\trowd\\cellx900\\pard\\intbl\\itap2 a\\nestcell{\\*\\nesttableprops\\trowd\\cellx500"
                         "\\nestrow}\\pard\\intbl b\\cell\\cell\\row\\pard c}");
         QCOMPARE(qobject_cast<QTextTable *>(extra.doc.rootFrame()->childFrames().value(0))->columns(), 1);
+        // Cells merged across and down keep each paragraph's format, beside
+        // a nested table too (Qt joins a cell merged across to the one
+        // before it and gives moved paragraphs their neighbour's format).
+        const Doc merged("{\\rtf1\\trowd\\clmgf\\cellx2000\\clmrg\\cellx4000\\cellx6000\\pard\\intbl\\qr A\\par\\ql B\\cell"
+                         "\\pard\\intbl\\itap2 n\\nestcell{\\*\\nesttableprops\\trowd\\cellx500\\nestrow}\\pard\\intbl\\qc C"
+                         "\\par\\qj D\\cell\\pard\\intbl E\\cell\\row\\trowd\\cellx2000\\clvmgf\\cellx4000\\cellx6000"
+                         "\\pard\\intbl F\\cell\\pard\\intbl\\qc G\\cell\\pard\\intbl H\\cell\\row\\trowd\\cellx2000"
+                         "\\clvmrg\\cellx4000\\cellx6000\\pard\\intbl I\\cell\\pard\\intbl\\qr J\\par\\qc K\\cell"
+                         "\\pard\\intbl L\\cell\\row}");
+        QCOMPARE(QList<int>({merged.align("A"), merged.align("B"), merged.align("n"), merged.align("C"),
+                             merged.align("D"), merged.align("G"), merged.align("J"), merged.align("K")}),
+                 QList<int>({1, 0, 0, 2, 3, 2, 1, 2}));
         // \plain and \pard reset character and paragraph properties.
         const Doc d("{\\rtf1\\b\\i\\qc bold\\par\\plain\\pard plain}");
         QVERIFY(d.at("bold").bold && d.at("bold").italic);
