@@ -73,14 +73,12 @@ void mergeCells(QTextTable *table, int row, int column, int rows, int columns)
     // the first (and in the first when the merge is no wider than the
     // cell); the text of any other joins the paragraph before it after a
     // space, and that paragraph keeps its format.
-    bool rowHasText = true;
-    bool needsParagraph = target.columnSpan() == columns;
+    bool startsParagraph = target.columnSpan() == columns;
     for (int r = row; r < row + rows; ++r) {
         for (int c = column; c < column + columns; ++c) {
             const QTextTableCell cell = table->cellAt(r, c);
             if (cell.row() != r || cell.column() != c)
                 continue; // within a cell merged already
-            const std::vector<CellParagraph> paragraphs = cellParagraphs(doc, cell);
             bool joins = false;
             if (!moved.empty()) {
                 QTextCursor prev(doc);
@@ -90,17 +88,14 @@ void mergeCells(QTextTable *table, int row, int column, int rows, int columns)
                     before.emplace_back(prev, prev.blockFormat(), prev.blockCharFormat());
                 if (cell.firstPosition() == cell.lastPosition())
                     continue; // nothing of it moves
-                joins = !needsParagraph && rowHasText;
-                needsParagraph = false;
-                rowHasText = true;
+                joins = !startsParagraph;
+                startsParagraph = false;
             }
+            const std::vector<CellParagraph> paragraphs = cellParagraphs(doc, cell);
             for (size_t i = joins ? 1 : 0; i < paragraphs.size(); ++i)
                 moved.emplace_back(paragraphs[i].block.blockFormat(), paragraphs[i].block.charFormat());
         }
-        if (rowHasText) {
-            needsParagraph = true;
-            rowHasText = false;
-        }
+        startsParagraph = true;
     }
     table->mergeCells(row, column, rows, columns);
     const auto restore = [](QTextCursor &c, const QTextBlockFormat &bf, const QTextCharFormat &cf) {
